@@ -1,0 +1,59 @@
+// Form1, the window's logic: start-up, the commands and their takeover, the timer.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <string>
+
+#include "host_runtime.h"
+#include "window_system.h"
+
+namespace vorivevo {
+
+class Form1 final : public FormEventSink {
+public:
+    Form1(WindowSystem& windows, HostRuntime& runtime);
+    ~Form1() override;
+
+    // Everything from Form_Load to the end: runs start-up, shows the window, then runs the commands as
+    // they arrive until Exit, a close request or an error. Returns the process's exit code.
+    int Run();
+
+    // Deepest nesting of the event pump seen so far (1 = a DoEvents called from a command).
+    int MaxPumpDepth() const { return maxPumpDepth_; }
+
+    // FormEventSink
+    void Record(FormEvent event) noexcept override;
+    void RunRecorded() override;
+    void RunRecordedTicks() noexcept override;
+
+    // The handlers, named after their control and event.
+    void Form_Load();
+    void Picture1_MouseDown();
+    [[noreturn]] void Picture2_Click();
+    [[noreturn]] void Picture3_Click();
+    [[noreturn]] void Picture4_Click();
+    void Timer1_Timer();
+
+    enum class State { Idle, Announcing, Off };
+    State CurrentState() const { return state_; }
+
+private:
+    [[noreturn]] void RunCommand(FormEvent command);
+    [[noreturn]] void StayIdle();
+    [[noreturn]] void EndProgram();
+
+    WindowSystem& windows_;
+    HostRuntime& runtime_;
+    State state_ = State::Idle;
+
+    // Events noted by Record and not yet run, oldest first. Consecutive ticks are merged.
+    std::deque<FormEvent> pending_;
+    bool dragging_ = false;
+    // An error raised by a tick run inside a platform loop, raised again in our own frames.
+    std::string tickError_;
+    int pumpDepth_ = 0;
+    int maxPumpDepth_ = 0;
+};
+
+}  // namespace vorivevo

@@ -1,0 +1,87 @@
+// What the window's logic needs from the UI runtime: the event pump and waits, the clocks, the controls'
+// state, the timer, the own window, unloading and the error report.
+#pragma once
+
+#include <string>
+
+#include "window_system.h"
+
+namespace vorivevo {
+
+// The events of the window that reach the logic; the runtime reports nothing else.
+enum class FormEvent {
+    Picture1MouseDown,  // any mouse button pressed on the name bar: drag
+    Picture2Click,      // Start
+    Picture3Click,      // Stop
+    Picture4Click,      // Exit
+    Timer1Tick,
+    CloseRequest,  // the window system asks the window to close (not the Exit command)
+};
+
+// Implemented by the logic. The runtime's platform callbacks hand events to Record, which only notes
+// them; the handlers run later, in our own frames, from HostRuntime::DoEvents. No exception crosses
+// either call into a platform callback.
+class FormEventSink {
+public:
+    virtual ~FormEventSink() = default;
+    virtual void Record(FormEvent event) noexcept = 0;
+    // Runs what Record noted. May unwind (a command taking over, the program ending): call it only from
+    // our own frames, never from a window procedure.
+    virtual void RunRecorded() = 0;
+    // Runs the timer ticks noted so far, and nothing else; swallows what they throw after reporting it.
+    // For platform loops that we do not own (the system's move loop during a drag), where ticks must
+    // go on but nothing may unwind.
+    virtual void RunRecordedTicks() noexcept = 0;
+};
+
+class HostRuntime {
+public:
+    virtual ~HostRuntime() = default;
+
+    void AttachSink(FormEventSink* sink) { sink_ = sink; }
+
+    // The event pump: runs the handlers of every event pending now, each nested inside the caller,
+    // and returns when none is pending. Never waits for a new event.
+    void DoEvents() {
+        PumpPending();
+        if (sink_ != nullptr) sink_->RunRecorded();
+    }
+
+    // Blocks until an event is pending or the monotonic clock reaches `deadline` (seconds), whichever
+    // comes first; returns at once when an event is already pending. Runs no handler.
+    virtual void WaitForEvent(double deadline) = 0;
+
+    // Seconds on a clock that only moves forwards; for measuring waits.
+    virtual double MonotonicSeconds() = 0;
+    // Seconds since local midnight, with fraction.
+    virtual double SecondsSinceMidnight() = 0;
+
+    virtual std::string Label1Text() = 0;
+    virtual void SetLabel1Text(const std::string& text) = 0;
+    virtual std::string Text1Text() = 0;
+    virtual std::string Text2Text() = 0;
+
+    virtual int Timer1Interval() = 0;  // milliseconds
+    virtual bool Timer1Enabled() = 0;
+    virtual void SetTimer1Enabled(bool enabled) = 0;
+
+    // The own window's handle; it exists (still invisible) before Form_Load runs.
+    virtual WindowHandle OwnWindow() = 0;
+    // Shows the window once start-up is done.
+    virtual void Show() = 0;
+    // Closes the window for good. The logic then ends the program: no handler runs after it.
+    virtual void Unload() = 0;
+    // Tells the user about an error raised inside a handler; the program ends after it.
+    virtual void ReportError(const std::string& message) = 0;
+
+protected:
+    // Delivers every platform event pending now to the sink's Record, and returns.
+    virtual void PumpPending() = 0;
+    // For back ends whose platform loops need ticks run on the spot (see RunRecordedTicks).
+    FormEventSink* Sink() const { return sink_; }
+
+private:
+    FormEventSink* sink_ = nullptr;
+};
+
+}  // namespace vorivevo

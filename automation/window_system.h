@@ -1,0 +1,78 @@
+// The window-system operations the automation routines use to reach other programs' windows and our own.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vorivevo {
+
+// A window handle exactly as the platform gives it, 32 bits wide; 0 stands for no window.
+// We only look handles up and pass them on; we never close or destroy one.
+using WindowHandle = std::uint32_t;
+constexpr WindowHandle kNoWindow = 0;
+
+using Message = std::uint32_t;
+using WParam = std::uintptr_t;
+using LParam = std::intptr_t;
+using LResult = std::intptr_t;
+
+constexpr unsigned GW_HWNDNEXT = 2;
+constexpr unsigned GW_CHILD = 5;
+
+constexpr Message WM_SETTEXT = 0x000C;
+constexpr Message WM_GETTEXT = 0x000D;
+constexpr Message WM_GETTEXTLENGTH = 0x000E;
+constexpr Message WM_NCLBUTTONDOWN = 0x00A1;
+constexpr Message WM_LBUTTONDOWN = 0x0201;
+constexpr Message WM_LBUTTONUP = 0x0202;
+
+constexpr WParam HTCAPTION = 2;
+
+// -1 as a handle, the way the platform spells "above all windows, for good".
+constexpr WindowHandle HWND_TOPMOST = 0xFFFFFFFFu;
+constexpr unsigned SWP_NOSIZE = 0x0001;
+constexpr unsigned SWP_NOMOVE = 0x0002;
+
+// The text of WM_SETTEXT, in UTF-8; the back end converts it to the machine's ANSI code page.
+struct TextIn {
+    const std::string& text;
+};
+
+// The buffer of WM_GETTEXT. On entry `text` holds the UTF-8 form of what the buffer is filled with
+// (wParam - 1 characters, the terminating NUL implied); the back end hands the window an ANSI buffer
+// of wParam characters so prepared, and on return converts its first wParam - 1 characters back into
+// `text`. So whatever the window left unwritten (its NUL, then the filling) shows in `text`.
+struct TextBuffer {
+    std::string& text;
+};
+
+// Every operation on handle 0 does nothing and returns 0. Class names cross as the raw bytes the
+// platform reports: the classes we look for are ASCII.
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+
+    // The topmost top-level window whose whole class name equals `className`, ignoring case; the
+    // window name is always null. 0 when there is none.
+    virtual WindowHandle FindWindowA(const std::string& className) = 0;
+
+    // GW_CHILD: the first child (top of the z-order); GW_HWNDNEXT: the next sibling below. 0 if none.
+    virtual WindowHandle GetWindow(WindowHandle window, unsigned command) = 0;
+
+    // Copies the class name, NUL-terminated and cut to size - 1 characters, into buffer; returns its
+    // length, 0 when the window does not exist.
+    virtual int GetClassNameA(WindowHandle window, char* buffer, int size) = 0;
+
+    // Synchronous: returns once the target window has handled the message. A window that does not
+    // exist, or (in a back end that bounds the wait) does not answer, gives 0.
+    virtual LResult SendMessageA(WindowHandle window, Message message, WParam wParam, LParam lParam) = 0;
+    virtual LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextIn lParam) = 0;
+    virtual LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) = 0;
+
+    virtual void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
+                              unsigned flags) = 0;
+
+    virtual void ReleaseCapture() = 0;
+};
+
+}  // namespace vorivevo

@@ -1,0 +1,346 @@
+// The window tree, the platform's text-message semantics, and the call accounting.
+#include "desktop.h"
+
+#include <cctype>
+#include <cstdio>
+#include <stdexcept>
+#include <utility>
+
+#include "horizon_reached.h"
+#include "windows1252.h"
+
+namespace vorivevo::sim {
+
+namespace {
+
+constexpr WindowHandle kHwndBottom = 1;
+constexpr WindowHandle kHwndNoTopmost = 0xFFFFFFFEu;
+constexpr unsigned kSwpNoZOrder = 0x0004;
+
+bool SameClassName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& out, const SentMessage& sent) {
+    const char* name = nullptr;
+    switch (sent.message) {
+        case WM_SETTEXT: name = "WM_SETTEXT"; break;
+        case WM_GETTEXT: name = "WM_GETTEXT"; break;
+        case WM_GETTEXTLENGTH: name = "WM_GETTEXTLENGTH"; break;
+        case WM_NCLBUTTONDOWN: name = "WM_NCLBUTTONDOWN"; break;
+        case WM_LBUTTONDOWN: name = "WM_LBUTTONDOWN"; break;
+        case WM_LBUTTONUP: name = "WM_LBUTTONUP"; break;
+        default: break;
+    }
+    out << '(';
+    if (name != nullptr) {
+        out << name;
+    } else {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%04X", static_cast<unsigned>(sent.message));
+        out << hex;
+    }
+    return out << ", " << sent.wParam << ')';
+}
+
+Desktop::Desktop() = default;
+
+Desktop::~Desktop() = default;
+
+Desktop::Window* Desktop::Find(WindowHandle window) {
+    if (window == kNoWindow) return nullptr;
+    const auto found = windows_.find(window);
+    return found == windows_.end() ? nullptr : &found->second;
+}
+
+const Desktop::Window* Desktop::Find(WindowHandle window) const {
+    if (window == kNoWindow) return nullptr;
+    const auto found = windows_.find(window);
+    return found == windows_.end() ? nullptr : &found->second;
+}
+
+Desktop::Window& Desktop::ListOwner(const Window& window) {
+    return window.parent == kNoWindow ? root_ : windows_.at(window.parent);
+}
+
+void Desktop::Unlink(Window& window) {
+    Window& owner = ListOwner(window);
+    if (window.previous != kNoWindow) {
+        windows_.at(window.previous).next = window.next;
+    } else {
+        owner.firstChild = window.next;
+    }
+    if (window.next != kNoWindow) {
+        windows_.at(window.next).previous = window.previous;
+    } else {
+        owner.lastChild = window.previous;
+    }
+    window.previous = window.next = kNoWindow;
+}
+
+void Desktop::LinkAtTop(WindowHandle handle, Window& window) {
+    // Among top-level windows the topmost ones form a band above the rest.
+    if (window.parent == kNoWindow && !window.topmost) {
+        WindowHandle lastTopmost = kNoWindow;
+        for (WindowHandle h = root_.firstChild; h != kNoWindow && windows_.at(h).topmost; h = windows_.at(h).next)
+            lastTopmost = h;
+        if (lastTopmost != kNoWindow) {
+            LinkAfter(handle, window, lastTopmost);
+            return;
+        }
+    }
+    Window& owner = ListOwner(window);
+    window.previous = kNoWindow;
+    window.next = owner.firstChild;
+    if (owner.firstChild != kNoWindow) windows_.at(owner.firstChild).previous = handle;
+    owner.firstChild = handle;
+    if (owner.lastChild == kNoWindow) owner.lastChild = handle;
+}
+
+void Desktop::LinkAtBottom(WindowHandle handle, Window& window) {
+    Window& owner = ListOwner(window);
+    window.next = kNoWindow;
+    window.previous = owner.lastChild;
+    if (owner.lastChild != kNoWindow) windows_.at(owner.lastChild).next = handle;
+    owner.lastChild = handle;
+    if (owner.firstChild == kNoWindow) owner.firstChild = handle;
+}
+
+void Desktop::LinkAfter(WindowHandle handle, Window& window, WindowHandle after) {
+    Window& owner = ListOwner(window);
+    Window& before = windows_.at(after);
+    window.previous = after;
+    window.next = before.next;
+    if (before.next != kNoWindow) {
+        windows_.at(before.next).previous = handle;
+    } else {
+        owner.lastChild = handle;
+    }
+    before.next = handle;
+}
+
+WindowHandle Desktop::CreateWindow(WindowHandle parent, const std::string& className, const std::string& text,
+                                   Placement placement) {
+    if (parent != kNoWindow && Find(parent) == nullptr)
+        throw std::logic_error("CreateWindow: no parent window " + std::to_string(parent));
+    const WindowHandle handle = nextHandle_;
+    nextHandle_ += 4;
+    Window& window = windows_[handle];
+    window.className = className;
+    window.text = Utf8ToWindows1252(text);
+    window.parent = parent;
+    const bool atTop = placement == Placement::Top || (placement == Placement::Default && parent == kNoWindow);
+    if (atTop) {
+        LinkAtTop(handle, window);
+    } else {
+        LinkAtBottom(handle, window);
+    }
+    return handle;
+}
+
+void Desktop::DestroyTree(WindowHandle handle) {
+    Window& window = windows_.at(handle);
+    while (window.firstChild != kNoWindow) DestroyTree(window.firstChild);
+    Unlink(window);
+    windows_.erase(handle);
+}
+
+void Desktop::DestroyWindow(WindowHandle window) {
+    if (Find(window) != nullptr) DestroyTree(window);
+}
+
+void Desktop::BringToTop(WindowHandle handle) {
+    Window* window = Find(handle);
+    if (window == nullptr) return;
+    Unlink(*window);
+    LinkAtTop(handle, *window);
+}
+
+bool Desktop::IsWindow(WindowHandle window) const { return Find(window) != nullptr; }
+
+WindowHandle Desktop::Parent(WindowHandle window) const {
+    const Window* found = Find(window);
+    return found == nullptr ? kNoWindow : found->parent;
+}
+
+std::vector<WindowHandle> Desktop::Children(WindowHandle window) const {
+    const Window* owner = window == kNoWindow ? &root_ : Find(window);
+    std::vector<WindowHandle> children;
+    if (owner == nullptr) return children;
+    for (WindowHandle h = owner->firstChild; h != kNoWindow; h = windows_.at(h).next) children.push_back(h);
+    return children;
+}
+
+std::string Desktop::ClassName(WindowHandle window) const {
+    const Window* found = Find(window);
+    return found == nullptr ? std::string() : found->className;
+}
+
+bool Desktop::IsTopmost(WindowHandle window) const {
+    const Window* found = Find(window);
+    return found != nullptr && found->topmost;
+}
+
+std::string Desktop::TextBytes(WindowHandle window) const {
+    const Window* found = Find(window);
+    return found == nullptr ? std::string() : found->text;
+}
+
+void Desktop::SetTextBytes(WindowHandle window, const std::string& ansi) {
+    if (Window* found = Find(window)) found->text = ansi;
+}
+
+std::string Desktop::Text(WindowHandle window) const { return Windows1252ToUtf8(TextBytes(window)); }
+
+void Desktop::SetText(WindowHandle window, const std::string& utf8) { SetTextBytes(window, Utf8ToWindows1252(utf8)); }
+
+void Desktop::SetHandler(WindowHandle window, MessageHandler handler) {
+    if (Window* found = Find(window)) {
+        found->handler = handler ? std::make_shared<MessageHandler>(std::move(handler)) : nullptr;
+    }
+}
+
+LResult Desktop::DefaultHandling(const MessageContext& context) {
+    Window* window = Find(context.window);
+    if (window == nullptr) return 0;
+    switch (context.message) {
+        case WM_GETTEXTLENGTH:
+            return static_cast<LResult>(window->text.size());
+        case WM_GETTEXT: {
+            // At most wParam - 1 bytes and a NUL; the rest of the caller's buffer stays as it was.
+            std::string* buffer = context.getTextBuffer;
+            if (buffer == nullptr || context.wParam == 0 || buffer->size() < context.wParam) return 0;
+            const std::size_t count = std::min<std::size_t>(window->text.size(), context.wParam - 1);
+            window->text.copy(buffer->data(), count);
+            (*buffer)[count] = '\0';
+            return static_cast<LResult>(count);
+        }
+        case WM_SETTEXT:
+            // A null text empties the window, as on the platform.
+            window->text = context.setText == nullptr ? std::string() : *context.setText;
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+std::vector<SentMessage> Desktop::TrafficTo(WindowHandle window) const {
+    const auto found = traffic_.find(window);
+    return found == traffic_.end() ? std::vector<SentMessage>{} : found->second;
+}
+
+void Desktop::Charge(long CallCounts::*operation) {
+    ++(calls_.*operation);
+    ++callsMade_;
+    if (budgetExceeded_ || (callBudget_ >= 0 && callsMade_ > callBudget_)) {
+        // Sticky: should a handler swallow the first throw, the next call throws again.
+        budgetExceeded_ = true;
+        throw HorizonReached{"more window-system calls than the budget of " + std::to_string(callBudget_)};
+    }
+}
+
+WindowHandle Desktop::FindWindowA(const std::string& className) {
+    Charge(&CallCounts::findWindow);
+    for (WindowHandle h = root_.firstChild; h != kNoWindow; h = windows_.at(h).next) {
+        if (SameClassName(windows_.at(h).className, className)) return h;
+    }
+    return kNoWindow;
+}
+
+WindowHandle Desktop::GetWindow(WindowHandle window, unsigned command) {
+    Charge(&CallCounts::getWindow);
+    const Window* found = Find(window);
+    if (found == nullptr) return kNoWindow;
+    switch (command) {
+        case GW_CHILD: return found->firstChild;
+        case GW_HWNDNEXT: return found->next;
+        default: return kNoWindow;
+    }
+}
+
+int Desktop::GetClassNameA(WindowHandle window, char* buffer, int size) {
+    Charge(&CallCounts::getClassName);
+    const Window* found = Find(window);
+    if (found == nullptr || buffer == nullptr || size <= 0) return 0;
+    const std::size_t count = std::min<std::size_t>(found->className.size(), static_cast<std::size_t>(size) - 1);
+    found->className.copy(buffer, count);
+    buffer[count] = '\0';
+    return static_cast<int>(count);
+}
+
+LResult Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LParam lParam,
+                         const std::string* setText, std::string* getTextBuffer) {
+    Charge(&CallCounts::sendMessage);
+    if (recordTraffic_) traffic_[window].push_back(SentMessage{message, wParam});
+    if (Find(window) == nullptr) return 0;
+    if (sendMessageCost_ > 0.0) {
+        clock_.AdvanceBy(sendMessageCost_);
+        // What the clock ran on the way may have closed the window.
+        if (Find(window) == nullptr) return 0;
+    }
+    const MessageContext context{window, message, wParam, lParam, setText, getTextBuffer};
+    const std::shared_ptr<MessageHandler> handler = Find(window)->handler;
+    if (handler) {
+        if (const std::optional<LResult> result = (*handler)(context)) return *result;
+    }
+    return DefaultHandling(context);
+}
+
+LResult Desktop::SendMessageA(WindowHandle window, Message message, WParam wParam, LParam lParam) {
+    return Deliver(window, message, wParam, lParam, nullptr, nullptr);
+}
+
+LResult Desktop::SendMessageA(WindowHandle window, Message message, WParam wParam, TextIn lParam) {
+    const std::string ansi = Utf8ToWindows1252(lParam.text);
+    return Deliver(window, message, wParam, 0, &ansi, nullptr);
+}
+
+LResult Desktop::SendMessageA(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) {
+    if (Find(window) == nullptr) {
+        // Nothing touches the caller's buffer, so its text stays as it was.
+        return Deliver(window, message, wParam, 0, nullptr, nullptr);
+    }
+    // The window gets wParam bytes: the caller's filling, cut or padded to wParam - 1, then a NUL.
+    std::string buffer = Utf8ToWindows1252(lParam.text);
+    const std::size_t visible = wParam == 0 ? 0 : static_cast<std::size_t>(wParam - 1);
+    buffer.resize(visible, '\0');
+    if (wParam != 0) buffer.push_back('\0');
+    const LResult result = Deliver(window, message, wParam, 0, nullptr, &buffer);
+    buffer.resize(std::min(buffer.size(), visible));
+    lParam.text = Windows1252ToUtf8(buffer);
+    return result;
+}
+
+void Desktop::SetWindowPos(WindowHandle handle, WindowHandle insertAfter, int x, int y, int cx, int cy,
+                           unsigned flags) {
+    Charge(&CallCounts::setWindowPos);
+    Window* window = Find(handle);
+    if (window == nullptr) return;
+    setWindowPosCalls_.push_back(SetWindowPosCall{handle, insertAfter, x, y, cx, cy, flags});
+    if ((flags & kSwpNoZOrder) != 0) return;
+    const bool topLevel = window->parent == kNoWindow;
+    Unlink(*window);
+    if (insertAfter == HWND_TOPMOST && topLevel) {
+        window->topmost = true;
+    } else if (insertAfter == kHwndNoTopmost && topLevel) {
+        window->topmost = false;
+    }
+    if (insertAfter == kHwndBottom) {
+        window->topmost = false;
+        LinkAtBottom(handle, *window);
+    } else {
+        // HWND_TOP, HWND_TOPMOST, HWND_NOTOPMOST; the sim places nothing behind a given window.
+        LinkAtTop(handle, *window);
+    }
+}
+
+void Desktop::ReleaseCapture() { Charge(&CallCounts::releaseCapture); }
+
+}  // namespace vorivevo::sim

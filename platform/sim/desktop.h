@@ -1,0 +1,180 @@
+// The simulated desktop: an in-memory window tree behind the window-system operations.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "virtual_clock.h"
+#include "window_system.h"
+
+namespace vorivevo::sim {
+
+// What a window's handler sees of a message sent to it. Texts are the Windows-1252 bytes that a real
+// window would see.
+struct MessageContext {
+    WindowHandle window;
+    Message message;
+    WParam wParam;
+    LParam lParam;                // 0 for the two text forms
+    const std::string* setText;   // WM_SETTEXT through TextIn: the new text; otherwise null
+    std::string* getTextBuffer;   // WM_GETTEXT through TextBuffer: the caller's wParam bytes; otherwise null
+};
+
+// Returns the message's result, or nothing to leave the message to the default handling (the text
+// messages on the window's text; 0 for everything else). A handler may call back into the desktop,
+// send further messages, and even destroy its own window.
+using MessageHandler = std::function<std::optional<LResult>(const MessageContext&)>;
+
+// One entry of a window's message traffic.
+struct SentMessage {
+    Message message;
+    WParam wParam;
+    bool operator==(const SentMessage& other) const {
+        return message == other.message && wParam == other.wParam;
+    }
+    bool operator!=(const SentMessage& other) const { return !(*this == other); }
+};
+std::ostream& operator<<(std::ostream& out, const SentMessage& sent);
+
+// Window-system calls made through the WindowSystem interface, by operation, calls on handle 0 included.
+struct CallCounts {
+    long findWindow = 0;
+    long getWindow = 0;
+    long getClassName = 0;
+    long sendMessage = 0;
+    long setWindowPos = 0;
+    long releaseCapture = 0;
+    long Total() const {
+        return findWindow + getWindow + getClassName + sendMessage + setWindowPos + releaseCapture;
+    }
+};
+
+struct SetWindowPosCall {
+    WindowHandle window;
+    WindowHandle insertAfter;
+    int x, y, cx, cy;
+    unsigned flags;
+};
+
+class Desktop final : public WindowSystem {
+public:
+    // Where a new window goes among its siblings. Default is what the platform does: a child at the
+    // bottom (so children created in order are found by GW_CHILD and GW_HWNDNEXT in that order), a
+    // top-level window on top of the others that are not topmost.
+    enum class Placement { Default, Top, Bottom };
+
+    // Without a limit a fault that loops on window calls alone would hang the test run; past this many
+    // calls every call throws HorizonReached.
+    static constexpr long kDefaultCallBudget = 20'000'000;
+
+    Desktop();
+    ~Desktop() override;
+    Desktop(const Desktop&) = delete;
+    Desktop& operator=(const Desktop&) = delete;
+
+    // The tree. Parent 0 makes a top-level window. Handles are never 0 and never reused, so a
+    // destroyed window's handle stays dead. The text is given in UTF-8.
+    WindowHandle CreateWindow(WindowHandle parent, const std::string& className, const std::string& text = "",
+                              Placement placement = Placement::Default);
+    // Destroys the window and all its descendants. A dead handle is ignored.
+    void DestroyWindow(WindowHandle window);
+    // To the top of its siblings; a top-level window that is not topmost stays below the topmost ones.
+    void BringToTop(WindowHandle window);
+
+    bool IsWindow(WindowHandle window) const;
+    WindowHandle Parent(WindowHandle window) const;
+    // Top of the z-order first. Children(0) lists the top-level windows.
+    std::vector<WindowHandle> Children(WindowHandle window) const;
+    std::string ClassName(WindowHandle window) const;
+    bool IsTopmost(WindowHandle window) const;
+
+    // The window's text as the Windows-1252 bytes it holds, and as UTF-8.
+    std::string TextBytes(WindowHandle window) const;
+    void SetTextBytes(WindowHandle window, const std::string& ansi);
+    std::string Text(WindowHandle window) const;
+    void SetText(WindowHandle window, const std::string& utf8);
+
+    void SetHandler(WindowHandle window, MessageHandler handler);
+    // The handling a message gets when the window's handler leaves it alone; handlers may call it
+    // first and add to it.
+    LResult DefaultHandling(const MessageContext& context);
+
+    VirtualClock& Clock() { return clock_; }
+    // Virtual seconds that each SendMessageA to an existing window takes, before the window sees it.
+    void SetSendMessageCost(double seconds) { sendMessageCost_ = seconds; }
+
+    const CallCounts& Calls() const { return calls_; }
+    void ResetCalls() { calls_ = CallCounts{}; }
+    // Every call since the desktop was made; ResetCalls leaves it alone.
+    long CallsMade() const { return callsMade_; }
+    void SetCallBudget(long calls) { callBudget_ = calls; }
+    bool CallBudgetExceeded() const { return budgetExceeded_; }
+
+    // The messages sent to a handle, oldest first, whether or not a window had it (handle 0 included).
+    std::vector<SentMessage> TrafficTo(WindowHandle window) const;
+    void ClearTraffic() { traffic_.clear(); }
+    // Long runs that need no traffic can switch it off to keep memory flat.
+    void SetTrafficRecording(bool on) { recordTraffic_ = on; }
+
+    const std::vector<SetWindowPosCall>& SetWindowPosCalls() const { return setWindowPosCalls_; }
+
+    // WindowSystem
+    WindowHandle FindWindowA(const std::string& className) override;
+    WindowHandle GetWindow(WindowHandle window, unsigned command) override;
+    int GetClassNameA(WindowHandle window, char* buffer, int size) override;
+    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, LParam lParam) override;
+    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextIn lParam) override;
+    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) override;
+    void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
+                      unsigned flags) override;
+    void ReleaseCapture() override;
+
+private:
+    // Siblings form a doubly linked list, so that GW_HWNDNEXT costs the same however many there are.
+    struct Window {
+        std::string className;
+        std::string text;
+        WindowHandle parent = kNoWindow;
+        WindowHandle firstChild = kNoWindow;
+        WindowHandle lastChild = kNoWindow;
+        WindowHandle previous = kNoWindow;
+        WindowHandle next = kNoWindow;
+        bool topmost = false;
+        // Shared, so that a handler that destroys its own window does not destroy itself while running.
+        std::shared_ptr<MessageHandler> handler;
+    };
+
+    Window* Find(WindowHandle window);
+    const Window* Find(WindowHandle window) const;
+    // The node that holds a window's sibling list: its parent, or the desktop's root.
+    Window& ListOwner(const Window& window);
+    void Unlink(Window& window);
+    void LinkAtTop(WindowHandle handle, Window& window);
+    void LinkAtBottom(WindowHandle handle, Window& window);
+    void LinkAfter(WindowHandle handle, Window& window, WindowHandle after);
+    void DestroyTree(WindowHandle window);
+    void Charge(long CallCounts::*operation);
+    LResult Deliver(WindowHandle window, Message message, WParam wParam, LParam lParam,
+                    const std::string* setText, std::string* getTextBuffer);
+
+    Window root_;
+    std::unordered_map<WindowHandle, Window> windows_;
+    WindowHandle nextHandle_ = 0x00010010;
+    VirtualClock clock_;
+    double sendMessageCost_ = 0.0;
+    CallCounts calls_;
+    long callsMade_ = 0;
+    long callBudget_ = kDefaultCallBudget;
+    bool budgetExceeded_ = false;
+    bool recordTraffic_ = true;
+    std::unordered_map<WindowHandle, std::vector<SentMessage>> traffic_;
+    std::vector<SetWindowPosCall> setWindowPosCalls_;
+};
+
+}  // namespace vorivevo::sim

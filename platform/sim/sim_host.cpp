@@ -1,0 +1,211 @@
+// The host runtime's pump, waits, timer and move loop on the virtual clock.
+#include "sim_host.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "horizon_reached.h"
+
+namespace vorivevo::sim {
+
+namespace {
+
+constexpr double kSecondsPerDay = 86400.0;
+constexpr double kNever = VirtualClock::kNever;
+
+}  // namespace
+
+SimHost::SimHost(Desktop& desktop, SimHostOptions options)
+    : desktop_(desktop), options_(std::move(options)), text1_(options_.text1), text2_(options_.text2) {
+    ownWindow_ = desktop_.CreateWindow(kNoWindow, kOwnWindowClass, kFormCaption);
+    desktop_.SetHandler(ownWindow_, [this](const MessageContext& message) { return OnOwnWindowMessage(message); });
+}
+
+SimHost::~SimHost() { desktop_.DestroyWindow(ownWindow_); }
+
+void SimHost::Script(double time, FormEvent event) { Script({ScriptedEvent{time, event}}); }
+
+void SimHost::ScriptDrag(double time, double dragSeconds) {
+    Script({ScriptedEvent{time, FormEvent::Picture1MouseDown, dragSeconds}});
+}
+
+void SimHost::Script(const std::vector<ScriptedEvent>& events) {
+    for (const ScriptedEvent& event : events) {
+        // Only among the undelivered ones, after those at the same time.
+        const auto position =
+            std::upper_bound(script_.begin() + static_cast<std::ptrdiff_t>(nextScripted_), script_.end(), event.time,
+                             [](double time, const ScriptedEvent& other) { return time < other.time; });
+        script_.insert(position, event);
+    }
+}
+
+long SimHost::CallsAfterUnload() const {
+    if (!unloadedAt_) return 0;
+    return hostCallsAfterUnload_ + (desktop_.CallsMade() - callsAtUnload_);
+}
+
+void SimHost::NoteCallAfterUnload() {
+    if (unloadedAt_) ++hostCallsAfterUnload_;
+}
+
+double SimHost::SecondsSinceMidnight() {
+    double seconds = std::fmod(options_.startOfDay + Now(), kSecondsPerDay);
+    if (seconds < 0) seconds += kSecondsPerDay;
+    return seconds;
+}
+
+void SimHost::SetLabel1Text(const std::string& text) {
+    NoteCallAfterUnload();
+    label1_ = text;
+    label1History_.emplace_back(Now(), text);
+}
+
+void SimHost::SetTimer1Enabled(bool enabled) {
+    NoteCallAfterUnload();
+    if (enabled == timerEnabled_) return;
+    timerEnabled_ = enabled;
+    timerStart_ = Now();
+    ticksPassed_ = 0;
+}
+
+void SimHost::Show() {
+    NoteCallAfterUnload();
+    if (!shownAt_) shownAt_ = Now();
+}
+
+void SimHost::Unload() {
+    NoteCallAfterUnload();
+    if (unloadedAt_) return;
+    unloadedAt_ = Now();
+    callsAtUnload_ = desktop_.CallsMade();
+    desktop_.DestroyWindow(ownWindow_);
+}
+
+double SimHost::GridPoint(long long tick) const {
+    return timerStart_ + static_cast<double>(tick) * IntervalSeconds();
+}
+
+double SimHost::NextTickTime() const { return timerEnabled_ ? GridPoint(ticksPassed_ + 1) : kNever; }
+
+double SimHost::NextScriptedTime() const {
+    return nextScripted_ < script_.size() ? script_[nextScripted_].time : kNever;
+}
+
+bool SimHost::SomethingDueNow() const { return NextScriptedTime() <= Now() || NextTickTime() <= Now(); }
+
+void SimHost::Deliver(FormEvent event) {
+    if (options_.logDeliveries) deliveries_.push_back(Delivery{Now(), event});
+    if (event == FormEvent::Timer1Tick) ++ticksDelivered_;
+    if (FormEventSink* sink = Sink()) sink->Record(event);
+}
+
+bool SimHost::RecordDueInput() {
+    bool any = false;
+    while (nextScripted_ < script_.size() && script_[nextScripted_].time <= Now()) {
+        const ScriptedEvent event = script_[nextScripted_++];
+        if (event.event == FormEvent::Picture1MouseDown) dragSeconds_ = event.dragSeconds;
+        Deliver(event.event);
+        any = true;
+    }
+    return any;
+}
+
+bool SimHost::RecordDueTick() {
+    if (NextTickTime() > Now()) return false;
+    // Every grid point up to now merges into this one tick. The division only guesses how many; the
+    // comparisons with the grid points themselves settle it, rounding and all.
+    const double guess = std::floor((Now() - timerStart_) / IntervalSeconds());
+    long long passed = std::max(ticksPassed_ + 1, static_cast<long long>(guess));
+    while (passed > ticksPassed_ + 1 && GridPoint(passed) > Now()) --passed;
+    while (GridPoint(passed + 1) <= Now()) ++passed;
+    ticksPassed_ = passed;
+    Deliver(FormEvent::Timer1Tick);
+    return true;
+}
+
+void SimHost::AdvanceWithin(double time, const char* what) {
+    if (time > options_.horizon) {
+        desktop_.Clock().AdvanceTo(options_.horizon);
+        throw HorizonReached{std::string(what) + " reached the horizon at " + std::to_string(options_.horizon) + " s"};
+    }
+    desktop_.Clock().AdvanceTo(time);
+}
+
+void SimHost::PumpPending() {
+    ++pumpCalls_;
+    NoteCallAfterUnload();
+    // What the outside world does at this moment happens before the pump looks for input.
+    desktop_.Clock().AdvanceTo(Now());
+    const bool input = RecordDueInput();
+    const bool tick = RecordDueTick();
+    if (input || tick || Now() != lastPumpTime_) {
+        idlePumps_ = 0;
+        lastPumpTime_ = Now();
+    } else if (options_.maxIdlePumps >= 0 && ++idlePumps_ > options_.maxIdlePumps) {
+        // Left over the limit, so that a loop that swallows the first throw meets it again.
+        throw HorizonReached{"the logic pumped " + std::to_string(options_.maxIdlePumps) +
+                             " times without the clock moving or anything to deliver"};
+    }
+}
+
+void SimHost::WaitForEvent(double deadline) {
+    ++waitCalls_;
+    NoteCallAfterUnload();
+    VirtualClock& clock = desktop_.Clock();
+    for (;;) {
+        clock.AdvanceTo(Now());
+        if (SomethingDueNow()) return;
+        if (deadline <= Now()) {
+            // A real clock moves on between two readings. Standing still here would trap a caller whose
+            // own arithmetic puts its deadline a rounding error short of its wait (start + 0.4 - start
+            // can come out below 0.4), so let the smallest step of time pass.
+            clock.AdvanceTo(std::nextafter(Now(), kNever));
+            return;
+        }
+        const double wake = std::min({NextScriptedTime(), NextTickTime(), deadline});
+        const double action = clock.NextActionTime();
+        if (action < wake) {
+            // The world changes first; it may script input or close windows, so look again after it.
+            AdvanceWithin(action, "the wait");
+            continue;
+        }
+        if (wake == kNever) throw HorizonReached{"nothing more can happen: no input, tick or deadline is left"};
+        AdvanceWithin(wake, "the wait");
+        return;
+    }
+}
+
+std::optional<LResult> SimHost::OnOwnWindowMessage(const MessageContext& message) {
+    if (message.message != WM_NCLBUTTONDOWN || message.wParam != HTCAPTION) return std::nullopt;
+    PlayMoveLoop();
+    return LResult{0};
+}
+
+void SimHost::PlayMoveLoop() {
+    if (inMoveLoop_) return;
+    inMoveLoop_ = true;
+    struct LoopEnd {
+        bool& inMoveLoop;
+        ~LoopEnd() { inMoveLoop = false; }
+    } loopEnd{inMoveLoop_};
+    VirtualClock& clock = desktop_.Clock();
+    const double end = Now() + dragSeconds_;
+    drags_.push_back(Drag{Now(), end});
+    for (;;) {
+        clock.AdvanceTo(Now());
+        // The window procedure only notes input that arrives during the drag; our pump runs it later.
+        RecordDueInput();
+        // The move loop dispatches WM_TIMER itself, so ticks run here, nested in the drag.
+        if (RecordDueTick()) {
+            if (FormEventSink* sink = Sink()) sink->RunRecordedTicks();
+        }
+        const double next = std::min({NextScriptedTime(), NextTickTime(), clock.NextActionTime()});
+        if (next > end) break;
+        AdvanceWithin(next, "a drag");
+    }
+    AdvanceWithin(end, "a drag");
+    drags_.back().end = Now();
+}
+
+}  // namespace vorivevo::sim

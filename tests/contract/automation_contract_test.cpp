@@ -1,0 +1,202 @@
+// The automation routines against a desktop: the simulated one on Linux, real windows under Wine.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "contract_desktop.h"
+#include "varn32.h"
+
+namespace vorivevo::contract {
+namespace {
+
+// A line with both characters outside ASCII, which must reach the client as the bytes F7 A4.
+const std::string kLine = "<Font Color=#FFAB3E>^v\u00F7\u00A4Now Loaded";
+const std::string kLineBytes = "<Font Color=#FFAB3E>^v\xF7\xA4Now Loaded";
+
+class AutomationContract : public ::testing::Test {
+protected:
+    void SetUp() override { desktop_ = MakeContractDesktop(); }
+    Varn32 Varn() { return Varn32(desktop_->Windows(), desktop_->Runtime()); }
+    std::unique_ptr<ContractDesktop> desktop_;
+};
+
+TEST_F(AutomationContract, FindChildByClassMatchesPrefixIgnoringCaseAmongDirectChildrenTopmostFirst) {
+    const WindowHandle parent = desktop_->MakeParent({"_AOL_Static", "RichCntl", "_aol_iconbar", "_AOL_Icon2", "RICH"});
+    const WindowHandle grandparent = desktop_->MakeParent({"_AOL_Glyph"});
+    std::vector<WindowHandle> kids;
+    for (WindowHandle h = desktop_->Windows().GetWindow(parent, GW_CHILD); h != kNoWindow;
+         h = desktop_->Windows().GetWindow(h, GW_HWNDNEXT))
+        kids.push_back(h);
+    ASSERT_EQ(kids.size(), 5u);
+
+    const struct {
+        WindowHandle parent;
+        const char* pattern;
+        WindowHandle expected;
+    } cases[] = {
+        {parent, "RICHCNTL", kids[1]},    // other letter case
+        {parent, "richcntl", kids[1]},
+        {parent, "_AOL_ICON", kids[2]},   // longer class names match; the topmost of two wins
+        {parent, "_AOL_Icon2", kids[3]},
+        {parent, "RICHCNTL2", kNoWindow}, // pattern longer than every class
+        {parent, "RICH", kids[1]},
+        {parent, "_AOL_Glyph", kNoWindow},
+        {grandparent, "_AOL_Glyph", desktop_->Windows().GetWindow(grandparent, GW_CHILD)},
+        {kNoWindow, "RICHCNTL", kNoWindow},
+    };
+    auto varn = Varn();
+    for (const auto& c : cases)
+        EXPECT_EQ(varn.FindChildByClass(c.parent, c.pattern), c.expected) << "pattern " << c.pattern;
+
+    // Grandchildren are never searched.
+    const WindowHandle child = desktop_->MakeWindow(kNoWindow, "_AOL_Outer");
+    desktop_->MakeWindow(child, "_AOL_Inner");
+    const WindowHandle outer = desktop_->MakeParent({"_AOL_Static"});
+    EXPECT_EQ(varn.FindChildByClass(outer, "_AOL_Inner"), kNoWindow);
+}
+
+TEST_F(AutomationContract, WindowClassOfIsTheNameThenNulsToTwoHundredFifty) {
+    auto varn = Varn();
+    const WindowHandle window = desktop_->MakeWindow(kNoWindow, "_AOL_Modal");
+    EXPECT_EQ(varn.WindowClassOf(window), "_AOL_Modal" + std::string(250 - 10, '\0'));
+    EXPECT_EQ(varn.WindowClassOf(kNoWindow), std::string(250, '\0'));
+}
+
+TEST_F(AutomationContract, TextsReadAndWrittenThroughTheAnsiCodePage) {
+    auto varn = Varn();
+    EXPECT_EQ(varn.ReadWindowText(kNoWindow), "");
+    const WindowHandle empty = desktop_->MakeTextWindow("");
+    EXPECT_EQ(varn.ReadWindowText(empty), "");
+
+    const WindowHandle box = desktop_->MakeTextWindow("draft \u00F7\u00A4 typed");
+    EXPECT_EQ(varn.ReadWindowText(box), "draft \u00F7\u00A4 typed");
+    varn.WriteWindowText(box, "a\u00F7b");
+    EXPECT_EQ(varn.ReadWindowText(box), "a\u00F7b");
+    varn.WriteWindowText(box, "");
+    EXPECT_EQ(varn.ReadWindowText(box), "");
+    varn.WriteWindowText(kNoWindow, "nowhere");  // reaches no window and does nothing
+}
+
+TEST_F(AutomationContract, RoomFoundFirstWithoutDispatchingAndDeeperWithIt) {
+    desktop_->OpenChatClient({});
+    auto varn = Varn();
+    const long before = desktop_->Dispatches();
+    EXPECT_EQ(varn.LocateChatRoom(), desktop_->Room());
+    EXPECT_EQ(desktop_->Dispatches(), before) << "the room on top is taken without dispatching events";
+}
+
+TEST_F(AutomationContract, RoomSearchStopsAfterTheHundredAndFirstChild) {
+    const struct {
+        int position;
+        bool found;
+    } cases[] = {{2, true}, {101, true}, {102, false}, {120, false}};
+    for (const auto& c : cases) {
+        desktop_ = MakeContractDesktop();
+        ChatLayout layout;
+        layout.mdiChildren = 150;
+        layout.roomPosition = c.position;
+        desktop_->OpenChatClient(layout);
+        auto varn = Varn();
+        const long before = desktop_->Dispatches();
+        EXPECT_EQ(varn.LocateChatRoom(), c.found ? desktop_->Room() : kNoWindow) << "room at " << c.position;
+        EXPECT_EQ(desktop_->Dispatches() - before, c.found ? c.position - 1 : 100) << "room at " << c.position;
+        varn.PostToChat(kLine);
+        EXPECT_EQ(desktop_->Received().size(), c.found ? 1u : 0u) << "room at " << c.position;
+    }
+}
+
+TEST_F(AutomationContract, RoomWithoutItsListBoxIsNotTheRoom) {
+    ChatLayout layout;
+    layout.roomHasListBox = false;
+    desktop_->OpenChatClient(layout);
+    auto varn = Varn();
+    EXPECT_EQ(varn.LocateChatRoom(), kNoWindow);
+    varn.PostToChat(kLine);
+    EXPECT_TRUE(desktop_->Received().empty());
+}
+
+TEST_F(AutomationContract, EntryAndSendFoundByTheirDistanceInAnyLetterCase) {
+    ChatLayout layout;
+    layout.otherLetterCase = true;
+    desktop_->OpenChatClient(layout);
+    auto varn = Varn();
+    EXPECT_EQ(varn.LocateChatEntry(), desktop_->EntryBox());
+    varn.PostToChat(kLine);
+    EXPECT_EQ(desktop_->Received(), std::vector<std::string>{kLineBytes});
+}
+
+TEST_F(AutomationContract, ShortRoomWalksToNoWindowAndPostsNothing) {
+    ChatLayout layout;
+    layout.roomChildren = 7;  // the first rich-text child has six siblings after it, not seven
+    desktop_->OpenChatClient(layout);
+    auto varn = Varn();
+    EXPECT_EQ(varn.LocateChatEntry(), kNoWindow);
+    EXPECT_EQ(varn.LocateChatSendButton(), kNoWindow);
+    varn.PostToChat(kLine);
+    EXPECT_TRUE(desktop_->Received().empty());
+    EXPECT_EQ(desktop_->SendPresses(), 0);
+}
+
+TEST_F(AutomationContract, PostSendsTheLineAloneAndKeepsTheDraft) {
+    const struct {
+        const char* draft;
+        int pressesNeeded;
+    } cases[] = {{"", 1}, {"half a thought \u00F7", 1}, {"typed", 3}};
+    for (const auto& c : cases) {
+        desktop_ = MakeContractDesktop();
+        ChatLayout layout;
+        layout.pressesNeeded = c.pressesNeeded;
+        desktop_->OpenChatClient(layout);
+        desktop_->TypeDraft(c.draft);
+        Varn().PostToChat(kLine);
+        EXPECT_EQ(desktop_->Received(), std::vector<std::string>{kLineBytes}) << "draft \"" << c.draft << '"';
+        EXPECT_EQ(desktop_->EntryText(), c.draft);
+        EXPECT_EQ(desktop_->SendPresses(), c.pressesNeeded);
+    }
+}
+
+TEST_F(AutomationContract, PostWithoutClientOrRoomDoesNothingAndReturns) {
+    Varn().PostToChat(kLine);  // no client at all
+    ChatLayout layout;
+    layout.roomPosition = 0;   // a client with no room open
+    desktop_->OpenChatClient(layout);
+    Varn().PostToChat(kLine);
+    EXPECT_TRUE(desktop_->Received().empty());
+    EXPECT_EQ(desktop_->SendPresses(), 0);
+}
+
+TEST_F(AutomationContract, RefusedLineGivesUpAndPutsTheDraftBack) {
+    ChatLayout layout;
+    layout.refusesLines = true;
+    desktop_->OpenChatClient(layout);
+    desktop_->TypeDraft("my own words");
+    Varn().PostToChat(kLine);
+    EXPECT_TRUE(desktop_->Received().empty());
+    EXPECT_EQ(desktop_->EntryText(), "my own words");
+    EXPECT_GE(desktop_->SendPresses(), 1);
+    EXPECT_LE(desktop_->SendPresses(), Varn32::kSendGiveUpPresses);
+}
+
+TEST_F(AutomationContract, DismissPressesTheFirstIconOfTheTopmostDialogOnly) {
+    auto varn = Varn();
+    varn.DismissPalette();  // none open: reaches no window
+    varn.DismissModal();
+    EXPECT_TRUE(desktop_->DialogPresses().empty());
+
+    const WindowHandle lowerPalette = desktop_->OpenDialog(DialogKind::Palette);
+    const WindowHandle modal = desktop_->OpenDialog(DialogKind::Modal);
+    const WindowHandle upperPalette = desktop_->OpenDialog(DialogKind::Palette);
+    varn.DismissPalette();
+    varn.DismissModal();
+    const std::vector<DialogPress> presses = desktop_->DialogPresses();
+    ASSERT_EQ(presses.size(), 2u);
+    EXPECT_EQ(presses[0].dialog, upperPalette);
+    EXPECT_EQ(presses[0].child, 1);
+    EXPECT_EQ(presses[1].dialog, modal);
+    EXPECT_EQ(presses[1].child, 1);
+    EXPECT_NE(lowerPalette, upperPalette);
+}
+
+}  // namespace
+}  // namespace vorivevo::contract

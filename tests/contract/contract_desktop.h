@@ -1,0 +1,67 @@
+// The stage for the automation routines' contract cases, built once on the simulated desktop and once
+// on real windows, so that the same cases hold the fake to the real window system.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host_runtime.h"
+#include "window_system.h"
+
+namespace vorivevo::contract {
+
+// The client's windows. The room's children, from the top: [0] rich text (the transcript view),
+// [1] list box, [2] static, [3] icon (the first), [4]-[6] icons, [7] rich text (the entry box),
+// [8] icon, [9] icon (Send).
+struct ChatLayout {
+    int mdiChildren = 1;
+    int roomPosition = 1;  // among the MDI children, from the top of the z-order, 1 first
+    bool roomHasListBox = true;
+    int roomChildren = 10;  // the room keeps only this many of its children, from the top
+    int pressesNeeded = 1;  // a line goes at this press of Send
+    bool refusesLines = false;  // Send never takes the line
+    bool otherLetterCase = false;  // "RichCntl", "_aol_icon", "_Aol_ListBox" ... as the class names
+};
+
+enum class DialogKind { Palette, Modal };
+
+struct DialogPress {
+    WindowHandle dialog;
+    int child;  // index among the dialog's children, from the top
+};
+
+class ContractDesktop {
+public:
+    virtual ~ContractDesktop() = default;
+
+    virtual WindowSystem& Windows() = 0;
+    virtual HostRuntime& Runtime() = 0;
+    // How often the runtime's event pump has run so far.
+    virtual long Dispatches() = 0;
+
+    // A top-level window of our own whose children have these classes, in this order from the top.
+    virtual WindowHandle MakeParent(const std::vector<std::string>& childClasses) = 0;
+    // A child of `parent` (0: a top-level window) of a class of our own.
+    virtual WindowHandle MakeWindow(WindowHandle parent, const std::string& className) = 0;
+    // A window holding this text (UTF-8), as an edit box would.
+    virtual WindowHandle MakeTextWindow(const std::string& text) = 0;
+
+    virtual void OpenChatClient(const ChatLayout& layout) = 0;
+    virtual WindowHandle Room() = 0;      // as built, whether or not it can be found
+    virtual WindowHandle EntryBox() = 0;  // as built; 0 when the layout leaves it out
+    virtual std::string EntryText() = 0;  // UTF-8
+    virtual void TypeDraft(const std::string& text) = 0;
+    // Each line the room received, as the exact ANSI bytes.
+    virtual std::vector<std::string> Received() = 0;
+    virtual long SendPresses() = 0;
+
+    // A dialog of the client, on top of those open; its children: a static, then two icons.
+    virtual WindowHandle OpenDialog(DialogKind kind) = 0;
+    virtual std::vector<DialogPress> DialogPresses() = 0;
+};
+
+// Made by the back end the cases are linked with.
+std::unique_ptr<ContractDesktop> MakeContractDesktop();
+
+}  // namespace vorivevo::contract

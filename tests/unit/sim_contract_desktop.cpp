@@ -1,0 +1,84 @@
+// The contract cases' stage on the simulated desktop.
+#include <memory>
+
+#include "chat_client.h"
+#include "contract_desktop.h"
+#include "desktop.h"
+#include "dialogs.h"
+#include "sim_host.h"
+
+namespace vorivevo::contract {
+namespace {
+
+class SimContractDesktop final : public ContractDesktop {
+public:
+    WindowSystem& Windows() override { return desktop_; }
+    HostRuntime& Runtime() override { return host_; }
+    long Dispatches() override { return host_.PumpCalls(); }
+
+    WindowHandle MakeParent(const std::vector<std::string>& childClasses) override {
+        const WindowHandle parent = desktop_.CreateWindow(kNoWindow, "_Vorivevo_Parent");
+        for (const auto& className : childClasses) desktop_.CreateWindow(parent, className);
+        return parent;
+    }
+    WindowHandle MakeWindow(WindowHandle parent, const std::string& className) override {
+        return desktop_.CreateWindow(parent, className);
+    }
+    WindowHandle MakeTextWindow(const std::string& text) override {
+        return desktop_.CreateWindow(kNoWindow, "_Vorivevo_Edit", text);
+    }
+
+    void OpenChatClient(const ChatLayout& layout) override {
+        sim::ChatClientOptions options;
+        options.mdiChildren = layout.mdiChildren;
+        options.roomPosition = layout.roomPosition;
+        options.roomHasListBox = layout.roomHasListBox;
+        options.roomChildren = layout.roomChildren;
+        options.send = layout.refusesLines        ? sim::SendBehaviour::NeverEmpties
+                       : layout.pressesNeeded > 1 ? sim::SendBehaviour::NeedsPresses
+                                                  : sim::SendBehaviour::Normal;
+        options.pressesNeeded = layout.pressesNeeded;
+        if (layout.otherLetterCase) {
+            options.mdiClientClass = "MdiClient";
+            options.richTextClass = "RichCntl";
+            options.listBoxClass = "_Aol_ListBox";
+            options.iconClass = "_aol_icon";
+        }
+        client_ = std::make_unique<sim::ChatClient>(desktop_, options);
+    }
+    WindowHandle Room() override { return client_ ? client_->Room() : kNoWindow; }
+    WindowHandle EntryBox() override { return client_ ? client_->EntryBox() : kNoWindow; }
+    std::string EntryText() override { return client_ ? client_->EntryText() : std::string(); }
+    void TypeDraft(const std::string& text) override { client_->TypeDraft(text); }
+    std::vector<std::string> Received() override {
+        std::vector<std::string> lines;
+        if (client_)
+            for (const auto& line : client_->Received()) lines.push_back(line.bytes);
+        return lines;
+    }
+    long SendPresses() override { return client_ ? client_->Presses() : 0; }
+
+    WindowHandle OpenDialog(DialogKind kind) override {
+        sim::DialogOptions options;
+        options.closeOnDismiss = false;
+        return dialogs_.Open(kind == DialogKind::Palette ? sim::DialogKind::Palette : sim::DialogKind::Modal,
+                             options);
+    }
+    std::vector<DialogPress> DialogPresses() override {
+        std::vector<DialogPress> presses;
+        for (const auto& press : dialogs_.Presses()) presses.push_back({press.dialog, press.child});
+        return presses;
+    }
+
+private:
+    sim::Desktop desktop_;
+    sim::SimHost host_{desktop_};
+    sim::Dialogs dialogs_{desktop_};
+    std::unique_ptr<sim::ChatClient> client_;
+};
+
+}  // namespace
+
+std::unique_ptr<ContractDesktop> MakeContractDesktop() { return std::make_unique<SimContractDesktop>(); }
+
+}  // namespace vorivevo::contract

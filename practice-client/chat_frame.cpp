@@ -1,0 +1,298 @@
+// Building the frame, MDI and room windows, laying them out and reporting their buttons.
+#include "chat_frame.h"
+
+#include <vector>
+
+#include "window_classes.h"
+#include "window_layout.h"
+
+namespace vorivevo::practice {
+
+namespace {
+
+constexpr int kMargin = 8;        // pixels
+constexpr int kRowHeight = 24;    // pixels
+constexpr int kIconWidth = 64;    // pixels
+constexpr int kSideWidth = 150;   // pixels: the people list and its label
+constexpr int kStatusHeight = 22; // pixels
+constexpr UINT_PTR kControlTimer = 1;
+constexpr UINT kControlPollMilliseconds = 50;
+
+ChatFrame* Self(HWND window) {
+    return reinterpret_cast<ChatFrame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void Place(HWND window, int x, int y, int width, int height) {
+    if (window) MoveWindow(window, x, y, width > 0 ? width : 0, height > 0 ? height : 0, TRUE);
+}
+
+HWND Child(HWND parent, int index) {
+    return GetDlgItem(parent, kFirstChildId + index);
+}
+
+HWND ChildWithRole(HWND parent, const std::vector<ChildSpec>& children, ChildRole role) {
+    int index = IndexOfRole(children, role);
+    return index < 0 ? nullptr : Child(parent, index);
+}
+
+// The transcript and people list fill the window; icons made before the entry box sit in a row
+// above it, icons made after it sit to its right.
+void LayoutRoom(HWND room, int width, int height) {
+    const auto& children = RoomChildren();
+    int entryIndex = IndexOfRole(children, ChildRole::Entry);
+    int iconsAfterEntry = 0;
+    for (std::size_t i = static_cast<std::size_t>(entryIndex) + 1; i < children.size(); ++i) {
+        if (IconIndex(children, static_cast<int>(i)) >= 0) ++iconsAfterEntry;
+    }
+    const int bottomRowY = height - kMargin - kRowHeight;
+    const int iconRowY = bottomRowY - kMargin / 2 - kRowHeight;
+    const int viewHeight = iconRowY - 2 * kMargin;
+    const int sideX = width - kSideWidth;
+    const int iconStep = kIconWidth + kMargin / 2;
+    int iconsBefore = 0;
+    int iconsAfter = 0;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        HWND child = Child(room, static_cast<int>(i));
+        switch (children[i].role) {
+            case ChildRole::Transcript:
+                Place(child, kMargin, kMargin, sideX - 2 * kMargin, viewHeight);
+                break;
+            case ChildRole::Label:
+                Place(child, sideX, kMargin, kSideWidth - kMargin, 18);
+                break;
+            case ChildRole::People:
+                Place(child, sideX, kMargin + 20, kSideWidth - kMargin, viewHeight - 20);
+                break;
+            case ChildRole::Entry:
+                Place(child, kMargin, bottomRowY, width - 2 * kMargin - iconsAfterEntry * iconStep, kRowHeight);
+                break;
+            case ChildRole::Decoration:
+            case ChildRole::Send:
+            case ChildRole::DialogIcon:
+                if (static_cast<int>(i) < entryIndex) {
+                    Place(child, kMargin + iconsBefore++ * iconStep, iconRowY, kIconWidth, kRowHeight);
+                } else {
+                    int x = width - kMargin - (iconsAfterEntry - iconsAfter++) * iconStep + kMargin / 2;
+                    Place(child, x, bottomRowY, kIconWidth, kRowHeight);
+                }
+                break;
+        }
+    }
+}
+
+void LayoutOtherChild(HWND window, int width, int height) {
+    const auto& children = OtherChildChildren();
+    const int bottomRowY = height - kMargin - kRowHeight;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        HWND child = Child(window, static_cast<int>(i));
+        switch (children[i].role) {
+            case ChildRole::Transcript:
+                Place(child, kMargin, kMargin, width - 2 * kMargin, bottomRowY - 2 * kMargin);
+                break;
+            case ChildRole::Label:
+                Place(child, kMargin, bottomRowY + 4, width - 3 * kMargin - kIconWidth, kRowHeight - 4);
+                break;
+            default:
+                Place(child, width - kMargin - kIconWidth, bottomRowY, kIconWidth, kRowHeight);
+                break;
+        }
+    }
+}
+
+}  // namespace
+
+ChatFrame::ChatFrame(HINSTANCE instance, const Options& options, ClientEvents& events)
+    : instance_(instance), options_(options), events_(events) {}
+
+bool ChatFrame::RegisterWindowClasses() {
+    if (!RegisterControlClasses(instance_)) return false;
+    WNDCLASSA frameClass{};
+    frameClass.lpfnWndProc = FrameProc;
+    frameClass.hInstance = instance_;
+    frameClass.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    frameClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+    frameClass.lpszClassName = kFrameClass;
+    if (!RegisterClassA(&frameClass)) return false;
+
+    WNDCLASSA childClass = frameClass;
+    childClass.lpfnWndProc = RoomProc;
+    childClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    childClass.lpszClassName = kRoomClass;
+    if (!RegisterClassA(&childClass)) return false;
+    childClass.lpfnWndProc = OtherChildProc;
+    childClass.lpszClassName = kOtherChildClass;
+    return RegisterClassA(&childClass) != 0;
+}
+
+bool ChatFrame::Create() {
+    if (!RegisterWindowClasses()) return false;
+    frame_ = CreateWindowExA(0, kFrameClass, options_.title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 20, 20,
+                             860, 620, nullptr, nullptr, instance_, this);
+    if (!frame_) return false;
+
+    // The status line is the frame's first child, so finding the MDI client takes a walk past it.
+    statusLine_ = CreateWindowExA(0, kStaticClass, "Signed on as You", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 10, 10,
+                                  frame_, nullptr, instance_, nullptr);
+    SendMessageA(statusLine_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    CLIENTCREATESTRUCT clientCreate{};
+    clientCreate.idFirstChild = 50000;
+    mdiClient_ = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+                                 WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 10, 10,
+                                 frame_, nullptr, instance_, &clientCreate);
+    if (!mdiClient_) return false;
+    LayoutFrame();
+
+    // Each new MDI child goes on top of the others, so they are made from the bottom up.
+    for (int position = options_.rooms; position >= 1; --position) {
+        bool isRoom = position == options_.roomPosition;
+        HWND child = CreateMdiChild(isRoom, position);
+        if (!child) return false;
+        if (isRoom) room_ = child;
+    }
+    if (room_) {
+        transcript_ = ChildWithRole(room_, RoomChildren(), ChildRole::Transcript);
+        entry_ = ChildWithRole(room_, RoomChildren(), ChildRole::Entry);
+        HWND people = ChildWithRole(room_, RoomChildren(), ChildRole::People);
+        for (const char* name : {"Practice Host", "You"}) {
+            SendMessageA(people, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        }
+    }
+
+    ShowWindow(frame_, SW_SHOW);
+    UpdateWindow(frame_);
+    if (entry_) SetFocus(entry_);
+    return SetTimer(frame_, kControlTimer, kControlPollMilliseconds, nullptr) != 0;
+}
+
+HWND ChatFrame::CreateMdiChild(bool isRoom, int position) {
+    std::string title = isRoom ? "Practice Room" : "Notices " + std::to_string(position);
+    MDICREATESTRUCTA create{};
+    create.szClass = isRoom ? kRoomClass : kOtherChildClass;
+    create.szTitle = title.c_str();
+    create.hOwner = instance_;
+    create.x = CW_USEDEFAULT;
+    create.y = CW_USEDEFAULT;
+    create.cx = isRoom ? 600 : 320;
+    create.cy = isRoom ? 400 : 200;
+    create.lParam = reinterpret_cast<LPARAM>(this);
+    HWND child = reinterpret_cast<HWND>(SendMessageA(mdiClient_, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+    if (child && !isRoom) otherPositions_[child] = position;
+    return child;
+}
+
+void ChatFrame::LayoutFrame() {
+    RECT area;
+    GetClientRect(frame_, &area);
+    Place(statusLine_, 4, 3, area.right - 8, kStatusHeight - 4);
+    Place(mdiClient_, 0, kStatusHeight, area.right, area.bottom - kStatusHeight);
+}
+
+std::string ChatFrame::EntryText() const {
+    if (!entry_) return {};
+    int length = GetWindowTextLengthA(entry_);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    int copied = GetWindowTextA(entry_, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+void ChatFrame::SetEntryText(const std::string& ansiText) {
+    if (!entry_) return;
+    SetWindowTextA(entry_, ansiText.c_str());
+    SendMessageA(entry_, EM_SETSEL, ansiText.size(), ansiText.size());
+}
+
+void ChatFrame::AppendToTranscript(const std::string& ansiText) {
+    if (!transcript_) return;
+    std::string line = "You: " + ansiText + "\r\n";
+    int end = GetWindowTextLengthA(transcript_);
+    SendMessageA(transcript_, EM_SETSEL, end, end);
+    SendMessageA(transcript_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+void ChatFrame::OnChildCommand(HWND mdiChild, bool isRoom, WPARAM wParam) {
+    if (HIWORD(wParam) != BN_CLICKED) return;
+    int index = LOWORD(wParam) - kFirstChildId;
+    const auto& children = isRoom ? RoomChildren() : OtherChildChildren();
+    int icon = IconIndex(children, index);
+    if (icon < 0) return;
+    if (isRoom && children[static_cast<std::size_t>(index)].role == ChildRole::Send) {
+        events_.OnSendPressed();
+    } else if (isRoom) {
+        events_.OnIconPressed("room", icon);
+    } else {
+        events_.OnIconPressed("other " + std::to_string(otherPositions_[mdiChild]), icon);
+    }
+}
+
+LRESULT CALLBACK ChatFrame::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = Self(window);
+    HWND mdiClient = self ? self->mdiClient_ : nullptr;
+    switch (message) {
+        case WM_SIZE:
+            // DefFrameProc would stretch the MDI client over the status line.
+            if (self && mdiClient) self->LayoutFrame();
+            return 0;
+        case WM_TIMER:
+            if (self && wParam == kControlTimer) self->events_.OnControlTick();
+            return 0;
+        case WM_CLOSE:
+            // Destroying the frame would stall for seconds under Wine without a window manager;
+            // the process ends instead and takes its windows with it.
+            if (self) self->events_.OnCloseRequested();
+            return 0;
+        default:
+            return DefFrameProcA(window, mdiClient, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK ChatFrame::RoomProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return MdiChildProc(window, message, wParam, lParam, true);
+}
+
+LRESULT CALLBACK ChatFrame::OtherChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return MdiChildProc(window, message, wParam, lParam, false);
+}
+
+LRESULT ChatFrame::MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool isRoom) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        auto* mdiCreate = reinterpret_cast<MDICREATESTRUCTA*>(create->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, mdiCreate->lParam);
+    }
+    auto* self = Self(window);
+    switch (message) {
+        case WM_CREATE:
+            if (self) CreateChildren(window, self->instance_, isRoom ? RoomChildren() : OtherChildChildren());
+            break;
+        case WM_SIZE:
+            if (isRoom) {
+                LayoutRoom(window, LOWORD(lParam), HIWORD(lParam));
+            } else {
+                LayoutOtherChild(window, LOWORD(lParam), HIWORD(lParam));
+            }
+            break;
+        case WM_COMMAND:
+            if (self) self->OnChildCommand(window, isRoom, wParam);
+            return 0;
+        case WM_DESTROY:
+            // A person may close the room; from then on the client has none, as when made without one.
+            if (self && self->room_ == window) {
+                self->room_ = nullptr;
+                self->transcript_ = nullptr;
+                self->entry_ = nullptr;
+            }
+            if (self) self->otherPositions_.erase(window);
+            break;
+        default:
+            break;
+    }
+    return DefMDIChildProcA(window, message, wParam, lParam);
+}
+
+}  // namespace vorivevo::practice

@@ -1,0 +1,55 @@
+// The client's main window: the "AOL Frame25" frame, its MDI client, the chat room and the other MDI windows.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "client_events.h"
+#include "control_commands.h"
+
+namespace vorivevo::practice {
+
+class ChatFrame {
+public:
+    ChatFrame(HINSTANCE instance, const Options& options, ClientEvents& events);
+    ChatFrame(const ChatFrame&) = delete;
+    ChatFrame& operator=(const ChatFrame&) = delete;
+
+    // Registers the window classes, builds the whole tree and shows the frame. False on failure.
+    bool Create();
+
+    HWND Frame() const { return frame_; }
+    HWND MdiClient() const { return mdiClient_; }
+    bool HasRoom() const { return entry_ != nullptr; }
+
+    // The entry box's text in ANSI bytes; empty when there is no room.
+    std::string EntryText() const;
+    void SetEntryText(const std::string& ansiText);
+    void AppendToTranscript(const std::string& ansiText);
+
+private:
+    static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK RoomProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK OtherChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool isRoom);
+
+    bool RegisterWindowClasses();
+    HWND CreateMdiChild(bool isRoom, int position);
+    void LayoutFrame();
+    void OnChildCommand(HWND mdiChild, bool isRoom, WPARAM wParam);
+
+    HINSTANCE instance_;
+    const Options& options_;
+    ClientEvents& events_;
+    HWND frame_ = nullptr;
+    HWND statusLine_ = nullptr;
+    HWND mdiClient_ = nullptr;
+    HWND room_ = nullptr;
+    HWND transcript_ = nullptr;
+    HWND entry_ = nullptr;
+    std::map<HWND, int> otherPositions_;  // each other MDI window's place from the top when it was made
+};
+
+}  // namespace vorivevo::practice

@@ -1,0 +1,229 @@
+# Wine and Xvfb set-up for the end-to-end tests and the try-it command; source it, do not run it.
+#
+#   vv_wine_prefix              export WINEPREFIX & co. (code page 1252) for a Wine server of this
+#                               script's own; the shared prefix behind it is created once
+#   vv_start_xvfb               make sure DISPLAY names a usable X server, starting a private Xvfb if not
+#   vv_track_pid PID            have vv_cleanup end PID
+#   vv_cleanup                  end every tracked process by its id, then this script's Wine server
+#                               and X server (runs on EXIT)
+#   vv_wait_for_log ERE FILE S  wait up to S seconds (decimals allowed) for a line matching ERE
+#   vv_winpath PATH             the Windows name (Z:\...) of an absolute Unix path
+#
+# Why a Wine server of our own: all programs of one Wine server share one desktop, so FindWindow
+# in one test finds another test's windows; a companion under test elsewhere would press our
+# dialogs and post into our room. Each script therefore runs in a prefix of its own that shares
+# the cached prefix's drive_c (symbolic link) and copies its small registry files; that takes
+# milliseconds and starts a separate server. VORIVEVO_SHARED_WINESERVER=1 uses the cached prefix
+# itself instead, and then its server is ended only when no other program uses it.
+#
+# Sourcing registers vv_cleanup on EXIT (and turns INT/TERM into an exit so it runs then too). A
+# script with an EXIT trap of its own should call vv_cleanup from it.
+
+VV_TRACKED_PIDS=()
+VV_XVFB_PID=
+VV_XVFB_DIR=
+VV_RUN_PREFIX=
+
+vv_log() {
+  printf '%s\n' "vorivevo: $*" >&2
+}
+
+# The locale decides Wine's ANSI code page. Any UTF-8 locale that resolves to English gives 1252
+# and lets UTF-8 arguments through intact; a locale that is named but not installed (en_US.UTF-8 on
+# a machine with only C.UTF-8) makes Wine mangle non-ASCII arguments, so take one that exists.
+_vv_pick_locale() {
+  local available
+  available=$(locale -a 2>/dev/null | tr 'A-Z' 'a-z')
+  if grep -qx 'en_us.utf8' <<<"$available"; then
+    echo en_US.UTF-8
+  else
+    echo C.UTF-8
+  fi
+}
+
+# Creates the cached prefix once; the lock keeps two tests that start together from both doing it.
+_vv_create_prefix() {
+  local prefix=$1
+  [[ -f "$prefix/system.reg" ]] && return 0
+  mkdir -p "$(dirname "$prefix")" || return 1
+  vv_log "creating the Wine prefix $prefix (once, about 15 s)"
+  (
+    flock 9 || exit 1
+    [[ -f "$prefix/system.reg" ]] && exit 0
+    WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1 && WINEPREFIX="$prefix" wineserver -w
+  ) 9>"$prefix.lock"
+  if [[ ! -f "$prefix/system.reg" ]]; then
+    vv_log "could not create the Wine prefix $prefix"
+    return 1
+  fi
+}
+
+vv_wine_prefix() {
+  local base="${VORIVEVO_WINEPREFIX:-$HOME/.cache/vorivevo/wine32}"
+  export WINEARCH=win32
+  export WINEDEBUG=-all
+  # No menu entries or file associations written into $HOME, no Mono or Gecko install prompts.
+  export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml="
+  local lang
+  lang=$(_vv_pick_locale)
+  export LANG="$lang" LC_ALL="$lang"
+  _vv_create_prefix "$base" || return 1
+  if [[ "${VORIVEVO_SHARED_WINESERVER:-}" == 1 ]]; then
+    export WINEPREFIX="$base"
+    return 0
+  fi
+  if [[ -z "$VV_RUN_PREFIX" ]]; then
+    VV_RUN_PREFIX=$(mktemp -d "${TMPDIR:-/tmp}/vorivevo-wine.XXXXXX") || return 1
+    # .update-timestamp matters: without it Wine would rebuild the shared drive_c on first use.
+    cp -a "$base/dosdevices" "$base"/*.reg "$base/.update-timestamp" "$VV_RUN_PREFIX/" &&
+      ln -s "$base/drive_c" "$VV_RUN_PREFIX/drive_c" || {
+      vv_log "could not lay out a Wine prefix in $VV_RUN_PREFIX"
+      return 1
+    }
+  fi
+  export WINEPREFIX="$VV_RUN_PREFIX"
+}
+
+_vv_display_works() {
+  [[ -n "${DISPLAY:-}" ]] && xdotool getdisplaygeometry >/dev/null 2>&1
+}
+
+vv_start_xvfb() {
+  if _vv_display_works; then
+    return 0
+  fi
+  VV_XVFB_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vorivevo-xvfb.XXXXXX") || return 1
+  local number_file="$VV_XVFB_DIR/display"
+  # -displayfd: Xvfb picks a free display number itself and writes it, in one write, once it
+  # accepts clients; so there is neither a race for the number nor a guess at when it is ready.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >"$VV_XVFB_DIR/xvfb.log" 2>&1 &
+  local pid=$!
+  VV_XVFB_PID=$pid
+  local deadline=$((SECONDS + 10))
+  while [[ ! -s "$number_file" ]]; do
+    if ! _vv_alive "$pid" || ((SECONDS >= deadline)); then
+      vv_log "Xvfb did not start: $(tail -3 "$VV_XVFB_DIR/xvfb.log" 2>/dev/null)"
+      return 1
+    fi
+    sleep 0.05
+  done
+  export DISPLAY=":$(tr -dc '0-9' <"$number_file")"
+}
+
+vv_track_pid() {
+  VV_TRACKED_PIDS+=("$1")
+}
+
+_vv_alive() {
+  local stat state
+  stat=$({ cat "/proc/$1/stat"; } 2>/dev/null) || return 1
+  state=${stat##*) }  # after the command name, which may itself hold spaces and parentheses
+  state=${state%% *}
+  [[ -n "$state" && "$state" != Z && "$state" != X ]]
+}
+
+# Ends one process: politely, then for sure; reaps it when it is our child. Safe under set -e.
+_vv_end_pid() {
+  local pid=$1 i
+  if _vv_alive "$pid"; then
+    kill -TERM "$pid" 2>/dev/null || true
+    for ((i = 0; i < 20; i++)); do
+      _vv_alive "$pid" || break
+      sleep 0.05
+    done
+    if _vv_alive "$pid"; then
+      kill -KILL "$pid" 2>/dev/null || true
+    fi
+  fi
+  wait "$pid" 2>/dev/null || true
+}
+
+# The Wine server of $WINEPREFIX, found by the directory it runs in, which is named after the
+# prefix's device and inode ("server-<dev>-<inode>", both in hex).
+_vv_wineserver_pid() {
+  local dev ino suffix dir
+  dev=$(stat -L -c %d "$WINEPREFIX" 2>/dev/null) || return 1
+  ino=$(stat -L -c %i "$WINEPREFIX") || return 1
+  suffix=$(printf 'server-%x-%x' "$dev" "$ino")
+  for dir in /proc/[0-9]*; do
+    [[ "$({ cat "$dir/comm"; } 2>/dev/null)" == wineserver* ]] || continue
+    [[ "$(readlink "$dir/cwd" 2>/dev/null)" == */"$suffix" ]] || continue
+    echo "${dir#/proc/}"
+    return 0
+  done
+  return 1
+}
+
+# Whether a Windows program other than Wine's own services runs in $WINEPREFIX: another test's,
+# or a person's. Then the shared server must be left alone.
+_vv_prefix_in_use() {
+  local dir exe name
+  for dir in /proc/[0-9]*; do
+    exe=$(readlink "$dir/exe" 2>/dev/null) || continue
+    [[ "${exe##*/}" == wine* && "${exe##*/}" != wineserver* ]] || continue
+    _vv_alive "${dir#/proc/}" || continue
+    { tr '\0' '\n' <"$dir/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    name=$({ tr '\0' ' ' <"$dir/cmdline"; } 2>/dev/null)
+    case "$name" in
+      *'\system32\services.exe'* | *'\system32\winedevice.exe'* | *'\system32\explorer.exe'* | \
+        *'\system32\plugplay.exe'* | *'\system32\svchost.exe'* | *'\system32\rpcss.exe'* | \
+        *'\system32\wineboot.exe'* | *'\system32\conhost.exe'* | *winemenubuilder*) ;;
+      *) return 0 ;;
+    esac
+  done
+  return 1
+}
+
+# Newest first, and the X server last, so that no Wine program loses its display while it runs.
+vv_cleanup() {
+  local i
+  for ((i = ${#VV_TRACKED_PIDS[@]} - 1; i >= 0; i--)); do
+    _vv_end_pid "${VV_TRACKED_PIDS[i]}"
+  done
+  VV_TRACKED_PIDS=()
+  if [[ -n "${WINEPREFIX:-}" ]] && _vv_wineserver_pid >/dev/null &&
+    { [[ "$WINEPREFIX" == "$VV_RUN_PREFIX" ]] || ! _vv_prefix_in_use; }; then
+    # -w: its programs are gone before the X server is, so none reports a lost display.
+    wineserver -k 2>/dev/null && timeout 10 wineserver -w 2>/dev/null || true
+  fi
+  if [[ -n "$VV_RUN_PREFIX" ]]; then
+    # Holds only copies and links: rm does not follow the link into the shared drive_c.
+    rm -rf "$VV_RUN_PREFIX"
+    VV_RUN_PREFIX=
+  fi
+  if [[ -n "$VV_XVFB_PID" ]]; then
+    _vv_end_pid "$VV_XVFB_PID"
+    VV_XVFB_PID=
+  fi
+  if [[ -n "$VV_XVFB_DIR" ]]; then
+    rm -rf "$VV_XVFB_DIR"
+    VV_XVFB_DIR=
+  fi
+}
+
+vv_wait_for_log() {
+  local pattern=$1 file=$2 timeout=$3
+  # Microseconds, so that fractions of a second need no arithmetic beyond bash's integers.
+  local deadline=$((${EPOCHREALTIME/[.,]/} + $(awk -v t="$timeout" 'BEGIN { printf "%d", t * 1000000 }')))
+  while :; do
+    if [[ -f "$file" ]] && grep -qE -- "$pattern" "$file"; then
+      return 0
+    fi
+    if ((${EPOCHREALTIME/[.,]/} >= deadline)); then
+      vv_log "no line matching '$pattern' in $file within $timeout s; its last lines:"
+      tail -5 "$file" 2>/dev/null | sed 's/^/    /' >&2
+      return 1
+    fi
+    sleep 0.02
+  done
+}
+
+vv_winpath() {
+  local path=$1
+  [[ "$path" == /* ]] || path="$PWD/$path"
+  printf 'Z:%s\n' "${path//\//\\}"
+}
+
+trap vv_cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM

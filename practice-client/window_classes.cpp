@@ -46,13 +46,13 @@ std::vector<HWND> CreateChildren(HWND parent, HINSTANCE instance, const std::vec
     std::vector<HWND> windows;
     auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
     for (std::size_t i = 0; i < children.size(); ++i) {
-        const ChildSpec& spec = children[i];
-        HWND child = CreateWindowExA(0, spec.className, spec.text, StyleFor(spec.role), 0, 0, 10, 10, parent,
+        const ChildSpec& wanted = children[i];
+        HWND child = CreateWindowExA(0, wanted.className, wanted.text, StyleFor(wanted.role), 0, 0, 10, 10, parent,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstChildId + i)), instance,
                                      nullptr);
         if (child) SendMessageA(child, WM_SETFONT, font, FALSE);
         // Lines sent in a session can be longer than an edit control takes by default.
-        if (child && (spec.role == ChildRole::Transcript || spec.role == ChildRole::Entry)) {
+        if (child && (wanted.role == ChildRole::Transcript || wanted.role == ChildRole::Entry)) {
             SendMessageA(child, EM_SETLIMITTEXT, 0, 0);
         }
         windows.push_back(child);

@@ -1,0 +1,100 @@
+// Form1's window: the frameless top-level window with its five tiles, Label1 and the two text boxes.
+#pragma once
+
+#include "win32_api.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "form_layout.h"
+#include "host_runtime.h"
+#include "label.h"
+#include "label_font.h"
+#include "tile_window.h"
+#include "win32_handles.h"
+
+namespace vorivevo {
+
+// Where the window's events go. Both calls come from window procedures.
+class FormWindowListener {
+public:
+    // Only take note of the event.
+    virtual void OnFormEvent(FormEvent event) noexcept = 0;
+    // Timer1 ticked inside a loop of the system's that we do not own (the move loop of a drag), where the
+    // noted ticks have to run at once.
+    virtual void OnTickInSystemLoop() noexcept = 0;
+
+protected:
+    ~FormWindowListener() = default;
+};
+
+class FormWindow final : private TileEventTarget {
+public:
+    static constexpr const wchar_t* kClassName = L"VorivevoForm";
+
+    // Creates the window, still hidden, with every control at its place and initial value. The scale
+    // factor is the display's pixels per inch over 96, whole, at least 1. Throws std::runtime_error.
+    explicit FormWindow(HINSTANCE instance);
+    FormWindow(HINSTANCE instance, int scaleFactor);
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+    ~FormWindow();
+
+    static int ScaleFactorFor(int pixelsPerInch) noexcept;
+    static int ScreenPixelsPerInch() noexcept;
+
+    // nullptr once the window is destroyed.
+    HWND Handle() const noexcept { return window_.Get(); }
+    // The tiles' and text boxes' windows; Label1 has none (its tile draws it).
+    HWND ControlWindow(ControlId id) const noexcept;
+    int ScaleFactor() const noexcept { return scale_; }
+    const std::wstring& LabelFaceName() const noexcept { return font_.FaceName(); }
+
+    void SetListener(FormWindowListener* listener) noexcept { listener_ = listener; }
+
+    std::string Label1Text() const { return label_->Text(); }
+    void SetLabel1Text(const std::string& text);
+    // The text box's current text, UTF-8; empty once the window is gone.
+    std::string EditText(ControlId textBox) const;
+
+    void StartTimer(UINT intervalMs) noexcept;
+    void StopTimer() noexcept;
+
+    void Show() noexcept;
+    void Destroy() noexcept;
+
+    // Moves the focus on Tab and Shift+Tab in the controls' tab order; true when it took the message,
+    // which must then not be dispatched.
+    bool HandleDialogKey(const MSG& message) noexcept;
+
+    // What a tile shows, drawn to `dc` in the tile's coordinates.
+    void PaintTile(ControlId picture, HDC dc) const noexcept;
+
+private:
+    static bool ClassRegistered(HINSTANCE instance);
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnTileEvent(FormEvent event) noexcept override;
+    void Report(FormEvent event) noexcept;
+    void CreateControls(HINSTANCE instance);
+    HWND CreateTextBox(ControlId id, const char* text, const RECT& rect, HINSTANCE instance);
+    RECT Scaled(const ControlGeometry& geometry) const noexcept;
+    TileWindow* Tile(ControlId id) const noexcept;
+    bool InSystemLoop() const noexcept { return inSizeMove_ || nonClientDepth_ > 0; }
+
+    int scale_;
+    LabelFont font_;
+    std::unique_ptr<Label> label_;
+    std::array<std::unique_ptr<TileWindow>, 5> tiles_;  // Picture1 ... Picture5
+    HWND text1_ = nullptr;
+    HWND text2_ = nullptr;
+    UniqueWindow window_;
+    FormWindowListener* listener_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    bool timerRunning_ = false;
+    bool inSizeMove_ = false;
+    int nonClientDepth_ = 0;
+};
+
+}  // namespace vorivevo

@@ -1,0 +1,95 @@
+#include "remote_target.h"
+
+#include <stdexcept>
+
+namespace vorivevo::test {
+namespace {
+
+struct RemoteState {
+    std::string lastSetText;
+    HANDLE release = nullptr;
+};
+
+RemoteState* StateOf(HWND window) { return reinterpret_cast<RemoteState*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
+
+LRESULT CALLBACK RemoteProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    RemoteState* state = StateOf(window);
+    switch (message) {
+        case WM_SETTEXT:
+            if (state != nullptr && lParam != 0) state->lastSetText = reinterpret_cast<const char*>(lParam);
+            break;
+        case kRemoteSetByte:
+            if (state == nullptr || wParam >= state->lastSetText.size()) return -1;
+            return static_cast<unsigned char>(state->lastSetText[wParam]);
+        case kRemoteBlock:
+            if (state != nullptr) WaitForSingleObject(state->release, 60000);
+            return 0;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::wstring Widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+}  // namespace
+
+int RunRemoteTarget(const std::wstring& className, const std::wstring& readyEvent, const std::wstring& releaseEvent) {
+    const std::string ansiClass(className.begin(), className.end());
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = RemoteProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = ansiClass.c_str();
+    if (RegisterClassA(&windowClass) == 0) return 2;
+    RemoteState state;
+    KernelHandle release(OpenEventW(SYNCHRONIZE, FALSE, releaseEvent.c_str()));
+    state.release = release.Get();
+    const HWND window = CreateWindowExA(0, ansiClass.c_str(), "", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+                                        windowClass.hInstance, nullptr);
+    if (window == nullptr) return 3;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
+    KernelHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, readyEvent.c_str()));
+    SetEvent(ready.Get());
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    return 0;
+}
+
+RemoteTarget::RemoteTarget() {
+    const std::string suffix = std::to_string(GetCurrentProcessId());
+    className_ = "VorivevoRemoteTarget" + suffix;
+    const std::wstring readyName = Widen("VorivevoRemoteReady" + suffix);
+    const std::wstring releaseName = Widen("VorivevoRemoteRelease" + suffix);
+    ready_ = KernelHandle(CreateEventW(nullptr, TRUE, FALSE, readyName.c_str()));
+    release_ = KernelHandle(CreateEventW(nullptr, TRUE, FALSE, releaseName.c_str()));
+
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --remote-target " + Widen(className_) + L" " +
+                               readyName + L" " + releaseName;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        throw std::runtime_error("could not start the remote target");
+    process_ = KernelHandle(started.hProcess);
+    KernelHandle thread(started.hThread);
+    const HANDLE waitFor[] = {ready_.Get(), process_.Get()};
+    if (WaitForMultipleObjects(2, waitFor, FALSE, 60000) != WAIT_OBJECT_0)
+        throw std::runtime_error("the remote target did not come up");
+    window_ = FindWindowA(className_.c_str(), nullptr);
+}
+
+RemoteTarget::~RemoteTarget() {
+    Release();
+    if (window_ != nullptr) PostMessageW(window_, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process_.Get(), 30000) != WAIT_OBJECT_0) TerminateProcess(process_.Get(), 1);
+}
+
+}  // namespace vorivevo::test

@@ -1,0 +1,22 @@
+// The test program's entry: GoogleTest, or the remote target window when started as one.
+#include "win32_api.h"
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+
+#include "remote_target.h"
+
+int main(int argc, char** argv) {
+    int wideCount = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &wideCount);
+    if (wide != nullptr && wideCount == 5 && std::wcscmp(wide[1], L"--remote-target") == 0) {
+        const int exitCode = vorivevo::test::RunRemoteTarget(wide[2], wide[3], wide[4]);
+        LocalFree(wide);
+        return exitCode;
+    }
+    if (wide != nullptr) LocalFree(wide);
+    SetProcessDPIAware();
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

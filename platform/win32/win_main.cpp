@@ -1,0 +1,31 @@
+// The program's entry: makes the window, the window system and the host runtime, and runs Form1.
+#include "win32_api.h"
+
+#include <exception>
+
+#include "error_box.h"
+#include "form1.h"
+#include "form_window.h"
+#include "win32_host.h"
+#include "win32_window_system.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // The manifest says the same; this also covers a copy whose manifest was stripped.
+    SetProcessDPIAware();
+    try {
+        // Declared in this order so that each outlives what refers to it.
+        vorivevo::FormWindow window(instance);
+        vorivevo::Win32WindowSystem windows;
+        vorivevo::Win32Host host(window);
+        vorivevo::Form1 form(windows, host);
+        host.AttachSink(&form);
+        const int exitCode = form.Run();
+        host.AttachSink(nullptr);
+        return exitCode;
+    } catch (const std::exception& error) {
+        vorivevo::ShowErrorBox(nullptr, error.what());
+    } catch (...) {
+        vorivevo::ShowErrorBox(nullptr, "Unknown error");
+    }
+    return 1;
+}

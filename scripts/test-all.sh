@@ -17,3 +17,7 @@ for preset in win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
+
+# The Windows tests under Wine: the practice client's and the back ends' tests, and the end-to-end
+# tests of vorivevo.exe (each on an X server of its own, so they may run side by side).
+ctest --preset win32 -j "$jobs"

@@ -40,9 +40,16 @@ bool Win32WindowSystem::Send(HWND window, UINT message, WPARAM wParam, LPARAM lP
         result = ::SendMessageW(window, message, wParam, lParam);
         return true;
     }
+    if (thread == unansweredThread_ && GetTickCount64() < unansweredUntil_) return false;
     DWORD_PTR answer = 0;
-    if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs_, &answer) == 0)
+    if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs_, &answer) == 0) {
+        // A window that went away in the meantime says nothing about its thread.
+        if (IsWindow(window)) {
+            unansweredThread_ = thread;
+            unansweredUntil_ = GetTickCount64() + kUnansweredHoldMs;
+        }
         return false;
+    }
     result = static_cast<LRESULT>(answer);
     return true;
 }

@@ -21,7 +21,7 @@ inline WindowHandle ToWindowHandle(HWND window) noexcept {
 }
 
 // Messages to windows of other threads (other programs') go through SendMessageTimeout with
-// SMTO_ABORTIFHUNG; one that fails or is not answered in time gives 0. Messages to our own thread's
+// SMTO_ABORTIFHUNG; one that fails or is not answered in time gives 0 (and see kUnansweredHoldMs). Messages to our own thread's
 // windows are sent plainly, so that the system's move loop started by WM_NCLBUTTONDOWN runs inside the
 // call. Text travels as UTF-16 (the ANSI messages are not bounded by the time-out under every
 // implementation) after passing through the ANSI code page, so the window gets what an ANSI call would
@@ -33,7 +33,11 @@ inline WindowHandle ToWindowHandle(HWND window) noexcept {
 // with them is not sent and gives 0. A WM_GETTEXT that fails leaves the TextBuffer as it was.
 class Win32WindowSystem final : public WindowSystem {
 public:
-    static constexpr UINT kDefaultTimeoutMs = 3000;
+    static constexpr UINT kDefaultTimeoutMs = 2000;
+    // After a thread has left a message unanswered, further messages to its windows fail at once for
+    // this long (milliseconds), so that a hung client costs one time-out per post, not one per message,
+    // and Exit still ends soon.
+    static constexpr ULONGLONG kUnansweredHoldMs = 5000;
     // The most characters a read accepts: a window that reports more is read only this far.
     static constexpr std::size_t kMaxTextChars = std::size_t{1} << 20;
 
@@ -58,6 +62,8 @@ private:
 
     UINT timeoutMs_;
     UINT codePage_;
+    mutable DWORD unansweredThread_ = 0;
+    mutable ULONGLONG unansweredUntil_ = 0;
 };
 
 }  // namespace vorivevo

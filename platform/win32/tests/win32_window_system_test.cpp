@@ -252,10 +252,27 @@ TEST_F(Win32WindowSystemTest, ButtonMessagesReachTheWindow) {
 }
 
 TEST_F(Win32WindowSystemTest, HungWindowGivesZeroInsteadOfBlocking) {
-    PostMessageW(target.ansi, kBlock, 0, 0);
+    WriteText(windows, ToWindowHandle(target.ansi), "draft");
+    // Sent, not posted: the target takes it before any message sent after it.
+    SendNotifyMessageW(target.ansi, kBlock, 0, 0);
     EXPECT_EQ(windows.SendMessageA(ToWindowHandle(target.ansi), WM_GETTEXTLENGTH, 0, LParam{0}), 0);
     EXPECT_EQ(windows.SendMessageA(ToWindowHandle(target.ansi), WM_LBUTTONDOWN, 0, LParam{0}), 0);
     target.Release();
+}
+
+// A client that has just hung is not waited for again message after message: a post would otherwise
+// cost one time-out per message.
+TEST_F(Win32WindowSystemTest, ThreadThatLeftAMessageUnansweredIsSkippedForAWhile) {
+    const WindowHandle window = ToWindowHandle(target.ansi);
+    WriteText(windows, window, "draft");
+    SendNotifyMessageW(target.ansi, kBlock, 0, 0);
+    EXPECT_EQ(windows.SendMessageA(window, WM_GETTEXTLENGTH, 0, LParam{0}), 0);
+    target.Release();
+    windows.SendMessageA(window, WM_LBUTTONDOWN, 0, LParam{0});
+    Win32WindowSystem other{kShortTimeoutMs};
+    other.SendMessageA(window, WM_LBUTTONUP, 0, LParam{0});
+    std::lock_guard<std::mutex> lock(target.State().mutex);
+    EXPECT_EQ(target.State().buttonMessages, 1) << "only the window system that saw no hang sent its press";
 }
 
 TEST_F(Win32WindowSystemTest, OwnThreadsWindowsAreServedDirectly) {

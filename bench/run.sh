@@ -127,7 +127,7 @@ memory_rows() {
   bench_wait_quiet 1.5 || e2e_fail "the room kept receiving lines after the clicks"
   rssAfter=$(bench_status_kib "$pid" VmRSS) hwmAfter=$(bench_status_kib "$pid" VmHWM)
   linesAfter=$(e2e_received | wc -l)
-  _vv_alive "$pid" || e2e_fail "vorivevo.exe ended during the clicks"
+  vv_alive "$pid" || e2e_fail "vorivevo.exe ended during the clicks"
   bench_row "Wine: vorivevo.exe VmRSS, after $kWarmUpClicks clicks → after $kMemoryClicks more ($((linesAfter - linesBefore)) lines posted)" \
     "$rssWarm → $rssAfter KiB ($((rssAfter - rssWarm)) KiB)" "growth <= 512 KiB" \
     "$(bench_verdict "$((rssAfter - rssWarm <= 512))")"
@@ -140,7 +140,7 @@ memory_rows() {
 baselineShare=
 wineserver_baseline_row() {
   local server start cpu0 cpu1 wall
-  server=$(_vv_wineserver_pid) || e2e_fail "no wineserver found for $WINEPREFIX"
+  server=$(vv_wineserver_pid) || e2e_fail "no wineserver found for $WINEPREFIX"
   start=$EPOCHREALTIME cpu0=$(bench_cpu_seconds "$server")
   sleep "$kBaselineSeconds"
   cpu1=$(bench_cpu_seconds "$server") wall=$(bench_calc "$EPOCHREALTIME - $start")
@@ -152,7 +152,7 @@ wineserver_baseline_row() {
 # Clicks Start and measures CPU time over kCpuSeconds; the first cycle's idle lines fall inside it.
 cpu_and_schedule_rows() {
   local pid=$E2E_VORIVEVO_PID server cpu0 server0 cpu1 server1 wall
-  server=$(_vv_wineserver_pid) || e2e_fail "no wineserver found for $WINEPREFIX"
+  server=$(vv_wineserver_pid) || e2e_fail "no wineserver found for $WINEPREFIX"
   bench_click $kStartX $kStartY
   local t0=$BENCH_T0
   cpu0=$(bench_cpu_seconds "$pid") server0=$(bench_cpu_seconds "$server")

@@ -74,7 +74,7 @@ e2e_click 16 36
 end=$((SECONDS + seconds))
 while [[ -z "$stop" ]] && ((SECONDS < end)); do
   print_new_lines
-  _vv_alive "$E2E_VORIVEVO_PID" || e2e_fail "vorivevo.exe ended by itself"
+  vv_alive "$E2E_VORIVEVO_PID" || e2e_fail "vorivevo.exe ended by itself"
   sleep 0.2
 done
 # A second Ctrl-C ends the script at once; its clean-up still ends every process.

@@ -160,7 +160,7 @@ _bench_clients=0
 bench_fresh_client() {
   local tag=$1
   shift
-  if [[ -n "$E2E_CLIENT_PID" ]] && _vv_alive "$E2E_CLIENT_PID"; then
+  if [[ -n "$E2E_CLIENT_PID" ]] && vv_alive "$E2E_CLIENT_PID"; then
     e2e_control quit
     e2e_wait_gone "$E2E_CLIENT_PID" 10 || e2e_fail "the practice client did not quit"
   fi

@@ -8,6 +8,8 @@
 #                               and X server (runs on EXIT)
 #   vv_wait_for_log ERE FILE S  wait up to S seconds (decimals allowed) for a line matching ERE
 #   vv_winpath PATH             the Windows name (Z:\...) of an absolute Unix path
+#   vv_alive PID                whether PID still runs (a zombie does not)
+#   vv_wineserver_pid           the process id of this script's Wine server
 #
 # Why a Wine server of our own: all programs of one Wine server share one desktop, so FindWindow
 # in one test finds another test's windows; a companion under test elsewhere would press our
@@ -101,7 +103,7 @@ vv_start_xvfb() {
   VV_XVFB_PID=$pid
   local deadline=$((SECONDS + 10))
   while [[ ! -s "$number_file" ]]; do
-    if ! _vv_alive "$pid" || ((SECONDS >= deadline)); then
+    if ! vv_alive "$pid" || ((SECONDS >= deadline)); then
       vv_log "Xvfb did not start: $(tail -3 "$VV_XVFB_DIR/xvfb.log" 2>/dev/null)"
       return 1
     fi
@@ -114,7 +116,7 @@ vv_track_pid() {
   VV_TRACKED_PIDS+=("$1")
 }
 
-_vv_alive() {
+vv_alive() {
   local stat state
   stat=$({ cat "/proc/$1/stat"; } 2>/dev/null) || return 1
   state=${stat##*) }  # after the command name, which may itself hold spaces and parentheses
@@ -125,13 +127,13 @@ _vv_alive() {
 # Ends one process: politely, then for sure; reaps it when it is our child. Safe under set -e.
 _vv_end_pid() {
   local pid=$1 i
-  if _vv_alive "$pid"; then
+  if vv_alive "$pid"; then
     kill -TERM "$pid" 2>/dev/null || true
     for ((i = 0; i < 20; i++)); do
-      _vv_alive "$pid" || break
+      vv_alive "$pid" || break
       sleep 0.05
     done
-    if _vv_alive "$pid"; then
+    if vv_alive "$pid"; then
       kill -KILL "$pid" 2>/dev/null || true
     fi
   fi
@@ -140,7 +142,7 @@ _vv_end_pid() {
 
 # The Wine server of $WINEPREFIX, found by the directory it runs in, which is named after the
 # prefix's device and inode ("server-<dev>-<inode>", both in hex).
-_vv_wineserver_pid() {
+vv_wineserver_pid() {
   local dev ino suffix dir
   dev=$(stat -L -c %d "$WINEPREFIX" 2>/dev/null) || return 1
   ino=$(stat -L -c %i "$WINEPREFIX") || return 1
@@ -161,7 +163,7 @@ _vv_prefix_in_use() {
   for dir in /proc/[0-9]*; do
     exe=$(readlink "$dir/exe" 2>/dev/null) || continue
     [[ "${exe##*/}" == wine* && "${exe##*/}" != wineserver* ]] || continue
-    _vv_alive "${dir#/proc/}" || continue
+    vv_alive "${dir#/proc/}" || continue
     { tr '\0' '\n' <"$dir/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
     name=$({ tr '\0' ' ' <"$dir/cmdline"; } 2>/dev/null)
     case "$name" in
@@ -181,7 +183,7 @@ vv_cleanup() {
     _vv_end_pid "${VV_TRACKED_PIDS[i]}"
   done
   VV_TRACKED_PIDS=()
-  if [[ -n "${WINEPREFIX:-}" ]] && _vv_wineserver_pid >/dev/null &&
+  if [[ -n "${WINEPREFIX:-}" ]] && vv_wineserver_pid >/dev/null &&
     { [[ "$WINEPREFIX" == "$VV_RUN_PREFIX" ]] || ! _vv_prefix_in_use; }; then
     # -w: its programs are gone before the X server is, so none reports a lost display.
     wineserver -k 2>/dev/null && timeout 10 wineserver -w 2>/dev/null || true

@@ -109,9 +109,9 @@ quit_sent=$EPOCHREALTIME
 send 'quit'
 expect_record '#quit'
 for ((i = 0; i < 100; i++)); do
-  _vv_alive "$client_pid" || break
+  vv_alive "$client_pid" || break
   sleep 0.05
 done
-_vv_alive "$client_pid" && fail "the client still runs 5 s after quit"
+vv_alive "$client_pid" && fail "the client still runs 5 s after quit"
 note "client gone $(seconds_since "$quit_sent") s after quit"
 note "PASS"

@@ -143,7 +143,7 @@ e2e_start_vorivevo() {
   local deadline=$((SECONDS + 60))
   E2E_WINDOW=
   while [[ -z "$E2E_WINDOW" ]]; do
-    _vv_alive "$E2E_VORIVEVO_PID" || e2e_fail "vorivevo.exe ended before its window showed"
+    vv_alive "$E2E_VORIVEVO_PID" || e2e_fail "vorivevo.exe ended before its window showed"
     ((SECONDS < deadline)) || e2e_fail "vorivevo.exe showed no window titled Form1 within 60 s"
     sleep 0.05
     E2E_WINDOW=$(_e2e_find_window)
@@ -250,7 +250,7 @@ e2e_wait_event() {
 e2e_wait_gone() {
   local pid=$1 timeout=${2:-10} start=$EPOCHREALTIME
   local deadline=$((${EPOCHREALTIME/[.,]/} + timeout * 1000000))
-  while _vv_alive "$pid"; do
+  while vv_alive "$pid"; do
     if ((${EPOCHREALTIME/[.,]/} >= deadline)); then
       E2E_ELAPSED=$timeout
       return 1

@@ -26,15 +26,10 @@ size_rows() {
     exe=$dir/platform/win32/vorivevo.exe
     [[ -f "$exe" ]] || e2e_fail "no $exe: build the $preset preset first"
     bytes=$(stat -c %s "$exe")
-    # The import table as the loader reads it: the DLLs the .exe needs beside it.
-    dlls=$(objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | sort -f | paste -sd ' ')
-    local system=1 dll
-    for dll in $dlls; do
-      case "${dll,,}" in
-        kernel32.dll | user32.dll | gdi32.dll | msvcrt.dll | advapi32.dll | shell32.dll | comctl32.dll) ;;
-        *) system=0 ;;
-      esac
-    done
+    dlls=$(exe_dlls "$exe")
+    local system=1
+    # shellcheck disable=SC2086
+    exe_dlls_are_system $dlls || system=0
     if [[ "$preset" == win32 ]]; then
       bench_row "size of vorivevo.exe, i686" "$((bytes / 1024)) KiB ($bytes bytes)" "< 300 KiB" \
         "$(bench_verdict "$((bytes < 300 * 1024))")"

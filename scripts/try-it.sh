@@ -6,7 +6,9 @@
 #
 #   scripts/try-it.sh [SECONDS]
 #
-# VORIVEVO_BUILD_DIR builds elsewhere than build/win32 (with the win32 preset's settings).
+# It runs the 32-bit (i686) build where this machine runs 32-bit programs, else the 64-bit one, and
+# says which; VORIVEVO_WINE_ARCH=x86_64 chooses the 64-bit one anyway. VORIVEVO_BUILD_DIR builds
+# elsewhere than build/win32 or build/win64 (with that preset's settings).
 set -u
 cd "$(dirname "$0")/.."
 
@@ -16,16 +18,29 @@ if [[ ! "$seconds" =~ ^[0-9]+$ ]]; then
   exit 2
 fi
 
-build_dir=${VORIVEVO_BUILD_DIR:-build/win32}
+source scripts/lib/wine_env.sh
+# After the install: which Wine loaders there are is part of the answer.
+pick_build() {
+  vv_pick_arch
+  if [[ "$VV_ARCH" == i686 ]]; then preset=win32; else preset=win64; fi
+  build_dir=${VORIVEVO_BUILD_DIR:-build/$preset}
+}
 
 # Ctrl-C reaches every process of the terminal's foreground group, and the X server and Wine programs
 # would die of it before X could be clicked. So the part that runs them goes into a session of its
 # own, and this part turns Ctrl-C into a request to it.
 if [[ -z "${_VORIVEVO_TRY_IT_SESSION:-}" ]]; then
   bash scripts/install-deps.sh || exit 1
-  echo "try-it: building the win32 preset"
+  pick_build
+  vv_runs_arch "$VV_ARCH" || { echo "try-it: cannot run the $VV_ARCH build here: $VV_ARCH_WHY" >&2; exit 1; }
+  if skipped=$(vv_skip_line i686); then
+    echo "try-it: running the $VV_ARCH build; $skipped"
+  else
+    echo "try-it: running the $VV_ARCH build"
+  fi
+  echo "try-it: building the $preset preset"
   build_log=$(mktemp "${TMPDIR:-/tmp}/vorivevo-try-it-build.XXXXXX")
-  if ! { cmake --preset win32 -B "$build_dir" && cmake --build "$build_dir" -j "$(nproc)"; } >"$build_log" 2>&1; then
+  if ! { cmake --preset "$preset" -B "$build_dir" && cmake --build "$build_dir" -j "$(nproc)"; } >"$build_log" 2>&1; then
     tail -30 "$build_log" >&2
     rm -f "$build_log"
     exit 1
@@ -42,6 +57,7 @@ if [[ -z "${_VORIVEVO_TRY_IT_SESSION:-}" ]]; then
   done
 fi
 
+pick_build
 # The display a person may be watching, when there is one.
 VORIVEVO_E2E_DISPLAY=current
 VORIVEVO_EXE=$build_dir/platform/win32/vorivevo.exe

@@ -21,15 +21,23 @@
 #
 # Build directories: the presets' own (build/native, build/win32, build/win64), or BENCH_NATIVE_DIR,
 # BENCH_WIN32_DIR and BENCH_WIN64_DIR.
+#
+# What runs under Wine is the i686 build where this machine runs 32-bit programs, else the x86_64
+# build (VORIVEVO_WINE_ARCH=x86_64 chooses it anyway); the table's heading says which, and why.
 
 _bench_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$_bench_root/scripts/lib/wine_env.sh"
+source "$_bench_root/scripts/lib/exe_facts.sh"
 BENCH_NATIVE_DIR=${BENCH_NATIVE_DIR:-$_bench_root/build/native}
 BENCH_WIN32_DIR=${BENCH_WIN32_DIR:-$_bench_root/build/win32}
 BENCH_WIN64_DIR=${BENCH_WIN64_DIR:-$_bench_root/build/win64}
-export VORIVEVO_EXE=$BENCH_WIN32_DIR/platform/win32/vorivevo.exe
-export PRACTICE_CLIENT_EXE=$BENCH_WIN32_DIR/practice-client/practice-client.exe
-export WINDOW_PROBE_EXE=$BENCH_WIN32_DIR/tests/e2e/window_probe.exe
-BENCH_POST_COST_WIN32_EXE=$BENCH_WIN32_DIR/bench/post_cost_win32.exe
+vv_pick_arch
+BENCH_ARCH=$VV_ARCH
+if [[ "$BENCH_ARCH" == i686 ]]; then BENCH_WINE_DIR=$BENCH_WIN32_DIR; else BENCH_WINE_DIR=$BENCH_WIN64_DIR; fi
+export VORIVEVO_EXE=$BENCH_WINE_DIR/platform/win32/vorivevo.exe
+export PRACTICE_CLIENT_EXE=$BENCH_WINE_DIR/practice-client/practice-client.exe
+export WINDOW_PROBE_EXE=$BENCH_WINE_DIR/tests/e2e/window_probe.exe
+BENCH_POST_COST_EXE=$BENCH_WINE_DIR/bench/post_cost_win32.exe
 
 source "$_bench_root/tests/e2e/lib/e2e.sh"
 
@@ -45,6 +53,8 @@ bench_log() {
   printf '%s\n' "$E2E_NAME: $*" >&2
 }
 
+bench_log "under Wine: the $BENCH_ARCH build$(vv_runs_arch i686 || echo " (i686 cannot run here: $VV_ARCH_WHY)")"
+
 # Configures with the preset, into its own directory or the one given, and builds; shows the end of
 # the output only when something fails.
 _bench_build_preset() {
@@ -57,10 +67,12 @@ _bench_build_preset() {
 
 bench_build() {
   [[ "${BENCH_NO_BUILD:-}" == 1 ]] && return 0
-  bench_log "building (native, win32, win64)"
+  bench_log "building (native, win32, win64); under Wine: the $BENCH_ARCH build"
+  local win32Targets=() win64Targets=()
+  if [[ "$BENCH_ARCH" == i686 ]]; then win64Targets=(--target vorivevo); else win32Targets=(--target vorivevo); fi
   _bench_build_preset native "$BENCH_NATIVE_DIR" --target bench_post_cost bench_memory &&
-    _bench_build_preset win32 "$BENCH_WIN32_DIR" &&
-    _bench_build_preset win64 "$BENCH_WIN64_DIR" --target vorivevo
+    _bench_build_preset win32 "$BENCH_WIN32_DIR" "${win32Targets[@]}" &&
+    _bench_build_preset win64 "$BENCH_WIN64_DIR" "${win64Targets[@]}"
 }
 
 bench_row() {
@@ -71,8 +83,15 @@ bench_row() {
 bench_table() {
   local cpu
   cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
+  local why=
+  if ! vv_runs_arch i686; then
+    why=" (i686 cannot run here: $VV_ARCH_WHY)"
+  elif [[ "$BENCH_ARCH" != i686 ]]; then
+    why=" (chosen with VORIVEVO_WINE_ARCH; i686 runs here too)"
+  fi
   echo "Ran $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores of ${cpu:-an unknown CPU}," \
-    "$(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo) RAM, $(wine --version 2>/dev/null)."
+    "$(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo) RAM, Linux $(uname -r)," \
+    "$("${VV_WINE:-/usr/lib/wine/wine64}" --version 2>/dev/null); the Wine rows ran the $BENCH_ARCH build$why."
   echo
   echo "| measure | figure | target | result |"
   echo "|---|---|---|---|"
@@ -176,7 +195,7 @@ bench_fresh_client() {
 bench_post_cost_wine() {
   local rooms=$1 position=$2 posts=$3
   bench_fresh_client "post-cost-$position" --rooms "$rooms" --room-position "$position"
-  BENCH_POST_LINE=$(wine "$BENCH_POST_COST_WIN32_EXE" "$position" "$posts" "$(vv_winpath "$E2E_LOG")" \
+  BENCH_POST_LINE=$("$VV_WINE" "$BENCH_POST_COST_EXE" "$position" "$posts" "$(vv_winpath "$E2E_LOG")" \
     2>"$E2E_WORK/post_cost.out" | tr -d '\r')
   [[ "$BENCH_POST_LINE" == *median_us=* && "$BENCH_POST_LINE" != *error=* ]] ||
     e2e_fail "post_cost_win32.exe: ${BENCH_POST_LINE:-no report} $(cat "$E2E_WORK/post_cost.out")"

@@ -1,7 +1,15 @@
 # Wine and Xvfb set-up for the end-to-end tests and the try-it command; source it, do not run it.
 #
-#   vv_wine_prefix              export WINEPREFIX & co. (code page 1252) for a Wine server of this
-#                               script's own; the shared prefix behind it is created once
+#   vv_runs_arch ARCH           whether this machine runs Windows programs of ARCH (i686 or x86_64)
+#                               under Wine; when not, VV_ARCH_WHY says why, in a few words
+#   vv_pick_arch                VV_ARCH: VORIVEVO_WINE_ARCH when set, else i686 when it runs, else x86_64
+#   vv_skip_line ARCH           the one line that says ARCH's tests were not run, and why
+#   vv_exe_arch FILE            the architecture a Windows .exe is built for (i686 or x86_64)
+#   vv_wine_prefix [ARCH]       export WINEPREFIX & co. (code page 1252) for a Wine server of this
+#                               script's own, of ARCH (default VV_ARCH or the pick); the shared prefix
+#                               behind it is created once per architecture. Sets VV_WINE, the Wine loader
+#                               to start programs with: "$VV_WINE" prog.exe. Returns 77 when ARCH cannot
+#                               run here (after saying why), 1 on other failures.
 #   vv_start_xvfb               make sure DISPLAY names a usable X server, starting a private Xvfb if not
 #   vv_track_pid PID            have vv_cleanup end PID
 #   vv_cleanup                  end every tracked process by its id, then this script's Wine server
@@ -18,13 +26,29 @@
 # milliseconds and starts a separate server. VORIVEVO_SHARED_WINESERVER=1 uses the cached prefix
 # itself instead, and then its server is ended only when no other program uses it.
 #
+# Two architectures. i686 programs run in a 32-bit prefix through the 32-bit loader; x86_64 programs
+# in a 64-bit prefix through the 64-bit loader. Wine 8.0 has no new-style WoW64: a 64-bit prefix runs
+# 32-bit programs only by starting the 32-bit loader, so on a kernel without 32-bit support (booted
+# with ia32 emulation off: every i386 program fails with "Exec format error") only x86_64 runs, and
+# the programs a test starts must all be x86_64. /usr/bin/wine picks the 32-bit loader whenever
+# wine32 is installed, so the loaders are called by their own paths, with WINELOADER naming the same
+# one for the programs Wine starts itself; /usr/bin/wineserver runs the 64-bit server, which serves
+# both. scripts/dev/without-32bit.sh runs a command as if on such a kernel.
+#
 # Sourcing registers vv_cleanup on EXIT (and turns INT/TERM into an exit so it runs then too). A
 # script with an EXIT trap of its own should call vv_cleanup from it.
+
+# Sourced once per shell: a second time would forget the processes tracked so far.
+[[ -n "${_VV_WINE_ENV_SOURCED:-}" ]] && return 0
+_VV_WINE_ENV_SOURCED=1
 
 VV_TRACKED_PIDS=()
 VV_XVFB_PID=
 VV_XVFB_DIR=
 VV_RUN_PREFIX=
+VV_ARCH=
+VV_ARCH_WHY=
+VV_WINE=
 
 vv_log() {
   printf '%s\n' "vorivevo: $*" >&2
@@ -43,16 +67,65 @@ _vv_pick_locale() {
   fi
 }
 
+_VV_WINE32_LOADER=/usr/lib/wine/wine
+_VV_WINE64_LOADER=/usr/lib/wine/wine64
+source "$(dirname "${BASH_SOURCE[0]}")/i386_probe.sh"
+
+vv_runs_arch() {
+  VV_ARCH_WHY=
+  case $1 in
+    i686)
+      vv_runs_i386 || return 1
+      [[ -x "$_VV_WINE32_LOADER" ]] || { VV_ARCH_WHY="32-bit Wine is not installed (wine32:i386)"; return 1; }
+      ;;
+    x86_64)
+      [[ -x "$_VV_WINE64_LOADER" ]] || { VV_ARCH_WHY="64-bit Wine is not installed (wine64)"; return 1; }
+      ;;
+    *)
+      VV_ARCH_WHY="unknown architecture '$1' (i686 or x86_64)"
+      return 1
+      ;;
+  esac
+}
+
+vv_pick_arch() {
+  if [[ -n "${VORIVEVO_WINE_ARCH:-}" ]]; then
+    VV_ARCH=$VORIVEVO_WINE_ARCH
+  elif vv_runs_arch i686; then
+    VV_ARCH=i686
+  else
+    VV_ARCH=x86_64
+  fi
+}
+
+vv_skip_line() {
+  vv_runs_arch "$1" && return 1
+  printf '%s tests not run: %s\n' "$1" "$VV_ARCH_WHY"
+}
+
+# The machine field of the PE header (at the offset that the DOS header's last field gives).
+vv_exe_arch() {
+  local offset machine
+  offset=$(od -An -j60 -N4 -tu4 "$1" 2>/dev/null | tr -d ' ') || return 1
+  [[ -n "$offset" ]] || return 1
+  machine=$(od -An -j$((offset + 4)) -N2 -tx2 "$1" 2>/dev/null | tr -d ' ')
+  case $machine in
+    014c) echo i686 ;;
+    8664) echo x86_64 ;;
+    *) return 1 ;;
+  esac
+}
+
 # Creates the cached prefix once; the lock keeps two tests that start together from both doing it.
 _vv_create_prefix() {
   local prefix=$1
   [[ -f "$prefix/system.reg" ]] && return 0
   mkdir -p "$(dirname "$prefix")" || return 1
-  vv_log "creating the Wine prefix $prefix (once, about 15 s)"
+  vv_log "creating the $WINEARCH Wine prefix $prefix (once, 5 to 15 s)"
   (
     flock 9 || exit 1
     [[ -f "$prefix/system.reg" ]] && exit 0
-    WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1 && WINEPREFIX="$prefix" wineserver -w
+    WINEPREFIX="$prefix" "$VV_WINE" wineboot -i >/dev/null 2>&1 && WINEPREFIX="$prefix" wineserver -w
   ) 9>"$prefix.lock"
   if [[ ! -f "$prefix/system.reg" ]]; then
     vv_log "could not create the Wine prefix $prefix"
@@ -61,8 +134,25 @@ _vv_create_prefix() {
 }
 
 vv_wine_prefix() {
-  local base="${VORIVEVO_WINEPREFIX:-$HOME/.cache/vorivevo/wine32}"
-  export WINEARCH=win32
+  local arch=${1:-${VV_ARCH:-}}
+  if [[ -z "$arch" ]]; then
+    vv_pick_arch
+    arch=$VV_ARCH
+  fi
+  if ! vv_runs_arch "$arch"; then
+    vv_log "$(vv_skip_line "$arch")"
+    return 77
+  fi
+  VV_ARCH=$arch
+  local base
+  if [[ "$arch" == i686 ]]; then
+    base=${VORIVEVO_WINEPREFIX:-$HOME/.cache/vorivevo/wine32}
+    export WINEARCH=win32 WINELOADER=$_VV_WINE32_LOADER
+  else
+    base=${VORIVEVO_WINEPREFIX64:-$HOME/.cache/vorivevo/wine64}
+    export WINEARCH=win64 WINELOADER=$_VV_WINE64_LOADER
+  fi
+  VV_WINE=$WINELOADER
   export WINEDEBUG=-all
   # No menu entries or file associations written into $HOME, no Mono or Gecko install prompts.
   export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml="

@@ -10,8 +10,10 @@ set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$root/scripts/lib/wine_env.sh"
 
-client=${PRACTICE_CLIENT_EXE:-$root/build/win32/practice-client/practice-client.exe}
-poke=${POKE_EXE:-$root/build/win32/practice-client/poke.exe}
+vv_pick_arch
+build=$root/build/$([[ "$VV_ARCH" == i686 ]] && echo win32 || echo win64)
+client=${PRACTICE_CLIENT_EXE:-$build/practice-client/practice-client.exe}
+poke=${POKE_EXE:-$build/practice-client/poke.exe}
 work=$(mktemp -d "${TMPDIR:-/tmp}/practice-client-smoke.XXXXXX")
 log=$work/log
 control=$work/control
@@ -53,7 +55,7 @@ run_poke() {
   local want=$1
   shift
   local status
-  poke_output=$(timeout -k 2 20 wine "$poke" "$@" 2>&1)
+  poke_output=$(timeout -k 2 20 "$VV_WINE" "$poke" "$@" 2>&1)
   status=$?
   poke_output=${poke_output//$'\r'/}  # a Windows console program ends its lines with CR LF
   [[ $status -eq $want ]] || fail "poke $* exited with $status, wanted $want: $poke_output"
@@ -61,12 +63,19 @@ run_poke() {
 
 [[ -f "$client" ]] || fail "no $client: build the win32 preset first"
 [[ -f "$poke" ]] || fail "no $poke: build the win32 preset first"
-vv_wine_prefix || fail "no Wine prefix"
+arch=$(vv_exe_arch "$client") || fail "$client is not a Windows program"
+[[ "$(vv_exe_arch "$poke")" == "$arch" ]] || fail "$poke is not an $arch program like $client"
+vv_wine_prefix "$arch"
+case $? in
+  0) ;;
+  77) note "SKIPPED: $(vv_skip_line "$arch")"; exit 77 ;;
+  *) fail "no Wine prefix" ;;
+esac
 vv_start_xvfb || fail "no X display"
 : >"$control"
 
 started=$EPOCHREALTIME
-wine "$client" --log "$(vv_winpath "$log")" --control "$(vv_winpath "$control")" --rooms 3 --room-position 2 \
+"$VV_WINE" "$client" --log "$(vv_winpath "$log")" --control "$(vv_winpath "$control")" --rooms 3 --room-position 2 \
   >"$work/client.out" 2>&1 &
 client_pid=$!
 vv_track_pid "$client_pid"

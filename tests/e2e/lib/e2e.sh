@@ -29,15 +29,21 @@
 # parallel. VORIVEVO_E2E_DISPLAY=current uses $DISPLAY instead (to watch a test on a display of your own).
 #
 # The executables: VORIVEVO_EXE, PRACTICE_CLIENT_EXE and WINDOW_PROBE_EXE (CTest sets them), else the
-# win32 preset's build.
+# build of the architecture that vv_pick_arch picks (win32 preset for i686, win64 for x86_64). All three
+# must be of one architecture: the test runs in a Wine prefix of theirs, and exits 77 (skipped) where
+# this machine cannot run it.
 
 _e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
 source "$_e2e_root/scripts/lib/wine_env.sh"
 
 E2E_NAME=$(basename "$0" .sh)
-VORIVEVO_EXE=${VORIVEVO_EXE:-$_e2e_root/build/win32/platform/win32/vorivevo.exe}
-PRACTICE_CLIENT_EXE=${PRACTICE_CLIENT_EXE:-$_e2e_root/build/win32/practice-client/practice-client.exe}
-WINDOW_PROBE_EXE=${WINDOW_PROBE_EXE:-$_e2e_root/build/win32/tests/e2e/window_probe.exe}
+if [[ -z "${VORIVEVO_EXE:-}" || -z "${PRACTICE_CLIENT_EXE:-}" || -z "${WINDOW_PROBE_EXE:-}" ]]; then
+  vv_pick_arch
+  _e2e_build=$_e2e_root/build/$([[ "$VV_ARCH" == i686 ]] && echo win32 || echo win64)
+  VORIVEVO_EXE=${VORIVEVO_EXE:-$_e2e_build/platform/win32/vorivevo.exe}
+  PRACTICE_CLIENT_EXE=${PRACTICE_CLIENT_EXE:-$_e2e_build/practice-client/practice-client.exe}
+  WINDOW_PROBE_EXE=${WINDOW_PROBE_EXE:-$_e2e_build/tests/e2e/window_probe.exe}
+fi
 
 # The lines as the client's log writes them: bytes outside printable ASCII as \xHH.
 E2E_PREFIX='<Font Color=#FFAB3E>^v\xF7\xA4'
@@ -108,18 +114,26 @@ e2e_begin() {
   E2E_LOG=$E2E_WORK/room.log
   E2E_CONTROL=$E2E_WORK/control
   trap _e2e_cleanup EXIT
-  local exe
+  local exe arch=
   for exe in "$VORIVEVO_EXE" "$PRACTICE_CLIENT_EXE" "$WINDOW_PROBE_EXE"; do
-    [[ -f "$exe" ]] || e2e_fail "no $exe: build the win32 preset first"
+    [[ -f "$exe" ]] || e2e_fail "no $exe: build the win32 or win64 preset first"
+    [[ -z "$arch" ]] && arch=$(vv_exe_arch "$exe")
+    [[ "$(vv_exe_arch "$exe")" == "$arch" ]] ||
+      e2e_fail "$exe is not an $arch program like $VORIVEVO_EXE: a test runs programs of one architecture"
   done
-  vv_wine_prefix || e2e_fail "no Wine prefix"
+  vv_wine_prefix "$arch"
+  case $? in
+    0) ;;
+    77) e2e_note "SKIPPED: $(vv_skip_line "$arch")"; exit 77 ;;
+    *) e2e_fail "no Wine prefix" ;;
+  esac
   [[ "${VORIVEVO_E2E_DISPLAY:-}" == current ]] || unset DISPLAY
   vv_start_xvfb || e2e_fail "no X server"
   : >"$E2E_CONTROL"
 }
 
 e2e_start_client() {
-  wine "$PRACTICE_CLIENT_EXE" --log "$(vv_winpath "$E2E_LOG")" --control "$(vv_winpath "$E2E_CONTROL")" "$@" \
+  "$VV_WINE" "$PRACTICE_CLIENT_EXE" --log "$(vv_winpath "$E2E_LOG")" --control "$(vv_winpath "$E2E_CONTROL")" "$@" \
     >"$E2E_WORK/client.out" 2>&1 &
   E2E_CLIENT_PID=$!
   vv_track_pid "$E2E_CLIENT_PID"
@@ -137,7 +151,7 @@ _e2e_find_window() {
 
 e2e_start_vorivevo() {
   [[ -z "$(_e2e_find_window)" ]] || e2e_fail "a window titled Form1 is already on the display"
-  wine "$VORIVEVO_EXE" >>"$E2E_WORK/vorivevo.out" 2>&1 &
+  "$VV_WINE" "$VORIVEVO_EXE" >>"$E2E_WORK/vorivevo.out" 2>&1 &
   E2E_VORIVEVO_PID=$!
   vv_track_pid "$E2E_VORIVEVO_PID"
   local deadline=$((SECONDS + 60))
@@ -262,7 +276,7 @@ e2e_wait_gone() {
 
 e2e_probe() {
   local status
-  E2E_PROBE_OUT=$(timeout -k 2 20 wine "$WINDOW_PROBE_EXE" "$@" 2>"$E2E_WORK/probe.out")
+  E2E_PROBE_OUT=$(timeout -k 2 20 "$VV_WINE" "$WINDOW_PROBE_EXE" "$@" 2>"$E2E_WORK/probe.out")
   status=$?
   E2E_PROBE_OUT=${E2E_PROBE_OUT//$'\r'/}
   return $status

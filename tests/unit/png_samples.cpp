@@ -1,9 +1,8 @@
 // Writes inputs that are awkward for the PNG encoder and its deflate, each beside its expected contents,
-// for png_decode_test.sh to decode with ImageMagick and gzip, which share no code with ours.
-//
-// cases.txt, one case a line:  png NAME WIDTH HEIGHT MAX_BYTES  (NAME.png, NAME.rgb: its pixels)
-//                              gz NAME MAX_BYTES                (NAME.gz, NAME.raw: its contents)
-// MAX_BYTES (0: none) catches a compressor that still decodes right but no longer finds matches.
+// for png_decode_test.sh to decode with ImageMagick and gzip. cases.txt lists them, one a line:
+//   gz NAME MAX_BYTES                 NAME.gz, and NAME.raw: what it must inflate to
+//   png NAME MAX_BYTES WIDTH HEIGHT   NAME.png, and NAME.rgb: its pixels
+// MAX_BYTES (0: none) catches a compressor that still decodes right but has stopped finding matches.
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -22,37 +21,28 @@ using Bytes = std::vector<std::uint8_t>;
 std::string gDir;
 std::ofstream gCases;
 
-struct Random {
-    std::uint32_t state = 0x9E3779B9u;
-    std::uint8_t Next() {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return static_cast<std::uint8_t>(state >> 24);
+Bytes Random(std::size_t n) {
+    static std::uint32_t state = 0x9E3779B9u;  // xorshift32: the same bytes on every run
+    Bytes out(n);
+    for (auto& b : out) {
+        state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+        b = static_cast<std::uint8_t>(state >> 24);
     }
-    Bytes Take(std::size_t n) {
-        Bytes out(n);
-        for (auto& b : out) b = Next();
-        return out;
-    }
-};
+    return out;
+}
 
 void Write(const std::string& name, const Bytes& bytes) {
-    std::ofstream out(gDir + "/" + name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(gDir + "/" + name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-void PutLe32(Bytes& out, std::uint32_t v) {
-    for (int shift : {0, 8, 16, 24}) out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
-// A gzip member holds a raw deflate stream with the CRC-32 and length of what it inflates to.
+// A gzip member holds a raw deflate stream, then the CRC-32 and the length of what it inflates to.
 void GzCase(const std::string& name, const Bytes& data, std::size_t maxBytes = 0) {
     Bytes gz{0x1F, 0x8B, 8, 0, 0, 0, 0, 0, 0, 0xFF};
     const Bytes body = Deflate(data.data(), data.size());
     gz.insert(gz.end(), body.begin(), body.end());
-    PutLe32(gz, Crc32(data.data(), data.size()));
-    PutLe32(gz, static_cast<std::uint32_t>(data.size()));
+    for (std::uint32_t v : {Crc32(data.data(), data.size()), static_cast<std::uint32_t>(data.size())})
+        for (int shift : {0, 8, 16, 24}) gz.push_back(static_cast<std::uint8_t>(v >> shift));
     Write(name + ".gz", gz);
     Write(name + ".raw", data);
     gCases << "gz " << name << ' ' << maxBytes << '\n';
@@ -63,12 +53,12 @@ void PngCase(const std::string& name, const Image& image, std::size_t maxBytes =
     Bytes rgb;
     for (Rgb c : image.pixels) rgb.insert(rgb.end(), {c.r, c.g, c.b});
     Write(name + ".rgb", rgb);
-    gCases << "png " << name << ' ' << image.width << ' ' << image.height << ' ' << maxBytes << '\n';
+    gCases << "png " << name << ' ' << maxBytes << ' ' << image.width << ' ' << image.height << '\n';
 }
 
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+Bytes Twice(const Bytes& part) {
+    Bytes out = part;
+    out.insert(out.end(), part.begin(), part.end());
     return out;
 }
 
@@ -80,8 +70,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     gDir = argv[1];
-    gCases.open(gDir + "/cases.txt", std::ios::trunc);
-    Random random;
+    gCases.open(gDir + "/cases.txt");
 
     GzCase("empty", {});
     GzCase("one-byte", {0xFF});  // a 9-bit literal code and nothing else
@@ -89,28 +78,28 @@ int main(int argc, char** argv) {
     for (int v = 0; v < 256; ++v) everyValue.push_back(static_cast<std::uint8_t>(v));
     GzCase("every-byte-value", everyValue);
     GzCase("long-run", Bytes(100000, 'a'), 1000);  // overlapping matches at distance 1, lengths of 258
-    GzCase("no-repeats", random.Take(50000));
-    // The farthest a match may reach, and one byte beyond it, which must be sent as literals.
-    const Bytes window = random.Take(32768), beyond = random.Take(32769);
-    GzCase("distance-32768", Concat({window, window}), 40000);  // the first copy alone: about 34,600
-    GzCase("distance-32769", Concat({beyond, beyond}));
+    GzCase("no-repeats", Random(50000));
+    // The farthest a match may reach, and one byte beyond it, which must go as literals.
+    GzCase("distance-32768", Twice(Random(32768)), 40000);  // the first copy alone: about 34,600
+    GzCase("distance-32769", Twice(Random(32769)));
     // Matches whose lengths sit at the edges of the length codes' ranges.
-    const Bytes source = random.Take(300);
+    const Bytes source = Random(300);
     Bytes edges = source;
-    for (std::size_t length : {3, 4, 10, 11, 12, 18, 19, 34, 35, 66, 67, 130, 131, 226, 227, 257, 258, 259}) {
-        const Bytes gap = random.Take(7);
+    for (std::ptrdiff_t length : {3, 4, 10, 11, 12, 18, 19, 34, 35, 66, 67, 130, 131, 226, 227, 257, 258, 259}) {
+        const Bytes gap = Random(7);
         edges.insert(edges.end(), gap.begin(), gap.end());
-        edges.insert(edges.end(), source.begin(), source.begin() + static_cast<std::ptrdiff_t>(length));
+        edges.insert(edges.end(), source.begin(), source.begin() + length);
     }
     GzCase("length-edges", edges);
 
     PngCase("one-pixel", Image(1, 1, {0x12, 0x34, 0x56}));
     Image noise(61, 47, {0, 0, 0});
-    for (Rgb& c : noise.pixels) c = {random.Next(), random.Next(), random.Next()};
+    const Bytes noiseBytes = Random(noise.pixels.size() * 3);
+    for (std::size_t i = 0; i < noise.pixels.size(); ++i)
+        noise.pixels[i] = {noiseBytes[3 * i], noiseBytes[3 * i + 1], noiseBytes[3 * i + 2]};
     PngCase("noise", noise);
     PngCase("flat-wide", Image(2000, 3, kFaceOrange), 400);
     // What the README shows; at 4x it must stay small, which only LZ77 across rows achieves.
-    PngCase("window", ComposeForm());
     PngCase("window-4x", ScaleNearest(ComposeForm(), 4), 6000);
 
     gCases.close();

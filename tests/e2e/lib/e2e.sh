@@ -9,6 +9,8 @@
 #   e2e_click X Y               a left click at window-relative pixel (X, Y)
 #   e2e_drag X Y DX DY          button down at (X, Y), move by (DX, DY) in steps, button up
 #   e2e_screenshot FILE         what the screen shows where the window is, as FILE (PNG)
+#   e2e_client_geometry         E2E_CLIENT_X, _Y, _W, _H: the practice client's frame on the screen
+#   e2e_screenshot_with_client FILE [MARGIN]  the same for the rectangle that holds both windows
 #   e2e_pixel FILE X Y          the colour at (X, Y) of FILE, as RRGGBB
 #   e2e_dark_pixels FILE X Y W H  how many pixels of that rectangle are dark (lettering)
 #   e2e_received                the lines the room received, escaped as in the log, one a line
@@ -197,6 +199,30 @@ e2e_drag() {
 e2e_screenshot() {
   e2e_geometry
   import -window root -crop "${E2E_W}x${E2E_H}+${E2E_X}+${E2E_Y}" +repage "$1" ||
+    e2e_fail "no screenshot"
+}
+
+e2e_client_geometry() {
+  local frame X Y WIDTH HEIGHT WINDOW SCREEN
+  frame=$(xdotool search --onlyvisible --name '^Practice Chat$' 2>/dev/null | head -1)
+  [[ -n "$frame" ]] || e2e_fail "the practice client's frame is not on the display"
+  eval "$(xdotool getwindowgeometry --shell "$frame" 2>/dev/null)"
+  E2E_CLIENT_X=$X E2E_CLIENT_Y=$Y E2E_CLIENT_W=$WIDTH E2E_CLIENT_H=$HEIGHT
+}
+
+# MARGIN (default 8) pixels around the two windows, as far as the screen reaches.
+e2e_screenshot_with_client() {
+  local margin=${2:-8} left top right bottom screen
+  e2e_geometry
+  e2e_client_geometry
+  left=$((E2E_X < E2E_CLIENT_X ? E2E_X : E2E_CLIENT_X)) top=$((E2E_Y < E2E_CLIENT_Y ? E2E_Y : E2E_CLIENT_Y))
+  right=$((E2E_X + E2E_W > E2E_CLIENT_X + E2E_CLIENT_W ? E2E_X + E2E_W : E2E_CLIENT_X + E2E_CLIENT_W))
+  bottom=$((E2E_Y + E2E_H > E2E_CLIENT_Y + E2E_CLIENT_H ? E2E_Y + E2E_H : E2E_CLIENT_Y + E2E_CLIENT_H))
+  read -ra screen <<<"$(xdotool getdisplaygeometry)"
+  left=$((left > margin ? left - margin : 0)) top=$((top > margin ? top - margin : 0))
+  right=$((right + margin < screen[0] ? right + margin : screen[0]))
+  bottom=$((bottom + margin < screen[1] ? bottom + margin : screen[1]))
+  import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$1" ||
     e2e_fail "no screenshot"
 }
 

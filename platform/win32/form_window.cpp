@@ -1,5 +1,7 @@
 #include "form_window.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
@@ -7,6 +9,7 @@
 #include "ansi_text.h"
 #include "form1_controls.h"
 #include "tile_art.h"
+#include "window_parts.h"
 
 namespace vorivevo {
 namespace {
@@ -14,6 +17,10 @@ namespace {
 constexpr UINT_PTR kTimer1Id = 1;
 constexpr int kControlIdBase = 100;
 constexpr int kBasePixelsPerInch = 96;
+// A tooltip wraps its lines at this width (pixels at 96 DPI), and stays this long (milliseconds):
+// the longer ones take a while to read.
+constexpr int kTipWidth = 320;
+constexpr int kTipShownMs = 20000;
 
 constexpr ControlId kPictures[] = {ControlId::Picture1, ControlId::Picture2, ControlId::Picture3,
                                    ControlId::Picture4, ControlId::Picture5};
@@ -128,6 +135,31 @@ void FormWindow::CreateControls(HINSTANCE instance) {
     }
     for (std::size_t i = 1; i < stack.size(); ++i)
         SetWindowPos(stack[i], stack[i - 1], 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    CreateTooltips(instance);
+}
+
+// The tooltips are an aid: where the system cannot make them, the window works without.
+void FormWindow::CreateTooltips(HINSTANCE instance) {
+    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
+    if (!InitCommonControlsEx(&classes)) return;
+    // TTS_ALWAYSTIP: the window is seldom the active one; the user is in the chat client.
+    tooltip_.Reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                   instance, nullptr));
+    const HWND tooltip = tooltip_.Get();
+    if (tooltip == nullptr) return;
+    SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, kTipWidth * scale_);
+    SendMessageW(tooltip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(kTipShownMs, 0));
+    for (const WindowPart& part : kWindowParts) {
+        TTTOOLINFOW tool{};
+        // The size that every version of the common controls takes, the oldest included.
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = window_.Get();
+        tool.uId = reinterpret_cast<UINT_PTR>(ControlWindow(part.id));
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }
 
 HWND FormWindow::CreateTextBox(ControlId id, const char* text, const RECT& rect, HINSTANCE instance) {
@@ -163,6 +195,37 @@ void FormWindow::SetLabel1Text(const std::string& text) {
     Tile(ControlId::Picture5)->InvalidateLabel();
 }
 
+void FormWindow::SetLastPostReport(const std::string& text) {
+    lastPostReport_ = Utf8ToWide(text);
+    const HWND nameBar = ControlWindow(ControlId::Picture1);
+    // A tooltip that shows now reads its text again.
+    if (tooltip_.Get() != nullptr && IsWindowVisible(tooltip_.Get())) SendMessageW(tooltip_.Get(), TTM_UPDATE, 0, 0);
+    if (nameBar != nullptr) NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, nameBar, OBJID_CLIENT, CHILDID_SELF);
+}
+
+std::wstring FormWindow::TipText(ControlId id) const {
+    const WindowPart* part = FindWindowPart(id);
+    if (part == nullptr) return {};
+    std::wstring tip = part->tip;
+    if (id == ControlId::Picture1 && !lastPostReport_.empty()) tip += L"\n\n" + lastPostReport_;
+    return tip;
+}
+
+std::wstring FormWindow::TileName(ControlId id) const {
+    if (id == ControlId::Picture5) {
+        const std::wstring count = Utf8ToWide(label_->Text());
+        return L"Idle for " + count + (count == L"1" ? L" minute" : L" minutes");
+    }
+    const WindowPart* part = FindWindowPart(id);
+    return part != nullptr ? part->name : L"";
+}
+
+std::optional<ControlId> FormWindow::ControlOf(HWND window) const noexcept {
+    for (const WindowPart& part : kWindowParts)
+        if (window != nullptr && ControlWindow(part.id) == window) return part.id;
+    return std::nullopt;
+}
+
 std::string FormWindow::EditText(ControlId textBox) const {
     const HWND edit = ControlWindow(textBox);
     if (edit == nullptr || (textBox != ControlId::Text1 && textBox != ControlId::Text2)) return {};
@@ -194,6 +257,7 @@ void FormWindow::Show() noexcept {
 
 void FormWindow::Destroy() noexcept {
     StopTimer();
+    tooltip_.Reset();
     window_.Reset();
 }
 
@@ -202,6 +266,8 @@ bool FormWindow::HandleDialogKey(const MSG& message) noexcept {
     const HWND form = window_.Get();
     if (form == nullptr || (message.hwnd != form && !IsChild(form, message.hwnd))) return false;
     if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    // Tab is the keyboard in use: from now on the focus shows.
+    SendMessageW(form, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     try {
         const std::vector<ControlId> order = TabOrder();
         const std::size_t count = order.size();
@@ -222,6 +288,15 @@ void FormWindow::PaintTile(ControlId picture, HDC dc) const noexcept {
 }
 
 void FormWindow::OnTileEvent(FormEvent event) noexcept { Report(event); }
+
+void FormWindow::OnTilePressed(ControlId id) noexcept {
+    tipHeldBack_ = id;
+    if (tooltip_.Get() != nullptr) SendMessageW(tooltip_.Get(), TTM_POP, 0, 0);
+}
+
+void FormWindow::OnTileLeft(ControlId id) noexcept {
+    if (id == tipHeldBack_) tipHeldBack_.reset();
+}
 
 void FormWindow::Report(FormEvent event) noexcept {
     if (listener_ != nullptr) listener_->OnFormEvent(event);
@@ -277,6 +352,16 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
                 return 0;
             }
             break;
+        case WM_CHANGEUISTATE:
+        case WM_UPDATEUISTATE:
+            // The whole window's state lives here (not every system keeps it for us): see TileWindow.
+            OnChangeUiState(wParam);
+            return 0;
+        case WM_QUERYUISTATE:
+            return focusCuesShown_ ? 0 : UISF_HIDEFOCUS;
+        case WM_NOTIFY:
+            if (lParam != 0) return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+            break;
         case WM_CLOSE:
             // Alt+F4, the task manager: the logic decides; the window stays until it is unloaded.
             Report(FormEvent::CloseRequest);
@@ -287,6 +372,7 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             if (wParam != FALSE) Report(FormEvent::CloseRequest);
             return 0;
         case WM_DESTROY:
+            tooltip_.Reset();
             timerRunning_ = false;
             text1_ = nullptr;
             text2_ = nullptr;
@@ -301,6 +387,30 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Only the focus cue is ours; the window has no keyboard accelerators to underline.
+void FormWindow::OnChangeUiState(WPARAM wParam) {
+    if ((HIWORD(wParam) & UISF_HIDEFOCUS) == 0) return;
+    bool shown = focusCuesShown_;
+    if (LOWORD(wParam) == UIS_CLEAR) shown = true;
+    if (LOWORD(wParam) == UIS_SET) shown = false;
+    if (shown == focusCuesShown_) return;
+    focusCuesShown_ = shown;
+    const WPARAM update = MAKEWPARAM(shown ? UIS_CLEAR : UIS_SET, UISF_HIDEFOCUS);
+    for (const WindowPart& part : kWindowParts)
+        if (const HWND control = ControlWindow(part.id)) SendMessageW(control, WM_UPDATEUISTATE, update, 0);
+}
+
+LRESULT FormWindow::OnNotify(NMHDR& header) {
+    if (header.hwndFrom != tooltip_.Get() || header.code != TTN_GETDISPINFOW) return 0;
+    auto& request = reinterpret_cast<NMTTDISPINFOW&>(header);
+    const std::optional<ControlId> id = ControlOf(reinterpret_cast<HWND>(request.hdr.idFrom));
+    // An empty text shows no tip.
+    shownTip_ = !id || id == tipHeldBack_ ? std::wstring() : TipText(*id);
+    request.lpszText = shownTip_.data();
+    request.hinst = nullptr;
+    return 0;
 }
 
 }  // namespace vorivevo

@@ -1,10 +1,12 @@
-// Form1's window: the frameless top-level window with its five tiles, Label1 and the two text boxes.
+// Form1's window: the frameless top-level window with its five tiles, Label1 and the two text boxes, and
+// the tooltips that say what each does.
 #pragma once
 
 #include "win32_api.h"
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "form_layout.h"
@@ -55,6 +57,14 @@ public:
 
     std::string Label1Text() const { return label_->Text(); }
     void SetLabel1Text(const std::string& text);
+    // What the last post did, in the user's words (UTF-8); the name bar's tooltip tells it.
+    void SetLastPostReport(const std::string& text);
+    // The tooltip of a control, as it would show now; empty for the counter, which has none.
+    std::wstring TipText(ControlId id) const;
+    // Whether the window shows where the keyboard focus is: only once the keyboard has been used in it.
+    bool ShowsFocusCues() const noexcept { return focusCuesShown_; }
+    // The tooltip control; nullptr where the system could not make one (the window works without).
+    HWND TooltipWindow() const noexcept { return tooltip_.Get(); }
     // The text box's current text, UTF-8; empty once the window is gone.
     std::string EditText(ControlId textBox) const;
 
@@ -76,8 +86,16 @@ private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void OnTileEvent(FormEvent event) noexcept override;
+    void OnTilePressed(ControlId id) noexcept override;
+    void OnTileLeft(ControlId id) noexcept override;
+    std::wstring TileName(ControlId id) const override;
+    std::wstring TileTip(ControlId id) const override { return TipText(id); }
     void Report(FormEvent event) noexcept;
     void CreateControls(HINSTANCE instance);
+    void CreateTooltips(HINSTANCE instance);
+    void OnChangeUiState(WPARAM wParam);
+    LRESULT OnNotify(NMHDR& header);
+    std::optional<ControlId> ControlOf(HWND window) const noexcept;
     HWND CreateTextBox(ControlId id, const char* text, const RECT& rect, HINSTANCE instance);
     RECT Scaled(const ControlGeometry& geometry) const noexcept;
     TileWindow* Tile(ControlId id) const noexcept;
@@ -92,6 +110,15 @@ private:
     UniqueWindow window_;
     FormWindowListener* listener_ = nullptr;
     HWND lastFocus_ = nullptr;
+    // Not owned by the window: under some window systems an owned pop-up takes away its owner's place
+    // above all windows. Destroyed before the window.
+    UniqueWindow tooltip_;
+    // The tile pressed last, whose tooltip stays away until the pointer leaves it, as tooltips do after
+    // a click: a tip that came back over the tile just clicked would hide the window's face.
+    std::optional<ControlId> tipHeldBack_;
+    std::wstring lastPostReport_;
+    std::wstring shownTip_;  // the text a tooltip asked for last; it reads it after we answer
+    bool focusCuesShown_ = false;
     bool timerRunning_ = false;
     bool inSizeMove_ = false;
     int nonClientDepth_ = 0;

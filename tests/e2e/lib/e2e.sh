@@ -8,6 +8,12 @@
 #   e2e_start_vorivevo          vorivevo.exe; waits until its window shows (it shows once started up)
 #   e2e_click X Y               a left click at window-relative pixel (X, Y)
 #   e2e_drag X Y DX DY          button down at (X, Y), move by (DX, DY) in steps, button up
+#   e2e_hover X Y               the pointer over window-relative pixel (X, Y), no button
+#   e2e_wait_tooltip [S]        wait up to S (whole) seconds for the window's tooltip to show; its
+#                               screen rectangle "LEFT TOP RIGHT BOTTOM" in E2E_TOOLTIP
+#   e2e_wait_no_tooltip [S]     wait until no tooltip of the window shows
+#   e2e_keys KEY...             keys typed into the window (xdotool names: Tab, space, Return), as the
+#                               keyboard would: the window first gets the X input focus
 #   e2e_screenshot FILE         what the screen shows where the window is, as FILE (PNG)
 #   e2e_client_geometry         E2E_CLIENT_X, _Y, _W, _H: the practice client's frame on the screen
 #   e2e_screenshot_with_client FILE [MARGIN]  the same for the rectangle that holds both windows
@@ -192,6 +198,40 @@ e2e_drag() {
   done
   sleep 0.05
   xdotool mouseup 1
+}
+
+e2e_hover() {
+  e2e_geometry
+  xdotool mousemove $((E2E_X + $1)) $((E2E_Y + $2))
+}
+
+E2E_TOOLTIP=
+e2e_wait_tooltip() {
+  local deadline=$((SECONDS + ${1:-5}))
+  until e2e_probe tooltip Form1; do
+    ((SECONDS < deadline)) || e2e_fail "no tooltip showed within ${1:-5} s"
+    sleep 0.1
+  done
+  E2E_TOOLTIP=$(head -1 <<<"$E2E_PROBE_OUT")
+}
+
+e2e_wait_no_tooltip() {
+  local deadline=$((SECONDS + ${1:-5}))
+  while e2e_probe tooltip Form1; do
+    ((SECONDS < deadline)) || e2e_fail "a tooltip still showed after ${1:-5} s"
+    sleep 0.1
+  done
+}
+
+# Without a window manager the X input focus stays at the pointer's root until a program sets it; a
+# person's click or window manager would give it to the window.
+e2e_keys() {
+  xdotool windowfocus --sync "$E2E_WINDOW" || e2e_fail "could not give the window the keyboard"
+  local key
+  for key in "$@"; do
+    xdotool key "$key"
+    sleep 0.1
+  done
 }
 
 # The root window, not the window itself, so the picture is what is visible: another window on top

@@ -5,13 +5,98 @@
 //   window_probe close TITLE    post WM_CLOSE to it, as the task manager's "End task" does; exit 1 if none
 //   window_probe raise TITLE    bring it to the front as a click on it would; exit 1 if none
 //   window_probe zorder         the titles of the visible, titled top-level windows, front to back
+//   window_probe tooltip TITLE  "left top right bottom" (screen pixels), then the text, of the tooltip
+//                               that TITLE's program shows now; exit 1 if it shows none
+//   window_probe accessible TITLE X Y [press]
+//                               "role=N name=TEXT" of the child of TITLE at its client pixel (X, Y), as
+//                               a screen reader reads it, then "description=TEXT"; with press, also its
+//                               default action done as a screen reader would; exit 1 if it has no object
+// Texts are printed as UTF-8.
 #include <windows.h>
+
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <string>
 
 namespace {
+
+std::string Utf8(const wchar_t* text, int length) {
+    if (text == nullptr || length <= 0) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+struct ToolTipSearch {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleToolTip(HWND window, LPARAM context) {
+    auto& search = *reinterpret_cast<ToolTipSearch*>(context);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (process != search.process || !IsWindowVisible(window) || _wcsicmp(className, L"tooltips_class32") != 0)
+        return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+// A tooltip answers WM_GETTEXT with the tip it shows.
+int PrintToolTip(HWND owner) {
+    ToolTipSearch search{0, nullptr};
+    GetWindowThreadProcessId(owner, &search.process);
+    EnumWindows(&FindVisibleToolTip, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) return 1;
+    RECT rect{};
+    GetWindowRect(search.found, &rect);
+    wchar_t text[2048] = {};
+    const int length = GetWindowTextW(search.found, text, 2048);
+    std::printf("%ld %ld %ld %ld\n%s\n", rect.left, rect.top, rect.right, rect.bottom, Utf8(text, length).c_str());
+    return 0;
+}
+
+int PrintAccessible(HWND window, int x, int y, bool press) {
+    POINT point{x, y};
+    const HWND child = ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE);
+    if (child == nullptr || child == window) {
+        std::fprintf(stderr, "no child window at (%d, %d)\n", x, y);
+        return 1;
+    }
+    CoInitialize(nullptr);
+    IAccessible* object = nullptr;
+    HRESULT result = AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                                reinterpret_cast<void**>(&object));
+    if (FAILED(result) || object == nullptr) {
+        std::fprintf(stderr, "AccessibleObjectFromWindow: 0x%08lx\n", static_cast<unsigned long>(result));
+        return 1;
+    }
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role;
+    VariantInit(&role);
+    BSTR name = nullptr;
+    BSTR description = nullptr;
+    object->get_accRole(self, &role);
+    object->get_accName(self, &name);
+    object->get_accDescription(self, &description);
+    std::printf("role=%ld name=%s\ndescription=%s\n", role.vt == VT_I4 ? role.lVal : -1L,
+                Utf8(name, static_cast<int>(SysStringLen(name))).c_str(),
+                Utf8(description, static_cast<int>(SysStringLen(description))).c_str());
+    SysFreeString(name);
+    SysFreeString(description);
+    if (press) result = object->accDoDefaultAction(self);
+    object->Release();
+    return press && FAILED(result) ? 1 : 0;
+}
 
 HWND FindTopLevel(const char* title) { return FindWindowA(nullptr, title); }
 
@@ -44,7 +129,9 @@ int PrintZOrder() {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: window_probe style|close|raise TITLE, or window_probe zorder\n");
+    std::fprintf(stderr,
+                 "usage: window_probe style|close|raise|tooltip TITLE, window_probe accessible TITLE X Y [press],"
+                 " or window_probe zorder\n");
     return 2;
 }
 
@@ -52,15 +139,20 @@ int Usage() {
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "zorder") == 0) return PrintZOrder();
-    if (argc != 3) return Usage();
+    if (argc < 3) return Usage();
     const std::string command = argv[1];
+    const bool accessible = command == "accessible" && (argc == 5 || (argc == 6 && std::strcmp(argv[5], "press") == 0));
+    if (!accessible && (argc != 3 || (command != "style" && command != "close" && command != "raise" &&
+                                      command != "tooltip")))
+        return Usage();
     const HWND window = FindTopLevel(argv[2]);
-    if (command != "style" && command != "close" && command != "raise") return Usage();
     if (window == nullptr) {
         std::fprintf(stderr, "no top-level window titled \"%s\"\n", argv[2]);
         return 1;
     }
+    if (accessible) return PrintAccessible(window, std::atoi(argv[3]), std::atoi(argv[4]), argc == 6);
     if (command == "style") return PrintStyle(window);
     if (command == "raise") return Raise(window);
+    if (command == "tooltip") return PrintToolTip(window);
     return PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
 }

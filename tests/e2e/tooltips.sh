@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Hovering each part of the window shows a tooltip that says what it does. Screenshots of each tip
+# stay in the work directory (VORIVEVO_E2E_KEEP=1 keeps them).
+set -u
+source "$(dirname "${BASH_SOURCE[0]}")/lib/e2e.sh"
+e2e_begin
+e2e_start_client --room-position 0
+e2e_start_vorivevo
+
+e2e_screenshot "$E2E_WORK/plain.png"
+# The tiles by a point inside each, and a word their tooltips must hold (read the way a screen reader
+# reads them: the tip's text is the tile's description).
+spots=("name-bar 48 12 Drag" "on 16 36 Start" "x 48 36 Exit" "off 80 36 Stop" "idle 48 60 Minutes")
+for spot in "${spots[@]}"; do
+  read -r name x y word <<<"$spot"
+  e2e_hover "$x" "$y"
+  e2e_wait_tooltip
+  read -r left top right bottom <<<"$E2E_TOOLTIP"
+  import -window root -crop "$((right + 8))x$((bottom + 8))+0+0" +repage "$E2E_WORK/tip-$name.png" ||
+    e2e_fail "no screenshot"
+  # The tip is drawn where the probe says, with its words in it.
+  (($(e2e_dark_pixels "$E2E_WORK/tip-$name.png" "$left" "$top" $((right - left)) $((bottom - top))) > 20)) ||
+    e2e_fail "the $name tooltip at $E2E_TOOLTIP shows no text on the screen"
+  e2e_probe accessible Form1 "$x" "$y" || e2e_fail "no accessible object for the $name tile: $E2E_PROBE_OUT"
+  [[ "$E2E_PROBE_OUT" == *"description=$word"* ]] ||
+    e2e_fail "the $name tooltip does not begin with '$word': $E2E_PROBE_OUT"
+  xdotool mousemove 900 900
+  e2e_wait_no_tooltip
+done
+
+# The window looks as it did once no tip shows.
+e2e_screenshot "$E2E_WORK/after.png"
+e2e_same_pixels "$E2E_WORK/plain.png" "$E2E_WORK/after.png" || e2e_fail "the window changed after hovering"
+
+e2e_pass

@@ -175,7 +175,7 @@ TEST_F(AutomationContract, RefusedLineGivesUpAndPutsTheDraftBack) {
     EXPECT_TRUE(desktop_->Received().empty());
     EXPECT_EQ(desktop_->EntryText(), "my own words");
     EXPECT_GE(desktop_->SendPresses(), 1);
-    EXPECT_LE(desktop_->SendPresses(), Varn32::kSendGiveUpPresses);
+    EXPECT_LE(desktop_->SendPresses(), Varn32::kSendGiveUpPasses);
 }
 
 TEST_F(AutomationContract, DismissPressesTheFirstIconOfTheTopmostDialogOnly) {

@@ -157,13 +157,14 @@ void Form1::RunRecorded() {
 void Form1::RunRecordedTicks() noexcept {
     if (ending_) return;
     try {
-        for (auto it = pending_.begin(); it != pending_.end();) {
-            if (*it == FormEvent::Timer1Tick) {
-                it = pending_.erase(it);
-                Timer1_Timer();
-            } else {
-                ++it;
-            }
+        // A tick may bring more events (a message sent to our window while it waits on the client), and
+        // noting them may move the queue: look each tick up afresh, and run only those noted by now.
+        auto ticks = std::count(pending_.begin(), pending_.end(), FormEvent::Timer1Tick);
+        for (; ticks > 0; --ticks) {
+            const auto tick = std::find(pending_.begin(), pending_.end(), FormEvent::Timer1Tick);
+            if (tick == pending_.end()) break;
+            pending_.erase(tick);
+            Timer1_Timer();
         }
     } catch (const std::exception& error) {
         // We are inside a platform loop: the error is raised again at the next dispatch in our frames.

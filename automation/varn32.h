@@ -67,7 +67,6 @@ public:
     static constexpr double kOwedDraftRetrySeconds = 0.5;
 
 private:
-    enum class Dispatch { Yes, No };
     // What became of one step on the entry box.
     enum class Outcome { Done, Refused, Gone, Unanswered };
     struct Found {
@@ -75,7 +74,6 @@ private:
         WindowHandle window;
     };
 
-    WindowHandle LocateChatRoom(Dispatch dispatch);
     Found LocateInRoom(const char* pattern, int steps);
     WindowHandle StepSiblings(WindowHandle window, int steps);
     void DispatchEvents();
@@ -92,7 +90,7 @@ private:
     // The steps of a post after its first, each on the room and box the post began with.
     bool StillThere(const Found& at);
     Outcome TakeBox(HeldDraft& held);
-    bool PressSendOver(const Found& at, HeldDraft& held);
+    Outcome PressSendOver(const Found& at, const std::string& line);
     // True when the box owes nothing more: the draft and caret are back, the box kept the user's own
     // text, or the box is gone. Dispatches no events.
     bool PutDraftBack(HeldDraft& held);

@@ -79,15 +79,13 @@ private:
     Varn32& varn_;
 };
 
-WindowHandle Varn32::LocateChatRoom() { return LocateChatRoom(Dispatch::Yes); }
-
 void Varn32::DispatchEvents() {
     const double before = runtime_.MonotonicSeconds();
     runtime_.DoEvents();
     dispatchedSeconds_ += runtime_.MonotonicSeconds() - before;
 }
 
-WindowHandle Varn32::LocateChatRoom(Dispatch dispatch) {
+WindowHandle Varn32::LocateChatRoom() {
     const WindowHandle main = windows_.FindWindowA(kClientMainClass);
     const WindowHandle mdi = FindChildByClass(main, kMdiClientClass);
     WindowHandle child = windows_.GetWindow(mdi, GW_CHILD);
@@ -97,7 +95,7 @@ WindowHandle Varn32::LocateChatRoom(Dispatch dispatch) {
 
     int count = 0;
     while (count != kRoomSearchPasses && (rich == kNoWindow || list == kNoWindow)) {
-        if (dispatch == Dispatch::Yes) DispatchEvents();
+        DispatchEvents();
         child = windows_.GetWindow(child, GW_HWNDNEXT);
         rich = FindChildByClass(child, kRichTextClass);
         list = FindChildByClass(child, kListClass);
@@ -113,7 +111,7 @@ WindowHandle Varn32::StepSiblings(WindowHandle window, int steps) {
 }
 
 Varn32::Found Varn32::LocateInRoom(const char* pattern, int steps) {
-    const WindowHandle room = LocateChatRoom(Dispatch::Yes);
+    const WindowHandle room = LocateChatRoom();
     return Found{room, StepSiblings(FindChildByClass(room, pattern), steps)};
 }
 
@@ -146,25 +144,19 @@ Varn32::Outcome Varn32::TakeBox(HeldDraft& held) {
     return Outcome::Done;
 }
 
-bool Varn32::PressSendOver(const Found& at, HeldDraft& held) {
+Varn32::Outcome Varn32::PressSendOver(const Found& at, const std::string& line) {
     const Found button = LocateInRoom(kIconClass, kSendButtonSteps);
-    if (button.room != at.room || button.window == kNoWindow) return false;
+    if (button.room != at.room || button.window == kNoWindow) return Outcome::Refused;
     // Nothing is dispatched from here to the press: what the box holds now is what the client sends.
     std::string text;
-    const Outcome read = ReadBox(held.box, text);
-    if (read != Outcome::Done) {
-        held.awaitingAnswer = held.awaitingAnswer || read == Outcome::Unanswered;
-        return false;
-    }
-    if (text != held.line) return false;
+    const Outcome read = ReadBox(at.window, text);
+    if (read != Outcome::Done) return read;
+    if (text != line) return Outcome::Refused;
     for (const Message message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
         const Outcome press = SendTo(button.window, message, 0, LParam{0});
-        if (press != Outcome::Done) {
-            held.awaitingAnswer = held.awaitingAnswer || press == Outcome::Unanswered;
-            return false;
-        }
+        if (press != Outcome::Done) return press;
     }
-    return true;
+    return Outcome::Done;
 }
 
 void Varn32::PostToChat(const std::string& line) {
@@ -178,6 +170,7 @@ void Varn32::PostToChat(const std::string& line) {
     const Found at = LocateInRoom(kRichTextClass, kEntryBoxSteps);
     if (at.window == kNoWindow) return;
     held.box = at.window;
+    // What the user had typed; the draft kept is read again right before our first write (TakeBox).
     std::string draft;
     if (!hold.Ok(ReadBox(held.box, draft))) return;
 
@@ -199,7 +192,7 @@ void Varn32::PostToChat(const std::string& line) {
         std::string text;
         if (!StillThere(at) || !hold.Ok(ReadBox(held.box, text))) return;
         if (!text.empty()) {
-            if (text != line || !PressSendOver(at, held)) return;
+            if (text != line || !hold.Ok(PressSendOver(at, line))) return;
         }
         if (!StillThere(at) || !hold.Ok(ReadBox(held.box, text))) return;
         if (text.empty()) break;

@@ -14,19 +14,19 @@ bool Varn32::PutDraftBack(HeldDraft& held) {
         held.awaitingAnswer = false;
     }
     if (held.writes == HeldDraft::Writes::None) return true;
-    if (held.writes == HeldDraft::Writes::Refused) {
-        // The box took none of our writes, so what it holds is the user's own text, perhaps typed on
-        // since: it stays as it is, unless our line is there after all.
-        std::string text;
-        switch (ReadBox(held.box, text)) {
-            case Outcome::Gone: return true;
-            case Outcome::Unanswered: held.awaitingAnswer = true; return false;
-            case Outcome::Refused: return false;
-            case Outcome::Done: break;
-        }
-        if (held.line.empty() || text.find(held.line) == std::string::npos) return true;
-        held.writes = HeldDraft::Writes::MayHaveLanded;
+    // A whole read answered at once also means that the client has caught up with what it was sent and
+    // typed while it was busy: nothing of that can fall between the write and the caret that follow.
+    std::string text;
+    switch (ReadBox(held.box, text)) {
+        case Outcome::Gone: return true;
+        case Outcome::Unanswered: held.awaitingAnswer = true; return false;
+        case Outcome::Refused: return false;
+        case Outcome::Done: break;
     }
+    // A box that took none of our writes holds the user's own text, perhaps typed on since: it stays as
+    // it is, unless our line is there after all.
+    if (held.writes == HeldDraft::Writes::Refused && (held.line.empty() || text.find(held.line) == std::string::npos))
+        return true;
     switch (WriteBox(held.box, held.draft)) {
         case Outcome::Gone: return true;
         case Outcome::Unanswered: held.awaitingAnswer = true; return false;

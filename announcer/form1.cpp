@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <limits>
 #include <stdexcept>
 
 #include "chat_lines.h"
@@ -22,8 +21,6 @@ namespace {
 struct CommandTakeover {};
 // Unwinds everything: the program ends.
 struct ProgramEnd {};
-
-constexpr double kForever = std::numeric_limits<double>::infinity();
 
 bool IsCommand(FormEvent event) {
     return event == FormEvent::Picture2Click || event == FormEvent::Picture3Click ||
@@ -108,7 +105,8 @@ void Form1::StayIdle() {
     Varn32 varn(windows_, runtime_, drafts_);
     for (;;) {
         varn.SettleOwedDraftWhenDue();
-        runtime_.WaitForEvent(std::min(kForever, drafts_.NextTry()));
+        // For ever, unless a draft is owed to the client and must be tried again.
+        runtime_.WaitForEvent(drafts_.NextTry());
         runtime_.DoEvents();
     }
 }

@@ -39,12 +39,12 @@ public:
     enum class State { Idle, Announcing, Off };
     State CurrentState() const { return state_; }
 
+private:
     // How long the program, once ending, still waits for the client to take back a draft it owes
     // (seconds): the window system's hold on a client that left a message unanswered, one time-out
     // and a retry.
     static constexpr double kOwedDraftGraceSeconds = 8.0;
 
-private:
     [[noreturn]] void RunCommand(FormEvent command);
     [[noreturn]] void StayIdle();
     [[noreturn]] void EndProgram();

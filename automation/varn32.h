@@ -79,10 +79,10 @@ private:
     void DispatchEvents();
     void DismissFirstIcon(const char* dialogClass);
 
+    static Outcome OutcomeOf(const Reply& reply);
     // The entry box by its handle. A read is Done only when both messages were answered and the window
     // wrote as many characters as it had announced; Refused when its text changed length between them.
     // A write is Refused when the window answered 0.
-    static Outcome OutcomeOf(const Reply& reply);
     Outcome ReadBox(WindowHandle box, std::string& text);
     Outcome WriteBox(WindowHandle box, const std::string& text);
     Outcome SendTo(WindowHandle window, Message message, WParam wParam, LParam lParam, LResult* answer = nullptr);

@@ -9,6 +9,7 @@
 // - Reads count only when whole; writes only when the box took them; a message that goes unanswered stops
 //   the post, and nothing more goes to the box until the client answers again.
 // - Right before each press, with nothing dispatched in between, the box must hold exactly our line.
+//   (Only a key the client handles in the microseconds between that check and the press can slip by.)
 // - What could not be given back is kept (DraftKeeper) and given back as soon as the client answers
 //   again, before anything else is sent to that box.
 #include <cstdint>

@@ -330,7 +330,10 @@ void Desktop::Handle(Waiting& waiting) {
         waiting.input();
         return;
     }
-    if (Find(waiting.window) == nullptr) return;
+    if (Find(waiting.window) == nullptr) {
+        waiting.windowGone = true;
+        return;
+    }
     const MessageContext context{waiting.window,
                                  waiting.message,
                                  waiting.wParam,
@@ -454,6 +457,7 @@ Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LPar
         thread.givenUp.push_back(waiting);
         return Reply{Delivery::NoAnswer, 0};
     }
+    if (waiting->windowGone) return Reply{Delivery::NoWindow, 0};
     if (getTextBuffer != nullptr && waiting->buffer) *getTextBuffer = *waiting->buffer;
     return Reply{Delivery::Answered, waiting->result};
 }

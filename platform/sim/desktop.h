@@ -201,6 +201,7 @@ private:
         std::optional<std::string> buffer;
         std::function<void()> input;
         bool handled = false;
+        bool windowGone = false;  // the window was destroyed before its turn came
         double answeredAt = 0.0;  // once handled: when its handler was done
         LResult result = 0;
     };

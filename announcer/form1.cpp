@@ -6,8 +6,8 @@
 // holds at most one command, and the interrupted one never resumes.
 #include "form1.h"
 
+#include <algorithm>
 #include <exception>
-#include <limits>
 #include <stdexcept>
 
 #include "chat_lines.h"
@@ -21,8 +21,6 @@ namespace {
 struct CommandTakeover {};
 // Unwinds everything: the program ends.
 struct ProgramEnd {};
-
-constexpr double kForever = std::numeric_limits<double>::infinity();
 
 bool IsCommand(FormEvent event) {
     return event == FormEvent::Picture2Click || event == FormEvent::Picture3Click ||
@@ -69,12 +67,27 @@ int Form1::Run() {
             }
         }
     } catch (const ProgramEnd&) {
+        SettleOwedDraftBeforeEnd();
         runtime_.Unload();
         return 0;
     } catch (const std::exception& error) {
+        ending_ = true;
+        SettleOwedDraftBeforeEnd();
         runtime_.ReportError(error.what());
         runtime_.Unload();
         return 1;
+    }
+}
+
+// Runs once the stack has unwound, so that every post has given back or kept what it owed. The window
+// stays until then; what comes meanwhile is taken off the queue and dropped. An answer awaited with no
+// draft at stake does not hold the end up.
+void Form1::SettleOwedDraftBeforeEnd() {
+    Varn32 varn(windows_, runtime_, drafts_);
+    const double giveUp = runtime_.MonotonicSeconds() + kOwedDraftGraceSeconds;
+    while (drafts_.OwesDraft() && !varn.SettleOwedDraft() && runtime_.MonotonicSeconds() < giveUp) {
+        runtime_.WaitForEvent(std::min(giveUp, drafts_.NextTry()));
+        runtime_.DoEvents();
     }
 }
 
@@ -89,18 +102,23 @@ void Form1::RunCommand(FormEvent command) {
 }
 
 void Form1::StayIdle() {
+    Varn32 varn(windows_, runtime_, drafts_);
     for (;;) {
-        runtime_.WaitForEvent(kForever);
+        varn.SettleOwedDraftWhenDue();
+        // For ever, unless a draft is owed to the client and must be tried again.
+        runtime_.WaitForEvent(drafts_.NextTry());
         runtime_.DoEvents();
     }
 }
 
 void Form1::EndProgram() {
     pending_.clear();
+    ending_ = true;
     throw ProgramEnd{};
 }
 
 void Form1::Record(FormEvent event) noexcept {
+    if (ending_) return;
     try {
         // Ticks that fall due while nothing dispatches are one tick.
         if (event == FormEvent::Timer1Tick && !pending_.empty() && pending_.back() == FormEvent::Timer1Tick) return;
@@ -111,6 +129,7 @@ void Form1::Record(FormEvent event) noexcept {
 }
 
 void Form1::RunRecorded() {
+    if (ending_) return;
     DepthCount depth(pumpDepth_, maxPumpDepth_);
     if (!tickError_.empty()) throw std::runtime_error(tickError_);
     while (!pending_.empty()) {
@@ -134,14 +153,16 @@ void Form1::RunRecorded() {
 }
 
 void Form1::RunRecordedTicks() noexcept {
+    if (ending_) return;
     try {
-        for (auto it = pending_.begin(); it != pending_.end();) {
-            if (*it == FormEvent::Timer1Tick) {
-                it = pending_.erase(it);
-                Timer1_Timer();
-            } else {
-                ++it;
-            }
+        // A tick may bring more events (a message sent to our window while it waits on the client), and
+        // noting them may move the queue: look each tick up afresh, and run only those noted by now.
+        auto ticks = std::count(pending_.begin(), pending_.end(), FormEvent::Timer1Tick);
+        for (; ticks > 0; --ticks) {
+            const auto tick = std::find(pending_.begin(), pending_.end(), FormEvent::Timer1Tick);
+            if (tick == pending_.end()) break;
+            pending_.erase(tick);
+            Timer1_Timer();
         }
     } catch (const std::exception& error) {
         // We are inside a platform loop: the error is raised again at the next dispatch in our frames.
@@ -152,7 +173,7 @@ void Form1::RunRecordedTicks() noexcept {
 }
 
 void Form1::Form_Load() {
-    Varn32 varn(windows_, runtime_);
+    Varn32 varn(windows_, runtime_, drafts_);
     varn.PinAboveAll(runtime_.OwnWindow());
     varn.PostToChat(AdvertLine(runtime_.Text1Text(), runtime_.Text2Text()));
     varn.WaitSeconds(0.5);
@@ -165,12 +186,12 @@ void Form1::Picture1_MouseDown() {
         bool& dragging;
         ~DragEnd() { dragging = false; }
     } dragEnd{dragging_};
-    Varn32(windows_, runtime_).BeginWindowDrag(runtime_.OwnWindow());
+    Varn32(windows_, runtime_, drafts_).BeginWindowDrag(runtime_.OwnWindow());
 }
 
 void Form1::Picture2_Click() {
     state_ = State::Announcing;
-    Varn32 varn(windows_, runtime_);
+    Varn32 varn(windows_, runtime_, drafts_);
     for (;;) {
         runtime_.SetTimer1Enabled(true);
         varn.PostToChat(AdvertLine(runtime_.Text1Text(), runtime_.Text2Text()));
@@ -183,7 +204,7 @@ void Form1::Picture2_Click() {
 
 void Form1::Picture3_Click() {
     state_ = State::Off;
-    Varn32 varn(windows_, runtime_);
+    Varn32 varn(windows_, runtime_, drafts_);
     runtime_.SetLabel1Text("0");
     varn.PostToChat(AdvertLine(runtime_.Text1Text(), runtime_.Text2Text()));
     varn.WaitSeconds(0.5);
@@ -192,7 +213,7 @@ void Form1::Picture3_Click() {
 }
 
 void Form1::Picture4_Click() {
-    Varn32 varn(windows_, runtime_);
+    Varn32 varn(windows_, runtime_, drafts_);
     varn.PostToChat(AdvertLine(runtime_.Text1Text(), runtime_.Text2Text()));
     varn.WaitSeconds(0.4);
     varn.PostToChat(UnloadedLine());
@@ -200,7 +221,8 @@ void Form1::Picture4_Click() {
 }
 
 void Form1::Timer1_Timer() {
-    Varn32 varn(windows_, runtime_);
+    Varn32 varn(windows_, runtime_, drafts_);
+    varn.SettleOwedDraftWhenDue();
     varn.DismissPalette();
     varn.DismissModal();
 }

@@ -5,6 +5,7 @@
 #include <deque>
 #include <string>
 
+#include "draft_keeper.h"
 #include "host_runtime.h"
 #include "window_system.h"
 
@@ -39,13 +40,22 @@ public:
     State CurrentState() const { return state_; }
 
 private:
+    // How long the program, once ending, still waits for the client to take back a draft it owes
+    // (seconds): the window system's hold on a client that left a message unanswered, one time-out
+    // and a retry.
+    static constexpr double kOwedDraftGraceSeconds = 8.0;
+
     [[noreturn]] void RunCommand(FormEvent command);
     [[noreturn]] void StayIdle();
     [[noreturn]] void EndProgram();
+    void SettleOwedDraftBeforeEnd();
 
     WindowSystem& windows_;
     HostRuntime& runtime_;
     State state_ = State::Idle;
+    DraftKeeper drafts_;
+    // Set once the program is ending: events are no longer noted or run.
+    bool ending_ = false;
 
     // Events noted by Record and not yet run, oldest first. Consecutive ticks are merged.
     std::deque<FormEvent> pending_;

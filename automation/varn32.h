@@ -3,16 +3,24 @@
 
 #include <string>
 
+#include "draft_keeper.h"
 #include "host_runtime.h"
 #include "window_system.h"
 
 namespace vorivevo {
 
-// Free of state: it holds only the two interfaces it works through, so every call starts afresh from the
-// client's windows and nothing found is remembered between calls.
+// Holds nothing found: every call starts afresh from the client's windows. What it holds is the two
+// interfaces it works through and the keeper of what a post still owes the user's entry box, which the
+// window's logic keeps from one post to the next.
 class Varn32 {
 public:
-    Varn32(WindowSystem& windows, HostRuntime& runtime) : windows_(windows), runtime_(runtime) {}
+    Varn32(WindowSystem& windows, HostRuntime& runtime, DraftKeeper& drafts)
+        : windows_(windows), runtime_(runtime), drafts_(drafts) {}
+    // With a keeper of its own, for callers that make one post and wait for nothing owed (tests,
+    // benchmarks).
+    Varn32(WindowSystem& windows, HostRuntime& runtime) : Varn32(windows, runtime, ownDrafts_) {}
+    Varn32(const Varn32&) = delete;
+    Varn32& operator=(const Varn32&) = delete;
 
     // Window primitives.
     WindowHandle FindChildByClass(WindowHandle parent, const std::string& pattern);
@@ -22,6 +30,7 @@ public:
     void PressWindow(WindowHandle window);
     void PinAboveAll(WindowHandle window);
     void BeginWindowDrag(WindowHandle window);
+    // Also gives back, while it waits, what a post still owes the user's entry box (see SettleOwedDraft).
     void WaitSeconds(double seconds);
 
     // The chat room.
@@ -29,9 +38,16 @@ public:
     WindowHandle LocateChatEntry();
     WindowHandle LocateChatSendButton();
     void PressChatSend();
+    // Never sends, loses or moves the user's draft: see varn32_chat.cpp.
     void PostToChat(const std::string& line);
 
-    // The client's dialogs.
+    // Gives back what an earlier post owes the user's entry box, once the client answers again. True when
+    // nothing is owed any more. Dispatches no events.
+    bool SettleOwedDraft();
+    // The same, only when the keeper's next try has come; the waits and the timer call it.
+    void SettleOwedDraftWhenDue();
+
+    // The client's dialogs. Nothing is pressed while the client still owes an answer.
     void DismissPalette();
     void DismissModal();
 
@@ -41,20 +57,54 @@ public:
     static constexpr long kMaxTextLength = 1L << 20;
     // Far above any real count of sibling windows; a list that changes under a walk cannot trap it.
     static constexpr int kMaxSiblingWalk = 100000;
-    // How long a post keeps pressing Send on a box that does not empty: seconds, and presses.
+    // How long a post keeps pressing Send on a box that does not empty: seconds of its own (handlers
+    // dispatched inside it, such as a drag, do not count), and passes of its loop (each presses once at
+    // most).
     static constexpr double kSendGiveUpSeconds = 2.0;
-    static constexpr int kSendGiveUpPresses = 50;
+    static constexpr int kSendGiveUpPasses = 50;
+    // How often a draft owed to the user's box is tried again while the client does not answer
+    // (seconds); the window system's own hold on a client that left a message unanswered is longer.
+    static constexpr double kOwedDraftRetrySeconds = 0.5;
 
 private:
-    enum class Dispatch { Yes, No };
-    WindowHandle LocateChatRoom(Dispatch dispatch);
-    WindowHandle LocateChatEntry(Dispatch dispatch);
+    // What became of one step on the entry box.
+    enum class Outcome { Done, Refused, Gone, Unanswered };
+    struct Found {
+        WindowHandle room;
+        WindowHandle window;
+    };
+
+    Found LocateInRoom(const char* pattern, int steps);
     WindowHandle StepSiblings(WindowHandle window, int steps);
+    void DispatchEvents();
     void DismissFirstIcon(const char* dialogClass);
-    friend class DraftRestorer;
+
+    static Outcome OutcomeOf(const Reply& reply);
+    // The entry box by its handle. A read is Done only when both messages were answered and the window
+    // wrote as many characters as it had announced; Refused when its text changed length between them.
+    // A write is Refused when the window answered 0.
+    Outcome ReadBox(WindowHandle box, std::string& text);
+    Outcome WriteBox(WindowHandle box, const std::string& text);
+    Outcome SendTo(WindowHandle window, Message message, WParam wParam, LParam lParam, LResult* answer = nullptr);
+
+    // The steps of a post after its first, each on the room and box the post began with.
+    bool StillThere(const Found& at);
+    Outcome TakeBox(HeldDraft& held);
+    Outcome PressSendOver(const Found& at, const std::string& line);
+    // True when the box owes nothing more: the draft and caret are back, the box kept the user's own
+    // text, or the box is gone. Dispatches no events.
+    bool PutDraftBack(HeldDraft& held);
+    // PutDraftBack, keeping what could not be given back.
+    void GiveBack(HeldDraft& held);
+    friend class PostHold;
 
     WindowSystem& windows_;
     HostRuntime& runtime_;
+    DraftKeeper ownDrafts_;
+    DraftKeeper& drafts_;
+    // Seconds spent in the event pump by this object's room searches, so that a post can leave out of its
+    // bound the handlers run there.
+    double dispatchedSeconds_ = 0.0;
 };
 
 }  // namespace vorivevo

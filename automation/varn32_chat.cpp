@@ -1,5 +1,19 @@
 // Locating the chat room, its entry box and send button, and posting a line through them.
-#include <exception>
+//
+// A post borrows the user's entry box: it keeps their draft and caret, writes our line, presses Send
+// until the client has taken it, and gives the draft and caret back. Whatever happens meanwhile (the
+// client refuses text, answers late or not at all, another room comes to the top, a command takes over),
+// the user's text is never sent, our line is never left in the box, the draft and caret come back to the
+// box they were taken from, and nothing is touched in any other room:
+// - Each step locates the room and box afresh; if it finds another room or box, the post stops there.
+// - Reads count only when whole; writes only when the box took them; a message that goes unanswered stops
+//   the post, and nothing more goes to the box until the client answers again.
+// - Right before each press, with nothing dispatched in between, the box must hold exactly our line.
+//   (Only a key the client handles in the microseconds between that check and the press can slip by.)
+// - What could not be given back is kept (DraftKeeper) and given back as soon as the client answers
+//   again, before anything else is sent to that box.
+#include <cstdint>
+#include <optional>
 
 #include "varn32.h"
 
@@ -18,37 +32,61 @@ constexpr int kRoomSearchPasses = 100;
 constexpr int kEntryBoxSteps = 7;
 constexpr int kSendButtonSteps = 6;
 
+// EM_GETSEL's answer: the start in the low word, the end in the high word; all ones when either did
+// not fit.
+std::optional<TextSelection> SelectionFrom(LResult answer) {
+    const auto packed = static_cast<std::uint32_t>(answer);
+    if (packed == 0xFFFFFFFFu) return std::nullopt;
+    return TextSelection{packed & 0xFFFFu, packed >> 16};
+}
+
 }  // namespace
 
-// Puts the user's draft back when a post is abandoned part-way (a command took over, the program is
-// ending), so that neither their text nor our half-posted line is left in the box. It runs while the
+// The post's hold on the box. However the post ends (done, stopped part-way, unwound by a command that
+// takes over or by the program's end), what it owes the box is given back or kept. It may run while the
 // stack unwinds, so it must not dispatch events.
-class DraftRestorer {
+class PostHold {
 public:
-    DraftRestorer(Varn32& varn, const std::string& draft)
-        : varn_(varn), draft_(draft), exceptionsAtStart_(std::uncaught_exceptions()) {}
-    DraftRestorer(const DraftRestorer&) = delete;
-    DraftRestorer& operator=(const DraftRestorer&) = delete;
-    ~DraftRestorer() {
-        if (done_ || std::uncaught_exceptions() == exceptionsAtStart_) return;
+    PostHold(Varn32& varn, const std::string& line) : varn_(varn) { held.line = line; }
+    PostHold(const PostHold&) = delete;
+    PostHold& operator=(const PostHold&) = delete;
+    ~PostHold() {
+        if (held.box == kNoWindow) return;
         try {
-            varn_.WriteWindowText(varn_.LocateChatEntry(Varn32::Dispatch::No), draft_);
+            varn_.GiveBack(held);
         } catch (...) {
-            // Already unwinding: a second exception would end the process without its report.
+            // Already unwinding, perhaps: a second exception would end the process without its report.
         }
     }
-    void Done() { done_ = true; }
+
+    // True when the step was done; notes an unanswered message, which stops the post.
+    bool Ok(Varn32::Outcome outcome) {
+        if (outcome == Varn32::Outcome::Unanswered) held.awaitingAnswer = true;
+        return outcome == Varn32::Outcome::Done;
+    }
+    // A write's outcome, and what it may have done to the box.
+    bool Wrote(Varn32::Outcome outcome) {
+        if (outcome == Varn32::Outcome::Done || outcome == Varn32::Outcome::Unanswered) {
+            held.writes = HeldDraft::Writes::MayHaveLanded;
+        } else if (outcome == Varn32::Outcome::Refused && held.writes == HeldDraft::Writes::None) {
+            held.writes = HeldDraft::Writes::Refused;
+        }
+        return Ok(outcome);
+    }
+
+    HeldDraft held;
 
 private:
     Varn32& varn_;
-    const std::string& draft_;
-    int exceptionsAtStart_;
-    bool done_ = false;
 };
 
-WindowHandle Varn32::LocateChatRoom() { return LocateChatRoom(Dispatch::Yes); }
+void Varn32::DispatchEvents() {
+    const double before = runtime_.MonotonicSeconds();
+    runtime_.DoEvents();
+    dispatchedSeconds_ += runtime_.MonotonicSeconds() - before;
+}
 
-WindowHandle Varn32::LocateChatRoom(Dispatch dispatch) {
+WindowHandle Varn32::LocateChatRoom() {
     const WindowHandle main = windows_.FindWindowA(kClientMainClass);
     const WindowHandle mdi = FindChildByClass(main, kMdiClientClass);
     WindowHandle child = windows_.GetWindow(mdi, GW_CHILD);
@@ -58,7 +96,7 @@ WindowHandle Varn32::LocateChatRoom(Dispatch dispatch) {
 
     int count = 0;
     while (count != kRoomSearchPasses && (rich == kNoWindow || list == kNoWindow)) {
-        if (dispatch == Dispatch::Yes) runtime_.DoEvents();
+        DispatchEvents();
         child = windows_.GetWindow(child, GW_HWNDNEXT);
         rich = FindChildByClass(child, kRichTextClass);
         list = FindChildByClass(child, kListClass);
@@ -73,15 +111,14 @@ WindowHandle Varn32::StepSiblings(WindowHandle window, int steps) {
     return window;
 }
 
-WindowHandle Varn32::LocateChatEntry() { return LocateChatEntry(Dispatch::Yes); }
-
-WindowHandle Varn32::LocateChatEntry(Dispatch dispatch) {
-    return StepSiblings(FindChildByClass(LocateChatRoom(dispatch), kRichTextClass), kEntryBoxSteps);
+Varn32::Found Varn32::LocateInRoom(const char* pattern, int steps) {
+    const WindowHandle room = LocateChatRoom();
+    return Found{room, StepSiblings(FindChildByClass(room, pattern), steps)};
 }
 
-WindowHandle Varn32::LocateChatSendButton() {
-    return StepSiblings(FindChildByClass(LocateChatRoom(), kIconClass), kSendButtonSteps);
-}
+WindowHandle Varn32::LocateChatEntry() { return LocateInRoom(kRichTextClass, kEntryBoxSteps).window; }
+
+WindowHandle Varn32::LocateChatSendButton() { return LocateInRoom(kIconClass, kSendButtonSteps).window; }
 
 void Varn32::PressChatSend() {
     const WindowHandle button = LocateChatSendButton();
@@ -89,28 +126,83 @@ void Varn32::PressChatSend() {
     windows_.SendMessageA(button, WM_LBUTTONUP, 0, LParam{0});
 }
 
+bool Varn32::StillThere(const Found& at) {
+    const Found now = LocateInRoom(kRichTextClass, kEntryBoxSteps);
+    return now.room == at.room && now.window == at.window;
+}
+
+// The draft is taken right before our first write, with nothing dispatched in between, so that no key
+// the user typed into their own text before it is lost.
+Varn32::Outcome Varn32::TakeBox(HeldDraft& held) {
+    std::string draft;
+    const Outcome read = ReadBox(held.box, draft);
+    if (read != Outcome::Done) return read;
+    LResult selection = 0;
+    const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &selection);
+    if (asked != Outcome::Done) return asked;
+    held.draft = draft;
+    held.selection = SelectionFrom(selection);
+    return Outcome::Done;
+}
+
+Varn32::Outcome Varn32::PressSendOver(const Found& at, const std::string& line) {
+    const Found button = LocateInRoom(kIconClass, kSendButtonSteps);
+    if (button.room != at.room || button.window == kNoWindow) return Outcome::Refused;
+    // Nothing is dispatched from here to the press: what the box holds now is what the client sends.
+    std::string text;
+    const Outcome read = ReadBox(at.window, text);
+    if (read != Outcome::Done) return read;
+    if (text != line) return Outcome::Refused;
+    for (const Message message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
+        const Outcome press = SendTo(button.window, message, 0, LParam{0});
+        if (press != Outcome::Done) return press;
+    }
+    return Outcome::Done;
+}
+
 void Varn32::PostToChat(const std::string& line) {
     runtime_.DoEvents();
-    const std::string draft = ReadWindowText(LocateChatEntry());
-    DraftRestorer restorer(*this, draft);
-    WriteWindowText(LocateChatEntry(), "");
-    WriteWindowText(LocateChatEntry(), line);
+    // A draft still owed to the box comes first; while the client does not answer, our line goes nowhere.
+    if (!SettleOwedDraft()) return;
 
-    // The client empties the box when it takes the line. One that never does (it refuses the line, or
-    // the box found is some other window) must not hold us here: give up after a while and let the
-    // draft overwrite our line, as it would after a send.
+    PostHold hold(*this, line);
+    HeldDraft& held = hold.held;
+    // The room and box found here are the only ones this post touches.
+    const Found at = LocateInRoom(kRichTextClass, kEntryBoxSteps);
+    if (at.window == kNoWindow) return;
+    held.box = at.window;
+    // What the user had typed; the draft kept is read again right before our first write (TakeBox).
+    std::string draft;
+    if (!hold.Ok(ReadBox(held.box, draft))) return;
+
+    if (!StillThere(at)) return;
+    if (!hold.Ok(TakeBox(held))) return;
+    if (!hold.Wrote(WriteBox(held.box, ""))) return;
+    if (!StillThere(at)) return;
+    if (!hold.Wrote(WriteBox(held.box, line))) return;
+
+    // The client empties the box when it takes the line. One that never does (it refuses the line, or the
+    // box found is some other window) must not hold us here: after a while the draft goes back over our
+    // line, as it would after a send.
     const double start = runtime_.MonotonicSeconds();
-    int presses = 0;
-    do {
-        if (!ReadWindowText(LocateChatEntry()).empty()) {
-            if (presses == kSendGiveUpPresses || runtime_.MonotonicSeconds() - start >= kSendGiveUpSeconds) break;
-            PressChatSend();
-            ++presses;
+    const double dispatchedAtStart = dispatchedSeconds_;
+    for (int pass = 0;; ++pass) {
+        const double ownSeconds =
+            runtime_.MonotonicSeconds() - start - (dispatchedSeconds_ - dispatchedAtStart);
+        if (pass == kSendGiveUpPasses || ownSeconds >= kSendGiveUpSeconds) break;
+        std::string text;
+        if (!StillThere(at) || !hold.Ok(ReadBox(held.box, text))) return;
+        if (!text.empty()) {
+            if (text != line || !hold.Ok(PressSendOver(at, line))) return;
         }
-    } while (!ReadWindowText(LocateChatEntry()).empty());
+        if (!StillThere(at) || !hold.Ok(ReadBox(held.box, text))) return;
+        if (text.empty()) break;
+        if (text != line) return;
+    }
 
-    WriteWindowText(LocateChatEntry(), draft);
-    restorer.Done();
+    if (!StillThere(at)) return;
+    GiveBack(held);
+    held.box = kNoWindow;
 }
 
 }  // namespace vorivevo

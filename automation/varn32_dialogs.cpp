@@ -4,6 +4,8 @@
 namespace vorivevo {
 
 void Varn32::DismissFirstIcon(const char* dialogClass) {
+    // A press must not queue up behind a message the client has not answered yet.
+    if (drafts_.AwaitsAnswer()) return;
     // Nothing is checked for 0: without the dialog the presses go to no window and do nothing.
     PressWindow(FindChildByClass(windows_.FindWindowA(dialogClass), "_AOL_Icon"));
 }

@@ -1,6 +1,7 @@
 // The window primitives and the timed wait.
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "varn32.h"
 
@@ -47,6 +48,44 @@ void Varn32::WriteWindowText(WindowHandle window, const std::string& text) {
     windows_.SendMessageA(window, WM_SETTEXT, 0, TextIn{text});
 }
 
+Varn32::Outcome Varn32::OutcomeOf(const Reply& reply) {
+    switch (reply.delivery) {
+        case Delivery::Answered: return Outcome::Done;
+        case Delivery::NoWindow: return Outcome::Gone;
+        case Delivery::NoAnswer: break;
+    }
+    return Outcome::Unanswered;
+}
+
+Varn32::Outcome Varn32::SendTo(WindowHandle window, Message message, WParam wParam, LParam lParam, LResult* answer) {
+    const Reply reply = windows_.Send(window, message, wParam, lParam);
+    if (answer != nullptr) *answer = reply.result;
+    return OutcomeOf(reply);
+}
+
+Varn32::Outcome Varn32::ReadBox(WindowHandle box, std::string& text) {
+    const Reply length = windows_.Send(box, WM_GETTEXTLENGTH, 0, LParam{0});
+    if (!length.Answered()) return OutcomeOf(length);
+    const LResult announced = std::clamp<LResult>(length.result, 0, kMaxTextLength);
+    // Room for one character more than announced, so that a text that grew in between shows as well as
+    // one that shrank: the read counts only when exactly the announced characters came, and then holds
+    // the whole text.
+    std::string buffer(static_cast<std::size_t>(announced) + 1, ' ');
+    const Reply copied = windows_.Send(box, WM_GETTEXT, static_cast<WParam>(announced) + 2, TextBuffer{buffer});
+    if (!copied.Answered()) return OutcomeOf(copied);
+    const std::size_t end = buffer.find('\0');
+    if (copied.result != announced || end == std::string::npos) return Outcome::Refused;
+    buffer.resize(end);
+    text = std::move(buffer);
+    return Outcome::Done;
+}
+
+Varn32::Outcome Varn32::WriteBox(WindowHandle box, const std::string& text) {
+    const Reply reply = windows_.Send(box, WM_SETTEXT, 0, TextIn{text});
+    if (reply.Answered() && reply.result == 0) return Outcome::Refused;
+    return OutcomeOf(reply);
+}
+
 void Varn32::PressWindow(WindowHandle window) {
     windows_.SendMessageA(window, WM_LBUTTONDOWN, 0, LParam{0});
     windows_.SendMessageA(window, WM_LBUTTONUP, 0, LParam{0});
@@ -72,7 +111,8 @@ void Varn32::WaitSeconds(double seconds) {
         if (runtime_.MonotonicSeconds() >= deadline) return;
         runtime_.DoEvents();
         if (runtime_.MonotonicSeconds() >= deadline) return;
-        runtime_.WaitForEvent(deadline);
+        SettleOwedDraftWhenDue();
+        runtime_.WaitForEvent(std::min(deadline, drafts_.NextTry()));
     }
 }
 

@@ -19,10 +19,16 @@ using LResult = std::intptr_t;
 constexpr unsigned GW_HWNDNEXT = 2;
 constexpr unsigned GW_CHILD = 5;
 
+constexpr Message WM_NULL = 0x0000;
 constexpr Message WM_SETTEXT = 0x000C;
 constexpr Message WM_GETTEXT = 0x000D;
 constexpr Message WM_GETTEXTLENGTH = 0x000E;
 constexpr Message WM_NCLBUTTONDOWN = 0x00A1;
+// The caret and selection of an edit box: EM_GETSEL with null arguments answers both positions in one
+// value (start in the low word, end in the high word; -1 when either lies past 65535), which crosses
+// process boundaries where pointers to the caller's variables would not.
+constexpr Message EM_GETSEL = 0x00B0;
+constexpr Message EM_SETSEL = 0x00B1;
 constexpr Message WM_LBUTTONDOWN = 0x0201;
 constexpr Message WM_LBUTTONUP = 0x0202;
 
@@ -46,6 +52,22 @@ struct TextBuffer {
     std::string& text;
 };
 
+// What became of a message sent to a window.
+enum class Delivery {
+    Answered,  // the window handled it and answered `result`
+    NoWindow,  // there is no such window (handle 0 included); nothing was sent
+    // Not answered: the window's thread did not answer within the back end's bound, or the back end did
+    // not send it because that thread still owes an earlier answer. One that was sent may still be
+    // handled later, after every message sent to that thread before it.
+    NoAnswer,
+};
+
+struct Reply {
+    Delivery delivery;
+    LResult result;  // 0 unless answered
+    bool Answered() const { return delivery == Delivery::Answered; }
+};
+
 // Every operation on handle 0 does nothing and returns 0. Class names cross as the raw bytes the
 // platform reports: the classes we look for are ASCII.
 class WindowSystem {
@@ -63,11 +85,22 @@ public:
     // length, 0 when the window does not exist.
     virtual int GetClassNameA(WindowHandle window, char* buffer, int size) = 0;
 
-    // Synchronous: returns once the target window has handled the message. A window that does not
-    // exist, or (in a back end that bounds the wait) does not answer, gives 0.
-    virtual LResult SendMessageA(WindowHandle window, Message message, WParam wParam, LParam lParam) = 0;
-    virtual LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextIn lParam) = 0;
-    virtual LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) = 0;
+    // Synchronous: returns once the target window has handled the message, or once the back end gives
+    // up waiting for a window of another thread (see Delivery), and says which.
+    virtual Reply Send(WindowHandle window, Message message, WParam wParam, LParam lParam) = 0;
+    virtual Reply Send(WindowHandle window, Message message, WParam wParam, TextIn lParam) = 0;
+    virtual Reply Send(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) = 0;
+
+    // The same, for callers that need only the answer: 0 for a message that was not answered.
+    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, LParam lParam) {
+        return Send(window, message, wParam, lParam).result;
+    }
+    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextIn lParam) {
+        return Send(window, message, wParam, lParam).result;
+    }
+    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) {
+        return Send(window, message, wParam, lParam).result;
+    }
 
     virtual void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
                               unsigned flags) = 0;

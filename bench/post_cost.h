@@ -41,17 +41,17 @@ public:
         ++calls.getClassName;
         return inner_.GetClassNameA(window, buffer, size);
     }
-    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, LParam lParam) override {
+    Reply Send(WindowHandle window, Message message, WParam wParam, LParam lParam) override {
         ++calls.sendMessage;
-        return inner_.SendMessageA(window, message, wParam, lParam);
+        return inner_.Send(window, message, wParam, lParam);
     }
-    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextIn lParam) override {
+    Reply Send(WindowHandle window, Message message, WParam wParam, TextIn lParam) override {
         ++calls.sendMessage;
-        return inner_.SendMessageA(window, message, wParam, lParam);
+        return inner_.Send(window, message, wParam, lParam);
     }
-    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) override {
+    Reply Send(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) override {
         ++calls.sendMessage;
-        return inner_.SendMessageA(window, message, wParam, lParam);
+        return inner_.Send(window, message, wParam, lParam);
     }
     void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
                       unsigned flags) override {

@@ -153,6 +153,9 @@ bool ChatFrame::Create() {
     if (room_) {
         transcript_ = ChildWithRole(room_, RoomChildren(), ChildRole::Transcript);
         entry_ = ChildWithRole(room_, RoomChildren(), ChildRole::Entry);
+        SetWindowLongPtrA(entry_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        entryProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(entry_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EntryProc)));
         HWND people = ChildWithRole(room_, RoomChildren(), ChildRole::People);
         for (const char* name : {"Practice Host", "You"}) {
             SendMessageA(people, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
@@ -199,8 +202,26 @@ std::string ChatFrame::EntryText() const {
 
 void ChatFrame::SetEntryText(const std::string& ansiText) {
     if (!entry_) return;
+    ownChange_ = true;
     SetWindowTextA(entry_, ansiText.c_str());
+    ownChange_ = false;
     SendMessageA(entry_, EM_SETSEL, ansiText.size(), ansiText.size());
+}
+
+void ChatFrame::SelectInEntry(int start, int end) {
+    if (entry_) SendMessageA(entry_, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
+}
+
+std::pair<DWORD, DWORD> ChatFrame::EntrySelection() const {
+    DWORD start = 0, end = 0;
+    if (entry_) SendMessageA(entry_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {start, end};
+}
+
+LRESULT CALLBACK ChatFrame::EntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = Self(window);
+    if (message == WM_SETTEXT && self->keepText_ && !self->ownChange_) return FALSE;
+    return CallWindowProcA(self->entryProc_, window, message, wParam, lParam);
 }
 
 void ChatFrame::AppendToTranscript(const std::string& ansiText) {

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 
 #include "client_events.h"
 #include "control_commands.h"
@@ -27,6 +28,12 @@ public:
     // The entry box's text in ANSI bytes; empty when there is no room.
     std::string EntryText() const;
     void SetEntryText(const std::string& ansiText);
+    // While on, the entry box answers WM_SETTEXT from anyone but the client itself with FALSE and keeps
+    // its text, as a client busy composing might.
+    void SetKeepText(bool on) { keepText_ = on; }
+    // The entry box's caret and selection (character positions).
+    void SelectInEntry(int start, int end);
+    std::pair<DWORD, DWORD> EntrySelection() const;
     void AppendToTranscript(const std::string& ansiText);
 
 private:
@@ -34,6 +41,7 @@ private:
     static LRESULT CALLBACK RoomProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK OtherChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool isRoom);
+    static LRESULT CALLBACK EntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     bool RegisterWindowClasses();
     HWND CreateMdiChild(bool isRoom, int position);
@@ -49,6 +57,9 @@ private:
     HWND room_ = nullptr;
     HWND transcript_ = nullptr;
     HWND entry_ = nullptr;
+    WNDPROC entryProc_ = nullptr;
+    bool keepText_ = false;
+    bool ownChange_ = false;
     std::map<HWND, int> otherPositions_;  // each other MDI window's place from the top when it was made
 };
 

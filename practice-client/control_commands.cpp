@@ -80,6 +80,18 @@ ParsedLine ParseControlLine(const std::string& rawLine) {
         command.text = argument;
         return Ok(command);
     }
+    if (verb == "select") {
+        const std::size_t gap = argument.find(' ');
+        const std::optional<int> start = ParseInt(argument.substr(0, gap));
+        std::optional<int> end;
+        if (gap != std::string::npos) end = ParseInt(argument.substr(gap + 1));
+        if (!start || !end || *start < 0 || *end < 0) return Error("select: expected two positions from 0");
+        Command command;
+        command.kind = Command::Kind::Select;
+        command.start = *start;
+        command.end = *end;
+        return Ok(command);
+    }
 
     while (!argument.empty() && (argument.back() == ' ' || argument.back() == '\t')) argument.pop_back();
     while (!argument.empty() && (argument.front() == ' ' || argument.front() == '\t')) argument.erase(0, 1);
@@ -91,18 +103,21 @@ ParsedLine ParseControlLine(const std::string& rawLine) {
     if (verb == "close-modal") return DialogCommand(Command::Kind::CloseDialog, DialogKind::Modal, verb, argument);
     if (verb == "refuse") return SwitchCommand(Command::Kind::Refuse, verb, argument);
     if (verb == "close-on-press") return SwitchCommand(Command::Kind::CloseOnPress, verb, argument);
-    if (verb == "hang") {
+    if (verb == "keep-text") return SwitchCommand(Command::Kind::KeepText, verb, argument);
+    if (verb == "hang" || verb == "slow-send") {
         auto seconds = ParseSeconds(argument);
-        if (!seconds) return Error("hang: expected seconds from 0 to 3600");
+        if (!seconds) return Error(verb + ": expected seconds from 0 to 3600");
         Command command;
-        command.kind = Command::Kind::Hang;
+        command.kind = verb == "hang" ? Command::Kind::Hang : Command::Kind::SlowSend;
         command.seconds = *seconds;
         return Ok(command);
     }
-    if (verb == "show-entry" || verb == "quit") {
+    if (verb == "show-entry" || verb == "show-caret" || verb == "quit") {
         if (!argument.empty()) return Error(verb + ": takes no argument");
         Command command;
-        command.kind = verb == "quit" ? Command::Kind::Quit : Command::Kind::ShowEntry;
+        command.kind = verb == "quit"         ? Command::Kind::Quit
+                       : verb == "show-entry" ? Command::Kind::ShowEntry
+                                              : Command::Kind::ShowCaret;
         return Ok(command);
     }
     return Error("unknown command: " + verb);
@@ -138,6 +153,18 @@ ParsedOptions ParseCommandLine(const std::vector<std::string>& args) {
             command.kind = Command::Kind::Draft;
             command.text = text;
             options.startup.push_back(command);
+        } else if (arg == "--keep-text" || arg == "--slow-send" || arg == "--select") {
+            // The same as the control command, before the client reports ready.
+            std::string line = arg.substr(2);
+            const int values = arg == "--select" ? 2 : arg == "--slow-send" ? 1 : 0;
+            if (values == 0) line += " on";
+            for (int v = 0; v < values; ++v) {
+                if (!value(text)) return fail(arg + " needs " + (values == 2 ? "two values" : "a value"));
+                line += " " + text;
+            }
+            ParsedLine parsed = ParseControlLine(line);
+            if (!parsed.command) return fail(parsed.error);
+            options.startup.push_back(*parsed.command);
         } else if (arg == "--refuse") {
             Command command;
             command.kind = Command::Kind::Refuse;

@@ -50,6 +50,8 @@ int PracticeClient::Run() {
 }
 
 void PracticeClient::OnSendPressed() {
+    // A slow network: nothing on this thread is answered meanwhile, the box keeps its text.
+    if (slowSendSeconds_ > 0) Sleep(static_cast<DWORD>(slowSendSeconds_ * 1000 + 0.5));
     std::string text = frame_.EntryText();
     if (refuse_) {
         log_.Event("press send refused");
@@ -131,6 +133,23 @@ void PracticeClient::Execute(const Command& command) {
         case Command::Kind::ShowEntry:
             log_.Event("entry " + EscapeForLog(frame_.EntryText()));
             break;
+        case Command::Kind::KeepText:
+            frame_.SetKeepText(command.on);
+            log_.Event(command.on ? "keep-text on" : "keep-text off");
+            break;
+        case Command::Kind::SlowSend:
+            slowSendSeconds_ = command.seconds;
+            log_.Event("slow-send " + FormatSeconds(command.seconds));
+            break;
+        case Command::Kind::Select:
+            frame_.SelectInEntry(command.start, command.end);
+            log_.Event("select " + std::to_string(command.start) + " " + std::to_string(command.end));
+            break;
+        case Command::Kind::ShowCaret: {
+            const auto [start, end] = frame_.EntrySelection();
+            log_.Event("caret " + std::to_string(start) + " " + std::to_string(end));
+            break;
+        }
         case Command::Kind::Quit:
             Quit();
             break;

@@ -39,6 +39,7 @@ private:
     ControlFile control_;
     bool refuse_ = false;
     bool closeOnPress_ = false;
+    double slowSendSeconds_ = 0;
     bool quitting_ = false;
 };
 

@@ -1,4 +1,4 @@
-// Building the client's window tree and playing its send button.
+// Building the client's window tree and playing its rooms' entry boxes and send buttons.
 #include "chat_client.h"
 
 #include <stdexcept>
@@ -29,7 +29,7 @@ ChatClient::ChatClient(Desktop& desktop, ChatClientOptions options) : desktop_(d
     // Each new MDI child is activated, so comes out on top: create them from the bottom up.
     for (int position = options_.mdiChildren; position >= 1; --position) {
         if (position == options_.roomPosition) {
-            CreateRoom();
+            CreateRoom("Chat Room");
         } else {
             CreateDecoy(position);
         }
@@ -38,31 +38,78 @@ ChatClient::ChatClient(Desktop& desktop, ChatClientOptions options) : desktop_(d
 
 ChatClient::~ChatClient() { desktop_.DestroyWindow(frame_); }
 
-void ChatClient::CreateRoom() {
-    room_ = desktop_.CreateWindow(mdiClient_, kMdiChildClass, "Chat Room", Desktop::Placement::Top);
+WindowHandle ChatClient::RoomAt(int room) const {
+    return room >= 0 && room < Rooms() ? Alive(rooms_[static_cast<std::size_t>(room)].room) : kNoWindow;
+}
+
+WindowHandle ChatClient::EntryBoxOf(int room) const {
+    return room >= 0 && room < Rooms() ? Alive(rooms_[static_cast<std::size_t>(room)].entry) : kNoWindow;
+}
+
+WindowHandle ChatClient::SendButtonOf(int room) const {
+    return room >= 0 && room < Rooms() ? Alive(rooms_[static_cast<std::size_t>(room)].send) : kNoWindow;
+}
+
+int ChatClient::CreateRoom(const std::string& title) {
+    const int index = Rooms();
+    RoomWindows windows;
+    windows.room = desktop_.CreateWindow(mdiClient_, kMdiChildClass, title, Desktop::Placement::Top);
     const std::string* layout[kRoomLayoutChildren] = {
         &options_.richTextClass, &options_.listBoxClass, &options_.staticClass, &options_.iconClass,
         &options_.iconClass,     &options_.iconClass,    &options_.iconClass,   &options_.richTextClass,
         &options_.iconClass,     &options_.iconClass,
     };
     int created = 0;
-    for (int index = 0; index < kRoomLayoutChildren && created < options_.roomChildren; ++index) {
-        if (index == 1 && !options_.roomHasListBox) continue;
-        const WindowHandle child = desktop_.CreateWindow(room_, *layout[index]);
+    for (int child = 0; child < kRoomLayoutChildren && created < options_.roomChildren; ++child) {
+        if (child == 1 && !options_.roomHasListBox) continue;
+        const WindowHandle window = desktop_.CreateWindow(windows.room, *layout[child]);
         ++created;
-        if (index == kEntryBoxIndex) entryBox_ = child;
-        if (index == kSendButtonIndex) sendButton_ = child;
+        if (child == kEntryBoxIndex) windows.entry = window;
+        if (child == kSendButtonIndex) windows.send = window;
     }
-    if (sendButton_ != kNoWindow) {
-        desktop_.SetHandler(sendButton_, [this](const MessageContext& message) -> std::optional<LResult> {
+    rooms_.push_back(windows);
+    if (windows.entry != kNoWindow) {
+        desktop_.SetHandler(windows.entry,
+                            [this, index](const MessageContext& message) { return OnEntryMessage(index, message); });
+    }
+    if (windows.send != kNoWindow) {
+        desktop_.SetHandler(windows.send, [this, index](const MessageContext& message) -> std::optional<LResult> {
+            RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
             if (message.message == WM_LBUTTONDOWN) {
-                buttonDown_ = true;
-            } else if (message.message == WM_LBUTTONUP && buttonDown_) {
-                buttonDown_ = false;
-                OnSendButtonUp();
+                room.buttonDown = true;
+            } else if (message.message == WM_LBUTTONUP && room.buttonDown) {
+                room.buttonDown = false;
+                OnSendClicked(index);
             }
             return LResult{0};
         });
+    }
+    return index;
+}
+
+std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContext& message) {
+    RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
+    switch (message.message) {
+        case WM_SETTEXT:
+            if (keepsText_) return LResult{0};
+            desktop_.DefaultHandling(message);
+            room.userHasTheBox = false;
+            return LResult{1};
+        case EM_SETSEL:
+            // The caret given back over the user's own text hands the box back to the user.
+            desktop_.DefaultHandling(message);
+            if (desktop_.TextBytes(message.window) == room.userDraft) room.userHasTheBox = true;
+            return LResult{0};
+        case WM_GETTEXTLENGTH:
+            room.blankRead = flicker_ && !room.userHasTheBox && lengthReads_++ % 2 == 1;
+            return room.blankRead ? std::optional<LResult>(0) : std::nullopt;
+        case WM_GETTEXT:
+            if (!room.blankRead || message.getTextBuffer == nullptr || message.wParam == 0) return std::nullopt;
+            room.blankRead = false;
+            (*message.getTextBuffer)[0] = '\0';
+            return LResult{0};
+        default:
+            return std::nullopt;
     }
 }
 
@@ -90,29 +137,74 @@ WindowHandle ChatClient::OpenWindow() {
     return desktop_.Children(mdiClient_).front();
 }
 
+int ChatClient::OpenRoom() { return CreateRoom("Chat Room " + std::to_string(Rooms() + 1)); }
+
+void ChatClient::TypeDraft(const std::string& utf8) {
+    const std::string bytes = Utf8ToWindows1252(utf8);
+    if (Rooms() > 0) SetDraft(0, bytes, bytes.size(), bytes.size());
+}
+
+void ChatClient::SetDraft(int index, const std::string& bytes, std::size_t selectionStart, std::size_t selectionEnd) {
+    RoomWindows& room = rooms_.at(static_cast<std::size_t>(index));
+    const WindowHandle entry = Alive(room.entry);
+    desktop_.SetTextBytes(entry, bytes);
+    desktop_.Select(entry, selectionStart, selectionEnd);
+    room.userDraft = bytes;
+    room.userSelection = desktop_.SelectionOf(entry);
+    room.userHasTheBox = true;
+}
+
+void ChatClient::Type(int index, const std::string& bytes) {
+    const WindowHandle entry = EntryBoxOf(index);
+    desktop_.Input(entry, [this, index, entry, bytes] {
+        if (!desktop_.IsWindow(entry)) return;
+        const Desktop::Selection selection = desktop_.SelectionOf(entry);
+        std::string text = desktop_.TextBytes(entry);
+        text.replace(selection.start, selection.end - selection.start, bytes);
+        desktop_.SetTextBytes(entry, text);
+        const std::size_t caret = selection.start + bytes.size();
+        desktop_.Select(entry, caret, caret);
+        RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
+        if (room.userHasTheBox) {
+            room.userDraft = text;
+            room.userSelection = desktop_.SelectionOf(entry);
+        }
+    });
+}
+
 void ChatClient::SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded) {
     options_.send = behaviour;
     options_.pressesNeeded = pressesNeeded;
-    pressesOnLine_ = 0;
+    for (RoomWindows& room : rooms_) room.pressesOnLine = 0;
 }
 
-void ChatClient::OnSendButtonUp() {
+void ChatClient::OnSendClicked(int index) {
     ++presses_;
-    const WindowHandle entry = EntryBox();
+    if (sendSeconds_ > 0.0) {
+        desktop_.TakeTime(frame_, sendSeconds_, [this, index] { SendFrom(index); });
+    } else {
+        SendFrom(index);
+    }
+}
+
+void ChatClient::SendFrom(int index) {
+    RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
+    const WindowHandle entry = Alive(room.entry);
     const std::string text = desktop_.TextBytes(entry);
     if (text.empty()) return;
     switch (options_.send) {
         case SendBehaviour::Normal:
             break;
         case SendBehaviour::NeedsPresses:
-            if (++pressesOnLine_ < options_.pressesNeeded) return;
+            if (++room.pressesOnLine < options_.pressesNeeded) return;
             break;
         case SendBehaviour::NeverEmpties:
             return;
     }
-    pressesOnLine_ = 0;
-    received_.push_back(ReceivedLine{desktop_.Clock().Now(), text});
+    room.pressesOnLine = 0;
+    received_.push_back(ReceivedLine{desktop_.Clock().Now(), text, index});
     desktop_.SetTextBytes(entry, std::string());
+    desktop_.Select(entry, 0, 0);
 }
 
 std::vector<TranscriptLine> ChatClient::Transcript() const {

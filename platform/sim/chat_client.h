@@ -1,4 +1,4 @@
-// A simulated online client: its main window, MDI area and chat room, built on the simulated desktop.
+// A simulated online client: its main window, MDI area and chat rooms, built on the simulated desktop.
 #pragma once
 
 #include <string>
@@ -15,7 +15,7 @@ enum class SendBehaviour {
     NeverEmpties,  // the client refuses every line: presses are counted, the box keeps its text
 };
 
-// The layout of the client's windows. The room's children, from the top (GW_CHILD first):
+// The layout of the client's windows. A room's children, from the top (GW_CHILD first):
 // [0] rich text (the transcript view), [1] list box, [2] static, [3] icon (the room's first icon),
 // [4] icon, [5] icon, [6] icon, [7] rich text (the entry box), [8] icon, [9] icon (the send button).
 struct ChatClientOptions {
@@ -34,15 +34,23 @@ struct ChatClientOptions {
     std::string iconClass = "_AOL_Icon";
 };
 
-// A line as the room received it: the virtual time and the exact Windows-1252 bytes.
+// A line as a room received it: the virtual time, the exact Windows-1252 bytes and which room (0 the
+// one the client was made with, then in the order OpenRoom made them).
 struct ReceivedLine {
     double time;
     std::string bytes;
+    int room = 0;
 };
 
 // Creates its windows on construction and destroys them with itself, so the desktop must outlive it.
 // The other MDI children are plausible decoys: some have a rich-text child without a list box, others
-// a list box without rich text, so only a window with both is taken for the room.
+// a list box without rich text, so only a window with both is taken for a room. All its windows share
+// one thread.
+//
+// The user's side of each entry box: the draft the user counts as theirs and their caret in it. Keys
+// typed while the box shows that draft (with its caret given back after a post) change it; keys typed
+// while a post has put something else there (our line, the emptied box) land in that and are not the
+// user's draft.
 class ChatClient {
 public:
     ChatClient(Desktop& desktop, ChatClientOptions options = {});
@@ -54,46 +62,89 @@ public:
     WindowHandle MdiClient() const { return mdiClient_; }
     // Top of the z-order first.
     std::vector<WindowHandle> MdiChildren() const { return desktop_.Children(mdiClient_); }
-    // 0 for the ones the layout leaves out or that have been closed.
-    WindowHandle Room() const { return Alive(room_); }
-    WindowHandle EntryBox() const { return Alive(entryBox_); }
-    WindowHandle SendButton() const { return Alive(sendButton_); }
 
-    // The entry box's text: the bytes it holds, or in UTF-8; TypeDraft types as the user would.
+    // Rooms by index; 0 for the ones the layout leaves out or that have been closed.
+    int Rooms() const { return static_cast<int>(rooms_.size()); }
+    WindowHandle RoomAt(int room) const;
+    WindowHandle EntryBoxOf(int room) const;
+    WindowHandle SendButtonOf(int room) const;
+    WindowHandle Room() const { return RoomAt(0); }
+    WindowHandle EntryBox() const { return EntryBoxOf(0); }
+    WindowHandle SendButton() const { return SendButtonOf(0); }
+
+    // The first room's entry box: the bytes it holds, or in UTF-8; TypeDraft puts a draft there as if
+    // the user had typed it, the caret at its end.
     std::string EntryBytes() const { return desktop_.TextBytes(EntryBox()); }
     std::string EntryText() const { return desktop_.Text(EntryBox()); }
-    void TypeDraft(const std::string& utf8) { desktop_.SetText(EntryBox(), utf8); }
+    void TypeDraft(const std::string& utf8);
 
+    // The user: a draft (bytes) with its selection, put there at once; keys typed, which replace the
+    // selection and reach the box through the client's thread, so they wait while it is busy.
+    void SetDraft(int room, const std::string& bytes, std::size_t selectionStart, std::size_t selectionEnd);
+    void Type(int room, const std::string& bytes);
+    const std::string& UserDraft(int room) const { return rooms_.at(static_cast<std::size_t>(room)).userDraft; }
+    Desktop::Selection UserSelection(int room) const { return rooms_.at(static_cast<std::size_t>(room)).userSelection; }
+
+    // Every line any room received, oldest first.
     const std::vector<ReceivedLine>& Received() const { return received_; }
     std::vector<TranscriptLine> Transcript() const;
-    // Completed presses (a button-down, then a button-up) of the send button, whatever they did.
+    // Completed presses (a button-down, then a button-up) of a send button, whatever they did.
     long Presses() const { return presses_; }
-    void SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded = 1);
 
-    // The client going on while we run: another MDI window opens on top of the room, the room is
-    // brought back to the top, the room is closed, the whole client quits.
+    // The client's faults, which tests may switch at any moment.
+    void SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded = 1);
+    // A press that sends keeps the client's thread busy this long (a slow network, a warning shown
+    // inside the handler); the line goes and the box empties at the end.
+    void SetSendSeconds(double seconds) { sendSeconds_ = seconds; }
+    // The entry boxes answer WM_SETTEXT with 0 and keep their text (the client is busy composing).
+    void SetKeepsText(bool keeps) { keepsText_ = keeps; }
+    // While an entry box holds what a post put there, every other read (WM_GETTEXTLENGTH, then WM_GETTEXT)
+    // finds it empty, as if the client blanked it for a moment. (Blanking the user's own text would
+    // defeat any reader, ours included.)
+    void SetFlicker(bool flicker) { flicker_ = flicker; }
+    // The client's thread stops answering for this long.
+    void Hang(double seconds) { desktop_.TakeTime(frame_, seconds); }
+
+    // The client going on while we run: another MDI window opens on top of the rooms, another room
+    // opens on top (and is the active one; returns its index), a room is brought back to the top, a
+    // room is closed, the whole client quits.
     WindowHandle OpenWindow();
-    void ActivateRoom() { desktop_.BringToTop(Room()); }
-    void CloseRoom() { desktop_.DestroyWindow(Room()); }
+    int OpenRoom();
+    void ActivateRoom(int room = 0) { desktop_.BringToTop(RoomAt(room)); }
+    void CloseRoom(int room = 0) { desktop_.DestroyWindow(RoomAt(room)); }
     void Quit() { desktop_.DestroyWindow(frame_); }
 
 private:
+    struct RoomWindows {
+        WindowHandle room = kNoWindow;
+        WindowHandle entry = kNoWindow;
+        WindowHandle send = kNoWindow;
+        bool buttonDown = false;
+        int pressesOnLine = 0;
+        std::string userDraft;
+        Desktop::Selection userSelection;
+        bool userHasTheBox = true;  // the box shows the user's draft, not what a post put there
+        bool blankRead = false;     // flickering: the read under way finds the box empty
+    };
+
     WindowHandle Alive(WindowHandle window) const { return desktop_.IsWindow(window) ? window : kNoWindow; }
-    void CreateRoom();
+    int CreateRoom(const std::string& title);
     void CreateDecoy(int index);
-    void OnSendButtonUp();
+    void OnSendClicked(int room);
+    void SendFrom(int room);
+    std::optional<LResult> OnEntryMessage(int room, const MessageContext& message);
 
     Desktop& desktop_;
     ChatClientOptions options_;
     WindowHandle frame_ = kNoWindow;
     WindowHandle mdiClient_ = kNoWindow;
-    WindowHandle room_ = kNoWindow;
-    WindowHandle entryBox_ = kNoWindow;
-    WindowHandle sendButton_ = kNoWindow;
+    std::vector<RoomWindows> rooms_;
     int decoys_ = 0;
-    bool buttonDown_ = false;
     long presses_ = 0;
-    int pressesOnLine_ = 0;
+    double sendSeconds_ = 0.0;
+    bool keepsText_ = false;
+    bool flicker_ = false;
+    long lengthReads_ = 0;
     std::vector<ReceivedLine> received_;
 };
 

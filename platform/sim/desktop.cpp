@@ -1,8 +1,10 @@
 // The window tree, the platform's text-message semantics, and the call accounting.
 #include "desktop.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <limits>
 #include <stdexcept>
 #include <utility>
 
@@ -37,6 +39,9 @@ std::ostream& operator<<(std::ostream& out, const SentMessage& sent) {
         case WM_NCLBUTTONDOWN: name = "WM_NCLBUTTONDOWN"; break;
         case WM_LBUTTONDOWN: name = "WM_LBUTTONDOWN"; break;
         case WM_LBUTTONUP: name = "WM_LBUTTONUP"; break;
+        case WM_NULL: name = "WM_NULL"; break;
+        case EM_GETSEL: name = "EM_GETSEL"; break;
+        case EM_SETSEL: name = "EM_SETSEL"; break;
         default: break;
     }
     out << '(';
@@ -201,6 +206,19 @@ std::string Desktop::Text(WindowHandle window) const { return Windows1252ToUtf8(
 
 void Desktop::SetText(WindowHandle window, const std::string& utf8) { SetTextBytes(window, Utf8ToWindows1252(utf8)); }
 
+Desktop::Selection Desktop::SelectionOf(WindowHandle window) const {
+    const Window* found = Find(window);
+    return found == nullptr ? Selection{} : found->selection;
+}
+
+void Desktop::Select(WindowHandle window, std::size_t start, std::size_t end) {
+    Window* found = Find(window);
+    if (found == nullptr) return;
+    start = std::min(start, found->text.size());
+    end = std::min(end, found->text.size());
+    found->selection = start <= end ? Selection{start, end} : Selection{end, start};
+}
+
 void Desktop::SetHandler(WindowHandle window, MessageHandler handler) {
     if (Window* found = Find(window)) {
         found->handler = handler ? std::make_shared<MessageHandler>(std::move(handler)) : nullptr;
@@ -223,12 +241,117 @@ LResult Desktop::DefaultHandling(const MessageContext& context) {
             return static_cast<LResult>(count);
         }
         case WM_SETTEXT:
-            // A null text empties the window, as on the platform.
+            // A null text empties the window, as on the platform; the caret goes to the start.
             window->text = context.setText == nullptr ? std::string() : *context.setText;
+            window->selection = Selection{};
             return 1;
+        case EM_GETSEL: {
+            // Both positions in one answer; an edit box answers -1 when either does not fit a word.
+            const Selection selection = window->selection;
+            if (selection.end > 0xFFFF) return -1;
+            return static_cast<LResult>(selection.start | (selection.end << 16));
+        }
+        case EM_SETSEL: {
+            // -1 as the start takes the selection away and leaves the caret; -1 as the end means the end.
+            const auto start = static_cast<long long>(static_cast<std::intptr_t>(context.wParam));
+            const auto end = static_cast<long long>(context.lParam);
+            const std::size_t length = window->text.size();
+            if (start < 0) {
+                window->selection.start = window->selection.end;
+                return 0;
+            }
+            Select(context.window, static_cast<std::size_t>(start),
+                   end < 0 ? length : static_cast<std::size_t>(end));
+            return 0;
+        }
         default:
             return 0;
     }
+}
+
+void Desktop::JoinThread(WindowHandle topLevel, WindowHandle ofTopLevel) {
+    joinedThreads_[topLevel] = ThreadOf(ofTopLevel);
+}
+
+WindowHandle Desktop::ThreadOf(WindowHandle window) const {
+    const Window* found = Find(window);
+    if (found == nullptr) return kNoWindow;
+    while (found->parent != kNoWindow) {
+        window = found->parent;
+        found = Find(window);
+    }
+    const auto joined = joinedThreads_.find(window);
+    return joined == joinedThreads_.end() ? window : joined->second;
+}
+
+void Desktop::TakeTime(WindowHandle window, double seconds, std::function<void()> done) {
+    const WindowHandle key = ThreadOf(window);
+    if (key == kNoWindow) return;
+    Thread& thread = threads_[key];
+    const double now = clock_.Now();
+    if (!thread.Busy(now)) thread.busySince = now;
+    thread.busyUntil = std::max(thread.busyUntil, now) + std::max(seconds, 0.0);
+    clock_.At(thread.busyUntil, [this, key, done = std::move(done)] {
+        if (done) done();
+        RunWaiting(key);
+    });
+}
+
+void Desktop::Input(WindowHandle window, std::function<void()> action) {
+    const WindowHandle key = ThreadOf(window);
+    if (key == kNoWindow) return;
+    auto waiting = std::make_shared<Waiting>();
+    waiting->input = std::move(action);
+    threads_[key].waiting.push_back(waiting);
+    RunWaiting(key);
+}
+
+double Desktop::FreeSince(WindowHandle window) const {
+    const auto found = threads_.find(ThreadOf(window));
+    if (found == threads_.end()) return 0.0;
+    if (found->second.Busy(clock_.Now())) return std::numeric_limits<double>::infinity();
+    return found->second.busyUntil;
+}
+
+void Desktop::RunWaiting(WindowHandle key) {
+    Thread& thread = threads_[key];
+    while (!thread.Busy(clock_.Now()) && !thread.waiting.empty()) {
+        const std::shared_ptr<Waiting> next = thread.waiting.front();
+        thread.waiting.pop_front();
+        Handle(*next);
+        // A handler that takes time answers when it is done; what waits behind it waits on.
+        next->answeredAt = std::max(clock_.Now(), thread.busyUntil);
+        next->handled = true;
+    }
+}
+
+void Desktop::Handle(Waiting& waiting) {
+    if (waiting.input) {
+        waiting.input();
+        return;
+    }
+    if (Find(waiting.window) == nullptr) {
+        waiting.windowGone = true;
+        return;
+    }
+    const MessageContext context{waiting.window,
+                                 waiting.message,
+                                 waiting.wParam,
+                                 waiting.lParam,
+                                 waiting.setText ? &*waiting.setText : nullptr,
+                                 waiting.buffer ? &*waiting.buffer : nullptr};
+    const std::shared_ptr<MessageHandler> handler = Find(waiting.window)->handler;
+    if (handler) {
+        if (const std::optional<LResult> result = (*handler)(context)) {
+            waiting.result = *result;
+            return;
+        }
+    }
+    waiting.result = DefaultHandling(context);
+}
+
+void Desktop::BeforeCall(long calls, std::function<void()> action) {
+    beforeCalls_.emplace(callsMade_ + std::max(calls, 1L), std::move(action));
 }
 
 std::vector<SentMessage> Desktop::TrafficTo(WindowHandle window) const {
@@ -243,6 +366,11 @@ void Desktop::Charge(long CallCounts::*operation) {
         // Sticky: should a handler swallow the first throw, the next call throws again.
         budgetExceeded_ = true;
         throw HorizonReached{"more window-system calls than the budget of " + std::to_string(callBudget_)};
+    }
+    while (!beforeCalls_.empty() && beforeCalls_.begin()->first <= callsMade_) {
+        std::function<void()> action = std::move(beforeCalls_.begin()->second);
+        beforeCalls_.erase(beforeCalls_.begin());
+        action();
     }
 }
 
@@ -275,34 +403,75 @@ int Desktop::GetClassNameA(WindowHandle window, char* buffer, int size) {
     return static_cast<int>(count);
 }
 
-LResult Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LParam lParam,
-                         const std::string* setText, std::string* getTextBuffer) {
+Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LParam lParam,
+                       const std::string* setText, std::string* getTextBuffer) {
     Charge(&CallCounts::sendMessage);
     if (recordTraffic_) traffic_[window].push_back(SentMessage{message, wParam});
-    if (Find(window) == nullptr) return 0;
+    if (Find(window) == nullptr) return Reply{Delivery::NoWindow, 0};
+    const WindowHandle key = ThreadOf(window);
+    // As the real back end: nothing is sent to a thread that has just left a message unanswered, and a
+    // thread that has been busy for long is taken for hung and not waited for.
+    if (clock_.Now() < threads_[key].holdUntil) return Reply{Delivery::NoAnswer, 0};
+    if (threads_[key].Busy(clock_.Now()) && clock_.Now() - threads_[key].busySince >= kHungAfter) {
+        threads_[key].holdUntil = clock_.Now() + kUnansweredHold;
+        return Reply{Delivery::NoAnswer, 0};
+    }
     if (sendMessageCost_ > 0.0) {
         clock_.AdvanceBy(sendMessageCost_);
         // What the clock ran on the way may have closed the window.
-        if (Find(window) == nullptr) return 0;
+        if (Find(window) == nullptr) return Reply{Delivery::NoWindow, 0};
     }
-    const MessageContext context{window, message, wParam, lParam, setText, getTextBuffer};
-    const std::shared_ptr<MessageHandler> handler = Find(window)->handler;
-    if (handler) {
-        if (const std::optional<LResult> result = (*handler)(context)) return *result;
+    Thread& thread = threads_[key];
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) {
+        const double now = clock_.Now();
+        const bool behind = std::any_of(thread.givenUp.begin(), thread.givenUp.end(), [now](const auto& earlier) {
+            return !earlier->handled || earlier->answeredAt > now;
+        });
+        if (behind) ++pressesBehindUnanswered_;
     }
-    return DefaultHandling(context);
+
+    auto waiting = std::make_shared<Waiting>();
+    waiting->window = window;
+    waiting->message = message;
+    waiting->wParam = wParam;
+    waiting->lParam = lParam;
+    if (setText != nullptr) waiting->setText = *setText;
+    if (getTextBuffer != nullptr) waiting->buffer = *getTextBuffer;
+    thread.waiting.push_back(waiting);
+    RunWaiting(key);
+
+    const double giveUp = clock_.Now() + kSendTimeout;
+    while (!(waiting->handled && waiting->answeredAt <= clock_.Now()) && clock_.Now() < giveUp) {
+        const double until = waiting->handled ? waiting->answeredAt : clock_.NextActionTime();
+        clock_.AdvanceTo(std::min(until, giveUp));
+    }
+    if (!(waiting->handled && waiting->answeredAt <= clock_.Now())) {
+        // Handled later, in its turn; its answer then goes nowhere.
+        thread.holdUntil = clock_.Now() + kUnansweredHold;
+        const double now = clock_.Now();
+        thread.givenUp.erase(std::remove_if(thread.givenUp.begin(), thread.givenUp.end(),
+                                            [now](const auto& earlier) {
+                                                return earlier->handled && earlier->answeredAt <= now;
+                                            }),
+                             thread.givenUp.end());
+        thread.givenUp.push_back(waiting);
+        return Reply{Delivery::NoAnswer, 0};
+    }
+    if (waiting->windowGone) return Reply{Delivery::NoWindow, 0};
+    if (getTextBuffer != nullptr && waiting->buffer) *getTextBuffer = *waiting->buffer;
+    return Reply{Delivery::Answered, waiting->result};
 }
 
-LResult Desktop::SendMessageA(WindowHandle window, Message message, WParam wParam, LParam lParam) {
+Reply Desktop::Send(WindowHandle window, Message message, WParam wParam, LParam lParam) {
     return Deliver(window, message, wParam, lParam, nullptr, nullptr);
 }
 
-LResult Desktop::SendMessageA(WindowHandle window, Message message, WParam wParam, TextIn lParam) {
+Reply Desktop::Send(WindowHandle window, Message message, WParam wParam, TextIn lParam) {
     const std::string ansi = Utf8ToWindows1252(lParam.text);
     return Deliver(window, message, wParam, 0, &ansi, nullptr);
 }
 
-LResult Desktop::SendMessageA(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) {
+Reply Desktop::Send(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) {
     if (Find(window) == nullptr) {
         // Nothing touches the caller's buffer, so its text stays as it was.
         return Deliver(window, message, wParam, 0, nullptr, nullptr);
@@ -312,10 +481,11 @@ LResult Desktop::SendMessageA(WindowHandle window, Message message, WParam wPara
     const std::size_t visible = wParam == 0 ? 0 : static_cast<std::size_t>(wParam - 1);
     buffer.resize(visible, '\0');
     if (wParam != 0) buffer.push_back('\0');
-    const LResult result = Deliver(window, message, wParam, 0, nullptr, &buffer);
+    const Reply reply = Deliver(window, message, wParam, 0, nullptr, &buffer);
+    if (!reply.Answered()) return reply;
     buffer.resize(std::min(buffer.size(), visible));
     lParam.text = Windows1252ToUtf8(buffer);
-    return result;
+    return reply;
 }
 
 void Desktop::SetWindowPos(WindowHandle handle, WindowHandle insertAfter, int x, int y, int cx, int cy,

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -73,6 +75,13 @@ public:
     // calls every call throws HorizonReached.
     static constexpr long kDefaultCallBudget = 20'000'000;
 
+    // The bounds of the real back end (seconds): how long a message to a busy thread is waited for; how
+    // long after that every message to the thread fails at once; how long a thread must have been busy
+    // to count as hung, so that a message to it fails at once without waiting.
+    static constexpr double kSendTimeout = 2.0;
+    static constexpr double kUnansweredHold = 5.0;
+    static constexpr double kHungAfter = 5.0;
+
     Desktop();
     ~Desktop() override;
     Desktop(const Desktop&) = delete;
@@ -100,14 +109,44 @@ public:
     std::string Text(WindowHandle window) const;
     void SetText(WindowHandle window, const std::string& utf8);
 
+    // The caret and selection, as byte offsets into the text, start <= end. Every window keeps one, as an
+    // edit box does: WM_SETTEXT puts it at 0, EM_SETSEL moves it, EM_GETSEL reports it.
+    struct Selection {
+        std::size_t start = 0;
+        std::size_t end = 0;
+        bool operator==(const Selection& other) const { return start == other.start && end == other.end; }
+    };
+    Selection SelectionOf(WindowHandle window) const;
+    // Clamped to the text, as EM_SETSEL does.
+    void Select(WindowHandle window, std::size_t start, std::size_t end);
+
     void SetHandler(WindowHandle window, MessageHandler handler);
     // The handling a message gets when the window's handler leaves it alone; handlers may call it
     // first and add to it.
     LResult DefaultHandling(const MessageContext& context);
 
+    // Threads. Each top-level window and its descendants belong to one thread, the window's own unless it
+    // joins another's; a thread handles one message at a time, in the order they come.
+    void JoinThread(WindowHandle topLevel, WindowHandle ofTopLevel);
+    // The window's thread is busy for `seconds` from now (or from the end of what keeps it busy already):
+    // messages and input for it wait, and a sender gives up on them as the real back end does. `done` runs
+    // at the end; then the thread takes what waited. A handler calls it to take that long.
+    void TakeTime(WindowHandle window, double seconds, std::function<void()> done = {});
+    // Input for the window's thread (a key the user types): runs at once when the thread is free, else in
+    // its turn after what waits before it.
+    void Input(WindowHandle window, std::function<void()> action);
+    // When the window's thread last became free; +infinity while it is busy, 0 if it never was.
+    double FreeSince(WindowHandle window) const;
+    // Presses (button-downs and button-ups) sent to a thread while a message sent to it earlier was given
+    // up on and not yet handled.
+    long PressesBehindUnanswered() const { return pressesBehindUnanswered_; }
+
     VirtualClock& Clock() { return clock_; }
     // Virtual seconds that each SendMessageA to an existing window takes, before the window sees it.
     void SetSendMessageCost(double seconds) { sendMessageCost_ = seconds; }
+    // Runs `action` just before the window-system call that comes `calls` calls from now (1: the next);
+    // the client's doings between two of our calls that take no time.
+    void BeforeCall(long calls, std::function<void()> action);
 
     const CallCounts& Calls() const { return calls_; }
     void ResetCalls() { calls_ = CallCounts{}; }
@@ -128,9 +167,9 @@ public:
     WindowHandle FindWindowA(const std::string& className) override;
     WindowHandle GetWindow(WindowHandle window, unsigned command) override;
     int GetClassNameA(WindowHandle window, char* buffer, int size) override;
-    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, LParam lParam) override;
-    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextIn lParam) override;
-    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) override;
+    Reply Send(WindowHandle window, Message message, WParam wParam, LParam lParam) override;
+    Reply Send(WindowHandle window, Message message, WParam wParam, TextIn lParam) override;
+    Reply Send(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) override;
     void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
                       unsigned flags) override;
     void ReleaseCapture() override;
@@ -140,6 +179,7 @@ private:
     struct Window {
         std::string className;
         std::string text;
+        Selection selection;
         WindowHandle parent = kNoWindow;
         WindowHandle firstChild = kNoWindow;
         WindowHandle lastChild = kNoWindow;
@@ -148,6 +188,31 @@ private:
         bool topmost = false;
         // Shared, so that a handler that destroys its own window does not destroy itself while running.
         std::shared_ptr<MessageHandler> handler;
+    };
+
+    // A message or an input waiting for its thread. It owns its texts, since its sender may have given
+    // up on it by the time it is handled.
+    struct Waiting {
+        WindowHandle window = kNoWindow;
+        Message message = 0;
+        WParam wParam = 0;
+        LParam lParam = 0;
+        std::optional<std::string> setText;
+        std::optional<std::string> buffer;
+        std::function<void()> input;
+        bool handled = false;
+        bool windowGone = false;  // the window was destroyed before its turn came
+        double answeredAt = 0.0;  // once handled: when its handler was done
+        LResult result = 0;
+    };
+
+    struct Thread {
+        double busySince = 0.0;
+        double busyUntil = 0.0;
+        double holdUntil = 0.0;
+        std::deque<std::shared_ptr<Waiting>> waiting;
+        std::vector<std::shared_ptr<Waiting>> givenUp;
+        bool Busy(double now) const { return now < busyUntil; }
     };
 
     Window* Find(WindowHandle window);
@@ -160,14 +225,22 @@ private:
     void LinkAfter(WindowHandle handle, Window& window, WindowHandle after);
     void DestroyTree(WindowHandle window);
     void Charge(long CallCounts::*operation);
-    LResult Deliver(WindowHandle window, Message message, WParam wParam, LParam lParam,
-                    const std::string* setText, std::string* getTextBuffer);
+    WindowHandle ThreadOf(WindowHandle window) const;
+    // Handles what waits for the thread, in order, until it is busy or nothing is left.
+    void RunWaiting(WindowHandle thread);
+    void Handle(Waiting& waiting);
+    Reply Deliver(WindowHandle window, Message message, WParam wParam, LParam lParam,
+                  const std::string* setText, std::string* getTextBuffer);
 
     Window root_;
     std::unordered_map<WindowHandle, Window> windows_;
     WindowHandle nextHandle_ = 0x00010010;
+    std::unordered_map<WindowHandle, WindowHandle> joinedThreads_;
+    std::unordered_map<WindowHandle, Thread> threads_;
+    long pressesBehindUnanswered_ = 0;
     VirtualClock clock_;
     double sendMessageCost_ = 0.0;
+    std::multimap<long, std::function<void()>> beforeCalls_;
     CallCounts calls_;
     long callsMade_ = 0;
     long callBudget_ = kDefaultCallBudget;

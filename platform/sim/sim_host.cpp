@@ -13,6 +13,7 @@ namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
 constexpr double kNever = VirtualClock::kNever;
+constexpr Message kWmClose = 0x0010;
 
 }  // namespace
 
@@ -152,6 +153,7 @@ void SimHost::PumpPending() {
 void SimHost::WaitForEvent(double deadline) {
     ++waitCalls_;
     NoteCallAfterUnload();
+    if (waitObserver_) waitObserver_();
     VirtualClock& clock = desktop_.Clock();
     for (;;) {
         clock.AdvanceTo(Now());
@@ -177,6 +179,10 @@ void SimHost::WaitForEvent(double deadline) {
 }
 
 std::optional<LResult> SimHost::OnOwnWindowMessage(const MessageContext& message) {
+    if (message.message == kWmClose) {
+        Deliver(FormEvent::CloseRequest);
+        return LResult{0};
+    }
     if (message.message != WM_NCLBUTTONDOWN || message.wParam != HTCAPTION) return std::nullopt;
     PlayMoveLoop();
     return LResult{0};

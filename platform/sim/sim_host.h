@@ -2,6 +2,7 @@
 // all on the desktop's virtual clock.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,7 @@ struct SimHostOptions {
 // - Ticks fall due every interval while the timer is enabled, the first one interval after enabling.
 //   Ticks that fell due while nothing pumped are merged into one, and the next falls due on the same
 //   grid. Enabling an enabled timer does not restart it; disabling drops a tick that was due.
+// - WM_CLOSE sent to the own window (another program closing it) is a close request, noted at once.
 // - WM_NCLBUTTONDOWN with HTCAPTION on the own window plays the system's move loop for as long as the
 //   button stays down: the dragSeconds of the last mouse-down delivered (see SetDragSeconds). Ticks that
 //   fall due during it run on the spot (Record, then RunRecordedTicks); scripted input that falls due
@@ -76,6 +78,9 @@ public:
     void SetText2(const std::string& text) { text2_ = text; }
 
     double Now() const { return desktop_.Clock().Now(); }
+
+    // Called each time the logic waits, that is, whenever no command is in the middle of a post.
+    void SetWaitObserver(std::function<void()> observer) { waitObserver_ = std::move(observer); }
 
     struct Delivery {
         double time;
@@ -153,6 +158,7 @@ private:
     std::size_t nextScripted_ = 0;
     double dragSeconds_ = 2.0;  // the duration scripted with the last mouse-down delivered
     bool inMoveLoop_ = false;
+    std::function<void()> waitObserver_;
 
     std::vector<Delivery> deliveries_;
     long ticksDelivered_ = 0;

@@ -237,8 +237,9 @@ std::string FormWindow::EditText(ControlId textBox) const {
     return WideToUtf8(text);
 }
 
-void FormWindow::StartTimer(UINT intervalMs) noexcept {
+bool FormWindow::StartTimer(UINT intervalMs) noexcept {
     if (window_.Get() != nullptr) timerRunning_ = SetTimer(window_.Get(), kTimer1Id, intervalMs, nullptr) != 0;
+    return timerRunning_;
 }
 
 void FormWindow::StopTimer() noexcept {

@@ -68,7 +68,8 @@ public:
     // The text box's current text, UTF-8; empty once the window is gone.
     std::string EditText(ControlId textBox) const;
 
-    void StartTimer(UINT intervalMs) noexcept;
+    // True when the timer runs: SetTimer can fail (no window, or no timers left to the process).
+    bool StartTimer(UINT intervalMs) noexcept;
     void StopTimer() noexcept;
 
     void Show() noexcept;

@@ -74,14 +74,16 @@ int Win32Host::Timer1Interval() { return timer1IntervalMs_; }
 
 bool Win32Host::Timer1Enabled() { return timer1Enabled_; }
 
-// Enabling an enabled timer keeps its interval running rather than restarting it.
+// Enabling an enabled timer keeps its interval running rather than restarting it. A timer that failed to
+// start stays disabled, so that the next enabling tries again.
 void Win32Host::SetTimer1Enabled(bool enabled) {
     if (enabled == timer1Enabled_) return;
-    timer1Enabled_ = enabled;
-    if (enabled)
-        window_.StartTimer(static_cast<UINT>(timer1IntervalMs_));
-    else
+    if (enabled) {
+        timer1Enabled_ = window_.StartTimer(static_cast<UINT>(timer1IntervalMs_));
+    } else {
+        timer1Enabled_ = false;
         window_.StopTimer();
+    }
 }
 
 WindowHandle Win32Host::OwnWindow() { return ToWindowHandle(window_.Handle()); }

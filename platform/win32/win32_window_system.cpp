@@ -32,30 +32,24 @@ int Win32WindowSystem::GetClassNameA(WindowHandle window, char* buffer, int size
     return ::GetClassNameA(ToHwnd(window), buffer, size);
 }
 
-bool Win32WindowSystem::Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const {
-    result = 0;
+Reply Win32WindowSystem::SendWide(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    if (thread == 0) return false;
-    if (thread == GetCurrentThreadId()) {
-        result = ::SendMessageW(window, message, wParam, lParam);
-        return true;
-    }
-    if (thread == unansweredThread_ && GetTickCount64() < unansweredUntil_) return false;
+    if (thread == 0) return Reply{Delivery::NoWindow, 0};
+    if (thread == GetCurrentThreadId()) return Reply{Delivery::Answered, ::SendMessageW(window, message, wParam, lParam)};
+    if (thread == unansweredThread_ && GetTickCount64() < unansweredUntil_) return Reply{Delivery::NoAnswer, 0};
     DWORD_PTR answer = 0;
     if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs_, &answer) == 0) {
         // A window that went away in the meantime says nothing about its thread.
-        if (IsWindow(window)) {
-            unansweredThread_ = thread;
-            unansweredUntil_ = GetTickCount64() + kUnansweredHoldMs;
-        }
-        return false;
+        if (!IsWindow(window)) return Reply{Delivery::NoWindow, 0};
+        unansweredThread_ = thread;
+        unansweredUntil_ = GetTickCount64() + kUnansweredHoldMs;
+        return Reply{Delivery::NoAnswer, 0};
     }
-    result = static_cast<LRESULT>(answer);
-    return true;
+    return Reply{Delivery::Answered, static_cast<LResult>(answer)};
 }
 
-LResult Win32WindowSystem::SendMessageA(WindowHandle window, Message message, WParam wParam, LParam lParam) {
-    if (window == kNoWindow) return 0;
+Reply Win32WindowSystem::Send(WindowHandle window, Message message, WParam wParam, LParam lParam) {
+    if (window == kNoWindow) return Reply{Delivery::NoWindow, 0};
     const HWND target = ToHwnd(window);
     switch (message) {
         case WM_GETTEXTLENGTH:
@@ -64,60 +58,59 @@ LResult Win32WindowSystem::SendMessageA(WindowHandle window, Message message, WP
             if (lParam == 0) break;
             return SetText(target, reinterpret_cast<const char*>(lParam));
         case WM_GETTEXT: {
-            if (lParam == 0 || wParam == 0) return 0;
+            if (lParam == 0 || wParam == 0) return Reply{Delivery::Answered, 0};
             char* out = reinterpret_cast<char*>(lParam);
             const std::size_t room = std::min<std::size_t>(wParam, kMaxTextChars + 1);
             std::string text;
-            GetText(target, room, text);
+            const Reply reply = GetText(target, room, text);
+            if (!reply.Answered()) return reply;
             std::size_t end = std::min({text.find('\0'), text.size(), room - 1});
             // Never cut a UTF-8 sequence in two.
             while (end > 0 && end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
             std::memcpy(out, text.data(), end);
             out[end] = '\0';
-            return static_cast<LResult>(end);
+            return Reply{Delivery::Answered, static_cast<LResult>(end)};
         }
         default:
             break;
     }
-    LRESULT result = 0;
-    Send(target, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam), result);
-    return result;
+    return SendWide(target, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
 }
 
-LResult Win32WindowSystem::SendMessageA(WindowHandle window, Message message, WParam, TextIn lParam) {
-    if (window == kNoWindow || message != WM_SETTEXT) return 0;
+Reply Win32WindowSystem::Send(WindowHandle window, Message message, WParam, TextIn lParam) {
+    if (window == kNoWindow) return Reply{Delivery::NoWindow, 0};
+    if (message != WM_SETTEXT) return Reply{Delivery::Answered, 0};
     return SetText(ToHwnd(window), lParam.text);
 }
 
-LResult Win32WindowSystem::SendMessageA(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) {
-    if (window == kNoWindow || message != WM_GETTEXT) return 0;
+Reply Win32WindowSystem::Send(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) {
+    if (window == kNoWindow) return Reply{Delivery::NoWindow, 0};
+    if (message != WM_GETTEXT) return Reply{Delivery::Answered, 0};
     return GetText(ToHwnd(window), wParam, lParam.text);
 }
 
-LResult Win32WindowSystem::AnsiTextLength(HWND window) const {
+Reply Win32WindowSystem::AnsiTextLength(HWND window) const {
     // The wide length counts UTF-16 units, not ANSI characters (a double-byte code page needs two bytes
     // for some of them), so read the text and count it in ANSI.
-    LRESULT wideLength = 0;
-    if (!Send(window, WM_GETTEXTLENGTH, 0, 0, wideLength) || wideLength <= 0) return 0;
-    const std::size_t room = ClampCount(wideLength, kMaxTextChars) + 1;
+    const Reply wideLength = SendWide(window, WM_GETTEXTLENGTH, 0, 0);
+    if (!wideLength.Answered() || wideLength.result <= 0) return Reply{wideLength.delivery, 0};
+    const std::size_t room = ClampCount(wideLength.result, kMaxTextChars) + 1;
     std::wstring wide(room, L'\0');
-    LRESULT copied = 0;
-    if (!Send(window, WM_GETTEXT, room, reinterpret_cast<LPARAM>(wide.data()), copied)) return 0;
+    const Reply copied = SendWide(window, WM_GETTEXT, room, reinterpret_cast<LPARAM>(wide.data()));
+    if (!copied.Answered()) return Reply{copied.delivery, 0};
     wide[room - 1] = L'\0';
-    const std::size_t count = std::min(ClampCount(copied, room - 1), std::wcslen(wide.c_str()));
+    const std::size_t count = std::min(ClampCount(copied.result, room - 1), std::wcslen(wide.c_str()));
     const std::size_t ansiLength = WideToAnsi(wide.data(), count, codePage_).size();
-    return static_cast<LResult>(std::min(ansiLength, kMaxTextChars));
+    return Reply{Delivery::Answered, static_cast<LResult>(std::min(ansiLength, kMaxTextChars))};
 }
 
-LResult Win32WindowSystem::SetText(HWND window, const std::string& utf8) const {
+Reply Win32WindowSystem::SetText(HWND window, const std::string& utf8) const {
     const std::wstring wide = ThroughAnsi(utf8, codePage_);
-    LRESULT result = 0;
-    Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), result);
-    return result;
+    return SendWide(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
-LResult Win32WindowSystem::GetText(HWND window, WParam size, std::string& text) const {
-    if (size == 0) return 0;
+Reply Win32WindowSystem::GetText(HWND window, WParam size, std::string& text) const {
+    if (size == 0) return Reply{Delivery::Answered, 0};
     const std::size_t room = std::min<std::size_t>(size, kMaxTextChars + 1);
 
     // The buffer an ANSI call would hand over: the filling in ANSI, cut or padded to room - 1
@@ -129,8 +122,8 @@ LResult Win32WindowSystem::GetText(HWND window, WParam size, std::string& text) 
     buffer.resize(room, L'\0');
     buffer[room - 1] = L'\0';
 
-    LRESULT copied = 0;
-    if (!Send(window, WM_GETTEXT, room, reinterpret_cast<LPARAM>(buffer.data()), copied)) return 0;
+    const Reply copied = SendWide(window, WM_GETTEXT, room, reinterpret_cast<LPARAM>(buffer.data()));
+    if (!copied.Answered()) return Reply{copied.delivery, 0};
     buffer[room - 1] = L'\0';
 
     std::string ansi = WideToAnsi(buffer.data(), room - 1, codePage_);
@@ -138,9 +131,9 @@ LResult Win32WindowSystem::GetText(HWND window, WParam size, std::string& text) 
     const std::wstring back = AnsiToWide(ansi.data(), ansi.size(), codePage_);
     text = WideToUtf8(back);
 
-    const std::size_t wideCopied = std::min(ClampCount(copied, room - 1), std::wcslen(buffer.c_str()));
+    const std::size_t wideCopied = std::min(ClampCount(copied.result, room - 1), std::wcslen(buffer.c_str()));
     const std::size_t ansiCopied = WideToAnsi(buffer.data(), wideCopied, codePage_).size();
-    return static_cast<LResult>(std::min(ansiCopied, room - 1));
+    return Reply{Delivery::Answered, static_cast<LResult>(std::min(ansiCopied, room - 1))};
 }
 
 void Win32WindowSystem::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,

@@ -21,7 +21,8 @@ inline WindowHandle ToWindowHandle(HWND window) noexcept {
 }
 
 // Messages to windows of other threads (other programs') go through SendMessageTimeout with
-// SMTO_ABORTIFHUNG; one that fails or is not answered in time gives 0 (and see kUnansweredHoldMs). Messages to our own thread's
+// SMTO_ABORTIFHUNG; one that fails or is not answered in time is Delivery::NoAnswer (and see
+// kUnansweredHoldMs), and the platform still hands it to the window later. Messages to our own thread's
 // windows are sent plainly, so that the system's move loop started by WM_NCLBUTTONDOWN runs inside the
 // call. Text travels as UTF-16 (the ANSI messages are not bounded by the time-out under every
 // implementation) after passing through the ANSI code page, so the window gets what an ANSI call would
@@ -30,7 +31,8 @@ inline WindowHandle ToWindowHandle(HWND window) noexcept {
 // The plain-LParam SendMessageA also takes the text messages: WM_GETTEXTLENGTH counts ANSI characters,
 // WM_SETTEXT takes a NUL-terminated UTF-8 string, WM_GETTEXT fills a char buffer of wParam bytes with
 // UTF-8, NUL-terminated. TextIn serves only WM_SETTEXT and TextBuffer only WM_GETTEXT; any other message
-// with them is not sent and gives 0. A WM_GETTEXT that fails leaves the TextBuffer as it was.
+// with them is not sent and answers 0. A WM_GETTEXT that fails leaves the TextBuffer as it was. The
+// answer to WM_GETTEXTLENGTH and WM_GETTEXT counts ANSI characters.
 class Win32WindowSystem final : public WindowSystem {
 public:
     static constexpr UINT kDefaultTimeoutMs = 2000;
@@ -46,19 +48,18 @@ public:
     WindowHandle FindWindowA(const std::string& className) override;
     WindowHandle GetWindow(WindowHandle window, unsigned command) override;
     int GetClassNameA(WindowHandle window, char* buffer, int size) override;
-    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, LParam lParam) override;
-    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextIn lParam) override;
-    LResult SendMessageA(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) override;
+    Reply Send(WindowHandle window, Message message, WParam wParam, LParam lParam) override;
+    Reply Send(WindowHandle window, Message message, WParam wParam, TextIn lParam) override;
+    Reply Send(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) override;
     void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
                       unsigned flags) override;
     void ReleaseCapture() override;
 
 private:
-    // True when the window answered; `result` is 0 otherwise.
-    bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) const;
-    LResult AnsiTextLength(HWND window) const;
-    LResult SetText(HWND window, const std::string& utf8) const;
-    LResult GetText(HWND window, WParam size, std::string& text) const;
+    Reply SendWide(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const;
+    Reply AnsiTextLength(HWND window) const;
+    Reply SetText(HWND window, const std::string& utf8) const;
+    Reply GetText(HWND window, WParam size, std::string& text) const;
 
     UINT timeoutMs_;
     UINT codePage_;

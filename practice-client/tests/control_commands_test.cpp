@@ -22,6 +22,10 @@ std::string Describe(const Command& c) {
         case Kind::CloseOnPress: return std::string("close-on-press ") + (c.on ? "on" : "off");
         case Kind::ShowEntry: return "show-entry";
         case Kind::Quit: return "quit";
+        case Kind::KeepText: return std::string("keep-text ") + (c.on ? "on" : "off");
+        case Kind::SlowSend: return "slow-send " + std::to_string(c.seconds);
+        case Kind::Select: return "select " + std::to_string(c.start) + " " + std::to_string(c.end);
+        case Kind::ShowCaret: return "show-caret";
     }
     return "?";
 }
@@ -49,6 +53,10 @@ TEST(ControlLine, ParsesEveryCommand) {
         {"refuse off", "refuse off"},
         {"close-on-press on", "close-on-press on"},
         {"show-entry", "show-entry"},
+        {"keep-text on", "keep-text on"},
+        {"slow-send 3", "slow-send 3.000000"},
+        {"select 2 7", "select 2 7"},
+        {"show-caret", "show-caret"},
         {"quit\r", "quit"},
         {"", ""},
         {"   ", ""},
@@ -64,6 +72,8 @@ TEST(ControlLine, RejectsMalformedLines) {
         {"hang 2s", "error: hang: expected seconds from 0 to 3600"},
         {"hang", "error: hang: expected seconds from 0 to 3600"},
         {"refuse maybe", "error: refuse: expected on or off"},
+        {"select 2", "error: select: expected two positions from 0"},
+        {"select 2 -7", "error: select: expected two positions from 0"},
         {"open-palette 0", "error: open-palette: the id must be a positive whole number"},
         {"close-modal x", "error: close-modal: the id must be a positive whole number"},
         {"open-palette 1 2", "error: open-palette: too many arguments"},
@@ -87,7 +97,8 @@ TEST(CommandLine, DefaultsToOneRoomOnTopAndNoFiles) {
 TEST(CommandLine, StartupCommandsKeepTheirOrder) {
     ParsedOptions parsed =
         ParseCommandLine({"--log", "Z:\\tmp\\log", "--control", "c", "--rooms", "150", "--room-position", "120",
-                          "--draft", "a b", "--refuse", "--palette", "--modal", "--palette", "--close-on-press"});
+                          "--draft", "a b", "--refuse", "--palette", "--modal", "--palette", "--close-on-press",
+                          "--keep-text", "--slow-send", "3", "--select", "2", "7"});
     ASSERT_EQ(parsed.error, "");
     EXPECT_EQ(parsed.options.logPath, "Z:\\tmp\\log");
     EXPECT_EQ(parsed.options.controlPath, "c");
@@ -97,7 +108,8 @@ TEST(CommandLine, StartupCommandsKeepTheirOrder) {
     std::vector<std::string> startup;
     for (const Command& command : parsed.options.startup) startup.push_back(Describe(command));
     EXPECT_EQ(startup, (std::vector<std::string>{"draft [a b]", "refuse on", "open palette 0", "open modal 0",
-                                                 "open palette 0"}));
+                                                 "open palette 0", "keep-text on", "slow-send 3.000000",
+                                                 "select 2 7"}));
 }
 
 TEST(CommandLine, RoomPositionZeroMeansNoRoom) {

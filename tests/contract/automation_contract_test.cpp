@@ -17,8 +17,9 @@ const std::string kLineBytes = "<Font Color=#FFAB3E>^v\xF7\xA4Now Loaded";
 class AutomationContract : public ::testing::Test {
 protected:
     void SetUp() override { desktop_ = MakeContractDesktop(); }
-    Varn32 Varn() { return Varn32(desktop_->Windows(), desktop_->Runtime()); }
+    Varn32 Varn() { return Varn32(desktop_->Windows(), desktop_->Runtime(), drafts_); }
     std::unique_ptr<ContractDesktop> desktop_;
+    DraftKeeper drafts_;
 };
 
 TEST_F(AutomationContract, FindChildByClassMatchesPrefixIgnoringCaseAmongDirectChildrenTopmostFirst) {
@@ -175,7 +176,47 @@ TEST_F(AutomationContract, RefusedLineGivesUpAndPutsTheDraftBack) {
     EXPECT_TRUE(desktop_->Received().empty());
     EXPECT_EQ(desktop_->EntryText(), "my own words");
     EXPECT_GE(desktop_->SendPresses(), 1);
-    EXPECT_LE(desktop_->SendPresses(), Varn32::kSendGiveUpPresses);
+    EXPECT_LE(desktop_->SendPresses(), Varn32::kSendGiveUpPasses);
+}
+
+// A client busy composing keeps its box as it is: the draft must never go out as our line.
+TEST_F(AutomationContract, BoxThatKeepsItsTextNeverSendsTheDraft) {
+    ChatLayout layout;
+    layout.keepsText = true;
+    desktop_->OpenChatClient(layout);
+    desktop_->TypeDraft("my private words");
+    Varn().PostToChat(kLine);
+    EXPECT_TRUE(desktop_->Received().empty());
+    EXPECT_EQ(desktop_->EntryText(), "my private words");
+    EXPECT_EQ(desktop_->SendPresses(), 0);
+}
+
+TEST_F(AutomationContract, CaretAndSelectionComeBackWithTheDraft) {
+    desktop_->OpenChatClient({});
+    desktop_->TypeDraft("my private words");
+    desktop_->Select(3, 10);
+    Varn().PostToChat(kLine);
+    EXPECT_EQ(desktop_->Received(), std::vector<std::string>{kLineBytes});
+    EXPECT_EQ(desktop_->EntryText(), "my private words");
+    EXPECT_EQ(desktop_->Selection(), (std::pair<unsigned, unsigned>{3, 10}));
+}
+
+// The press outlasts the time-out and the client then stays on hold; the line still goes, and the draft
+// comes back once the client answers again.
+TEST_F(AutomationContract, SendSlowerThanTheTimeOutGetsTheDraftBackOnceTheClientAnswers) {
+    ChatLayout layout;
+    layout.sendMilliseconds = 3000;
+    desktop_->OpenChatClient(layout);
+    desktop_->TypeDraft("half a thought");
+    desktop_->Select(2, 7);
+    auto varn = Varn();
+    varn.PostToChat(kLine);
+    EXPECT_TRUE(drafts_.Owes()) << "the press was answered in time";
+    varn.WaitSeconds(8);
+    EXPECT_FALSE(drafts_.Owes());
+    EXPECT_EQ(desktop_->Received(), std::vector<std::string>{kLineBytes});
+    EXPECT_EQ(desktop_->EntryText(), "half a thought");
+    EXPECT_EQ(desktop_->Selection(), (std::pair<unsigned, unsigned>{2, 7}));
 }
 
 TEST_F(AutomationContract, DismissPressesTheFirstIconOfTheTopmostDialogOnly) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host_runtime.h"
@@ -21,6 +22,8 @@ struct ChatLayout {
     int roomChildren = 10;  // the room keeps only this many of its children, from the top
     int pressesNeeded = 1;  // a line goes at this press of Send
     bool refusesLines = false;  // Send never takes the line
+    bool keepsText = false;     // the entry box answers WM_SETTEXT with 0 and keeps its text
+    int sendMilliseconds = 0;   // the Send handler takes this long before it takes the line
     bool otherLetterCase = false;  // "RichCntl", "_aol_icon", "_Aol_ListBox" ... as the class names
 };
 
@@ -52,6 +55,9 @@ public:
     virtual WindowHandle EntryBox() = 0;  // as built; 0 when the layout leaves it out
     virtual std::string EntryText() = 0;  // UTF-8
     virtual void TypeDraft(const std::string& text) = 0;
+    // The entry box's caret and selection, as EM_SETSEL and EM_GETSEL see them.
+    virtual void Select(unsigned start, unsigned end) = 0;
+    virtual std::pair<unsigned, unsigned> Selection() = 0;
     // Each line the room received, as the exact ANSI bytes.
     virtual std::vector<std::string> Received() = 0;
     virtual long SendPresses() = 0;

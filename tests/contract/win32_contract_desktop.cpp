@@ -311,6 +311,7 @@ Win32ContractDesktop* StageOf(HWND window) {
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK KeepingEntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 class Win32ContractDesktop final : public ContractDesktop {
 public:
@@ -359,7 +360,19 @@ public:
     std::string EntryText() override { return client_.Run([this] { return FromAnsi(AnsiTextOf(Alive(entryBox_))); }); }
     void TypeDraft(const std::string& text) override {
         client_.Run([&] {
+            ownChange_ = true;
             if (const HWND entry = Alive(entryBox_)) SetWindowTextA(entry, ToAnsi(text).c_str());
+            ownChange_ = false;
+        });
+    }
+    void Select(unsigned start, unsigned end) override {
+        client_.Run([&] { SendMessageA(Alive(entryBox_), EM_SETSEL, start, end); });
+    }
+    std::pair<unsigned, unsigned> Selection() override {
+        return client_.Run([this] {
+            DWORD start = 0, end = 0;
+            SendMessageA(Alive(entryBox_), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+            return std::pair<unsigned, unsigned>{start, end};
         });
     }
     std::vector<std::string> Received() override { return client_.Run([this] { return received_; }); }
@@ -380,6 +393,11 @@ public:
 
     // From the client's windows, on the client thread.
     HWND MdiClient() const { return mdiClient_; }
+    // A box that keeps its text refuses every WM_SETTEXT but the client's own (the user's typing, a send).
+    LRESULT OnKeepingEntry(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_SETTEXT && !ownChange_) return FALSE;
+        return CallWindowProcA(entryProc_, window, message, wParam, lParam);
+    }
     void OnRoomCommand(HWND room, WPARAM wParam) {
         if (room == room_ && HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kFirstChildId + kSendButtonIndex)
             OnSendClicked();
@@ -529,6 +547,11 @@ private:
             ++created;
             if (index == kEntryBoxIndex) entryBox_ = child;
         }
+        if (entryBox_ != nullptr && layout_.keepsText) {
+            SetWindowLongPtrA(entryBox_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            entryProc_ = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(entryBox_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(KeepingEntryProc)));
+        }
     }
 
     // Plausible decoys: rich text without a list box, or a list box without rich text.
@@ -552,13 +575,17 @@ private:
     // or waits for more presses.
     void OnSendClicked() {
         ++presses_;
+        // A slow network, a warning shown inside the handler: the client answers nothing meanwhile.
+        if (layout_.sendMilliseconds > 0) Sleep(static_cast<DWORD>(layout_.sendMilliseconds));
         const HWND entry = Alive(entryBox_);
         const std::string text = AnsiTextOf(entry);
         if (text.empty() || layout_.refusesLines) return;
         if (++pressesOnLine_ < layout_.pressesNeeded) return;
         pressesOnLine_ = 0;
         received_.push_back(text);
+        ownChange_ = true;
         SetWindowTextA(entry, "");
+        ownChange_ = false;
     }
 
     ClientThread client_;
@@ -572,6 +599,8 @@ private:
     HWND mdiClient_ = nullptr;
     HWND room_ = nullptr;
     HWND entryBox_ = nullptr;
+    WNDPROC entryProc_ = nullptr;
+    bool ownChange_ = false;
     long presses_ = 0;
     int pressesOnLine_ = 0;
     std::vector<std::string> received_;
@@ -601,6 +630,10 @@ LRESULT CALLBACK MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         return 0;
     }
     return DefMDIChildProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK KeepingEntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return StageOf(window)->OnKeepingEntry(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -275,6 +275,28 @@ TEST(Form1Commands, AbandonedPostKeepsTheUsersDraft) {
     }
 }
 
+// Messages to our window that arrive while a tick runs inside a drag's move loop are noted as the tick
+// runs: the ticks' walk over the queue must survive the queue growing (and moving) under it.
+TEST(Form1Commands, EventsNotedDuringATickInsideADragRunAfterIt) {
+    World world(Horizon(30));
+    DialogOptions stays;
+    stays.closeOnDismiss = false;
+    const WindowHandle modal = world.dialogs.Open(DialogKind::Modal, stays);
+    const WindowHandle icon = world.dialogs.ChildrenOf(modal)[1];
+    world.desktop.SetHandler(icon, [&](const MessageContext& message) -> std::optional<LResult> {
+        if (message.message == WM_LBUTTONUP && world.host.Now() < 3)
+            for (int i = 0; i < 2000; ++i) world.form.Record(FormEvent::Picture3Click);
+        return LResult{0};
+    });
+    world.host.Script(1, FormEvent::Picture2Click);
+    world.host.ScriptDrag(1.5, 3.0);
+    world.host.Script(10, FormEvent::Picture4Click);
+    const RunOutcome outcome = world.Run();
+    ASSERT_TRUE(outcome.returned) << outcome.endedBy;
+    EXPECT_EQ(outcome.transcript.back().text, kUnloaded);
+    EXPECT_EQ(world.form.CurrentState(), Form1::State::Off);
+}
+
 TEST(Form1Commands, HundredThousandCommandsKeepThePumpShallow) {
     WorldOptions options = Horizon(1e9);
     options.host.logDeliveries = false;

@@ -45,11 +45,18 @@ public:
             options.iconClass = "_aol_icon";
         }
         client_ = std::make_unique<sim::ChatClient>(desktop_, options);
+        client_->SetKeepsText(layout.keepsText);
+        client_->SetSendSeconds(layout.sendMilliseconds / 1000.0);
     }
     WindowHandle Room() override { return client_ ? client_->Room() : kNoWindow; }
     WindowHandle EntryBox() override { return client_ ? client_->EntryBox() : kNoWindow; }
     std::string EntryText() override { return client_ ? client_->EntryText() : std::string(); }
     void TypeDraft(const std::string& text) override { client_->TypeDraft(text); }
+    void Select(unsigned start, unsigned end) override { client_->SetDraft(0, client_->EntryBytes(), start, end); }
+    std::pair<unsigned, unsigned> Selection() override {
+        const sim::Desktop::Selection selection = desktop_.SelectionOf(client_->EntryBox());
+        return {static_cast<unsigned>(selection.start), static_cast<unsigned>(selection.end)};
+    }
     std::vector<std::string> Received() override {
         std::vector<std::string> lines;
         if (client_)

@@ -173,6 +173,9 @@ TEST_F(Win32HostTest, UnloadDestroysTheWindowAndLeavesTheHostUsable) {
     EXPECT_EQ(host.Text1Text(), "");
     host.SetLabel1Text("1");
     host.SetTimer1Enabled(true);
+    // No window, no timer: one that did not start must not pass for a running one, or every later
+    // enabling would skip it.
+    EXPECT_FALSE(host.Timer1Enabled());
     host.Show();
     host.DoEvents();
     EXPECT_EQ(sink.events, Events{});

@@ -1,0 +1,60 @@
+// What a post owes the user's entry box (their draft and caret), kept beyond the post when the client
+// could not take it back at the time.
+#pragma once
+
+#include <limits>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "window_system.h"
+
+namespace vorivevo {
+
+// A caret and selection in an edit box, in characters from the start of its text.
+struct TextSelection {
+    unsigned start = 0;
+    unsigned end = 0;
+};
+
+// The entry box that a post has taken, and what it owes it.
+struct HeldDraft {
+    WindowHandle box = kNoWindow;
+    // The user's text as it stood right before our first write, and their caret and selection then
+    // (none when the box did not say).
+    std::string draft;
+    std::optional<TextSelection> selection;
+    // Our line, so that the user's own text can be told from it.
+    std::string line;
+    // What our writes may have done to the box: none sent yet; every one refused; some may have landed.
+    enum class Writes { None, Refused, MayHaveLanded };
+    Writes writes = Writes::None;
+    // A message to the box's thread went unanswered. It may still be handled, after every message sent
+    // to that thread before it, so nothing more goes to the box until that thread answers again.
+    bool awaitingAnswer = false;
+};
+
+// Owned by the window's logic, so that it outlives the post that could not give the box back.
+class DraftKeeper {
+public:
+    bool Owes() const { return owed_.has_value(); }
+    bool AwaitsAnswer() const { return owed_ && owed_->awaitingAnswer; }
+    // Whether the box itself may need giving back, rather than only an answer awaited.
+    bool OwesDraft() const { return owed_ && owed_->writes != HeldDraft::Writes::None; }
+    HeldDraft& Owed() { return *owed_; }
+    // When to try again, in monotonic seconds; +infinity when nothing is owed.
+    double NextTry() const { return owed_ ? nextTry_ : std::numeric_limits<double>::infinity(); }
+
+    void Keep(HeldDraft held, double nextTry) {
+        owed_ = std::move(held);
+        nextTry_ = nextTry;
+    }
+    void TryAgainAt(double nextTry) { nextTry_ = nextTry; }
+    void Clear() { owed_.reset(); }
+
+private:
+    std::optional<HeldDraft> owed_;
+    double nextTry_ = 0.0;
+};
+
+}  // namespace vorivevo

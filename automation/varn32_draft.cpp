@@ -1,0 +1,63 @@
+// Giving the user's draft and caret back to the entry box a post took them from, now or once the
+// client answers again.
+#include "varn32.h"
+
+namespace vorivevo {
+
+bool Varn32::PutDraftBack(HeldDraft& held) {
+    if (held.awaitingAnswer) {
+        // Messages sent to one thread are handled in order, so an answer to this one means the client
+        // has handled every message of ours before it: only now does the box show what they did.
+        const Outcome asked = SendTo(held.box, WM_NULL, 0, LParam{0});
+        if (asked == Outcome::Gone) return true;
+        if (asked != Outcome::Done) return false;
+        held.awaitingAnswer = false;
+    }
+    if (held.writes == HeldDraft::Writes::None) return true;
+    // A whole read answered at once also means that the client has caught up with what it was sent and
+    // typed while it was busy: nothing of that can fall between the write and the caret that follow.
+    std::string text;
+    switch (ReadBox(held.box, text)) {
+        case Outcome::Gone: return true;
+        case Outcome::Unanswered: held.awaitingAnswer = true; return false;
+        case Outcome::Refused: return false;
+        case Outcome::Done: break;
+    }
+    // A box that took none of our writes holds the user's own text, perhaps typed on since: it stays as
+    // it is, unless our line is there after all.
+    if (held.writes == HeldDraft::Writes::Refused && (held.line.empty() || text.find(held.line) == std::string::npos))
+        return true;
+    switch (WriteBox(held.box, held.draft)) {
+        case Outcome::Gone: return true;
+        case Outcome::Unanswered: held.awaitingAnswer = true; return false;
+        case Outcome::Refused: return false;
+        case Outcome::Done: break;
+    }
+    if (!held.selection) return true;
+    switch (SendTo(held.box, EM_SETSEL, held.selection->start, static_cast<LParam>(held.selection->end))) {
+        case Outcome::Gone: return true;
+        case Outcome::Unanswered: held.awaitingAnswer = true; return false;
+        default: return true;
+    }
+}
+
+void Varn32::GiveBack(HeldDraft& held) {
+    if (PutDraftBack(held)) return;
+    drafts_.Keep(held, runtime_.MonotonicSeconds() + kOwedDraftRetrySeconds);
+}
+
+bool Varn32::SettleOwedDraft() {
+    if (!drafts_.Owes()) return true;
+    if (PutDraftBack(drafts_.Owed())) {
+        drafts_.Clear();
+        return true;
+    }
+    drafts_.TryAgainAt(runtime_.MonotonicSeconds() + kOwedDraftRetrySeconds);
+    return false;
+}
+
+void Varn32::SettleOwedDraftWhenDue() {
+    if (drafts_.Owes() && runtime_.MonotonicSeconds() >= drafts_.NextTry()) SettleOwedDraft();
+}
+
+}  // namespace vorivevo

@@ -1,0 +1,234 @@
+// The user's draft through every post, whatever the commands, the user and the client do meanwhile: one
+// seeded generator of schedules and one checker of what must hold, on the simulated desktop.
+//
+// VORIVEVO_DRAFT_SCHEDULES=N runs N schedules instead of 10,000, from VORIVEVO_DRAFT_SEED (default 1):
+// the way to run millions from a benchmark, or one failing seed again.
+//
+// Messages take no time here, so the user's keys reach the client when our logic dispatches events,
+// waits, or waits on the client; never between two of our messages microseconds apart, a race that no
+// check of ours can close (the check right before each press narrows it to one message).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "chat_client.h"
+#include "form1_lines.h"
+#include "sim_host.h"
+#include "varn32.h"
+#include "windows1252.h"
+#include "world.h"
+
+namespace vorivevo::sim {
+namespace {
+
+// Seconds after which a draft owed to a box must be back: the time-out, the hold, a retry.
+constexpr double kSettled = Desktop::kSendTimeout + Desktop::kUnansweredHold + 1.0;
+// Seconds within which every command must reach the logic (a few messages timing out on the way).
+constexpr double kAnswered = 15.0;
+
+bool OurLine(const std::string& text) {
+    using namespace expected;
+    if (text == kAdvert || text == kLoaded || text == kOff || text == kUnloaded) return true;
+    // A schedule lasts a minute at most, so the counter stays small.
+    for (int minutes = 0; minutes < 10; ++minutes)
+        if (text == Idle(std::to_string(minutes))) return true;
+    return false;
+}
+
+// Runs one schedule; the first invariant it broke, or nothing.
+std::string RunSchedule(std::uint64_t seed) {
+    std::mt19937_64 random(seed);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<std::uint64_t>(n)); };
+    auto within = [&](double low, double high) { return low + (high - low) * (random() % 10000) / 10000.0; };
+
+    WorldOptions options;
+    options.host.horizon = within(20, 60);
+    options.host.maxIdlePumps = 100000;
+    options.client.mdiChildren = 1 + pick(4);
+    options.client.roomPosition = 1 + pick(options.client.mdiChildren);  // deeper rooms dispatch while found
+    World world(options);
+    world.desktop.SetCallBudget(3'000'000);
+    world.desktop.SetTrafficRecording(false);
+    ChatClient& client = world.Client();
+    auto typeDraft = [&](int room) {
+        const std::string draft = pick(4) == 0 ? "" : "my words " + std::to_string(pick(1000));
+        const std::size_t start = static_cast<std::size_t>(pick(static_cast<int>(draft.size()) + 1));
+        client.SetDraft(room, draft, start, start + static_cast<std::size_t>(pick(static_cast<int>(draft.size() - start) + 1)));
+    };
+    typeDraft(0);
+
+    bool keepsText = false;
+    double keepsTextSince = 0.0;
+    std::vector<double> commandTimes;
+    for (int event = 5 + pick(20); event > 0; --event) {
+        const double at = within(0, options.host.horizon);
+        const int kind = pick(20);
+        std::function<void()> action;
+        if (kind < 9) {
+            // A command or a drag: given at a moment our logic lets time pass, or between two of our calls
+            // and so taken at the next dispatch, often inside a post.
+            const FormEvent commands[] = {FormEvent::Picture2Click, FormEvent::Picture2Click, FormEvent::Picture3Click,
+                                          FormEvent::Picture3Click, FormEvent::Picture4Click, FormEvent::CloseRequest};
+            const double drag = within(0.05, 4);
+            action = [&world, &commandTimes, kind, drag, command = commands[kind % 6]] {
+                commandTimes.push_back(world.host.Now());
+                if (kind < 6) world.host.Script(world.host.Now(), command);
+                else world.host.ScriptDrag(world.host.Now(), drag);
+            };
+        } else if (kind < 12) {
+            // Keys reach the box only as time passes (see the note at the top).
+            const int keys = 1 + pick(4);
+            for (int key = 0; key < keys; ++key)
+                world.desktop.Clock().At(at + key * 0.3, [&client, room = pick(3)] {
+                    if (room < client.Rooms()) client.Type(room, "k");
+                });
+            continue;
+        } else {
+            const int what = pick(11), which = pick(3), seconds = pick(4);
+            const double hang = within(0.5, 12);
+            action = [&, what, which, seconds, hang] {
+                switch (what) {
+                    case 0: typeDraft(client.OpenRoom()); break;
+                    case 1: client.ActivateRoom(which % client.Rooms()); break;
+                    case 2: client.CloseRoom(which % client.Rooms()); break;
+                    case 3: client.OpenWindow(); break;
+                    case 4:
+                        keepsText = !keepsText;
+                        keepsTextSince = world.desktop.Clock().Now();
+                        client.SetKeepsText(keepsText);
+                        break;
+                    case 5: client.SetSendSeconds(seconds * 1.5); break;
+                    case 6: client.Hang(hang); break;
+                    case 7: client.SetSendBehaviour(SendBehaviour(seconds % 3), 3); break;
+                    case 8: client.SetFlicker(seconds % 2 == 0); break;
+                    default: {
+                        DialogOptions stays;
+                        stays.closeOnDismiss = seconds % 2 == 0;
+                        const DialogKind kind = which == 0 ? DialogKind::Palette : DialogKind::Modal;
+                        const WindowHandle dialog = world.dialogs.Open(kind, stays);
+                        world.desktop.JoinThread(dialog, client.Frame());
+                        if (seconds == 3) world.dialogs.Close(dialog);
+                    }
+                }
+            };
+            // A hang begins only as time passes: one between our check of the box and our press, with keys
+            // typed during it, would let them into the line (see the note at the top).
+            if (what == 6) {
+                world.desktop.Clock().At(at, action);
+                continue;
+            }
+        }
+        const long calls = pick(2) == 0 ? 0 : 1 + pick(60);
+        world.desktop.Clock().At(at, [&world, calls, action] {
+            if (calls == 0) action(); else world.desktop.BeforeCall(calls, action);
+        });
+    }
+
+    std::string broken;
+    std::size_t linesSeen = 0;
+    auto check = [&](const char* when) {
+        const double now = world.desktop.Clock().Now();
+        auto fail = [&](const std::string& what) {
+            if (broken.empty()) broken = what + " (" + when + ", t=" + std::to_string(now) + " s)";
+        };
+        for (; linesSeen < client.Received().size(); ++linesSeen) {
+            const ReceivedLine& line = client.Received()[linesSeen];
+            if (!OurLine(Windows1252ToUtf8(line.bytes)))
+                fail("(a) room " + std::to_string(line.room) + " received the user's text \"" + line.bytes + "\"");
+        }
+        if (world.desktop.PressesBehindUnanswered() > 0) fail("(f) a press went to the client behind an unanswered message");
+        if (keepsText || now < keepsTextSince + kSettled || now < world.desktop.FreeSince(client.Frame()) + kSettled) return;
+        for (int room = 0; room < client.Rooms(); ++room) {
+            const WindowHandle box = client.EntryBoxOf(room);
+            if (box == kNoWindow) continue;
+            const std::string text = world.desktop.TextBytes(box), where = " in room " + std::to_string(room);
+            const Desktop::Selection caret = world.desktop.SelectionOf(box), wanted = client.UserSelection(room);
+            if (text.find("^v\xF7\xA4") != std::string::npos) fail("(c) our line was left" + where + ": " + text);
+            if (text != client.UserDraft(room))
+                fail("(b) \"" + text + "\"" + where + " where the user's draft is \"" + client.UserDraft(room) + "\"");
+            if (!(caret == wanted))
+                fail("(b) the caret" + where + " is " + std::to_string(caret.start) + "-" + std::to_string(caret.end) +
+                     ", the user left it at " + std::to_string(wanted.start) + "-" + std::to_string(wanted.end));
+        }
+    };
+    world.host.SetWaitObserver([&] { check("while waiting"); });
+    const RunOutcome outcome = world.Run();
+    if (outcome.returned) check("at the end");
+    if (!world.host.Errors().empty()) return "an error was reported: " + world.host.Errors().front();
+    if (world.desktop.CallBudgetExceeded() || outcome.endedBy.find("pumped") != std::string::npos)
+        return "(e) a loop ran without end: " + outcome.endedBy;
+
+    std::sort(commandTimes.begin(), commandTimes.end());
+    std::size_t answered = 0;
+    for (const auto& delivery : world.host.Deliveries()) {
+        if (delivery.event == FormEvent::Timer1Tick || answered == commandTimes.size()) continue;
+        if (delivery.time > commandTimes[answered] + kAnswered)
+            return "(e) the command of " + std::to_string(commandTimes[answered]) + " s was taken only at " +
+                   std::to_string(delivery.time) + " s";
+        ++answered;
+    }
+    if (!outcome.returned && answered < commandTimes.size() && commandTimes[answered] + kAnswered < outcome.endTime)
+        return "(e) the command of " + std::to_string(commandTimes[answered]) + " s was never taken";
+    return broken;
+}
+
+long FromEnvironment(const char* name, long fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::atol(value) : fallback;
+}
+
+TEST(DraftSafety, RandomSchedulesNeverSendLoseOrMoveTheUsersDraft) {
+    const long schedules = FromEnvironment("VORIVEVO_DRAFT_SCHEDULES", 10000);
+    const long first = FromEnvironment("VORIVEVO_DRAFT_SEED", 1);
+    for (long seed = first; seed < first + schedules; ++seed) {
+        const std::string broken = RunSchedule(static_cast<std::uint64_t>(seed));
+        ASSERT_EQ(broken, "") << "seed " << seed << " (again: VORIVEVO_DRAFT_SEED=" << seed
+                              << " VORIVEVO_DRAFT_SCHEDULES=1)";
+    }
+}
+
+// A drag (or any handler run inside a post) is the user's time, not the post's: a client that wants three
+// presses still gets them however long a drag inside the send loop lasts.
+TEST(DraftSafety, DragInsideThePostDoesNotCountAgainstItsBound) {
+    for (long call = 1; call < 400; call += 3) {
+        WorldOptions options;
+        options.host.horizon = 10;
+        options.client.mdiChildren = 3;
+        options.client.roomPosition = 3;  // every step dispatches while it finds the room
+        options.client.send = SendBehaviour::NeedsPresses;
+        options.client.pressesNeeded = 3;
+        World world(options);
+        world.Client().TypeDraft("typed");
+        world.desktop.BeforeCall(call, [&world] { world.host.ScriptDrag(world.host.Now(), 3.0); });
+        const RunOutcome outcome = world.Run();
+        ASSERT_FALSE(outcome.transcript.empty()) << "a drag begun before call " << call << " lost the line";
+        EXPECT_EQ(outcome.transcript.front().text, expected::kAdvert) << "drag before call " << call;
+        EXPECT_EQ(world.Client().EntryText(), "typed") << "drag before call " << call;
+    }
+}
+
+// A key that reaches the box between the two messages of a read (typed ahead while the client was busy)
+// makes the text longer than announced: taken as it came, the draft would lose its end.
+TEST(DraftSafety, TextThatGrewWhileReadIsNotTakenForTheDraft) {
+    Desktop desktop;
+    SimHost host(desktop);
+    ChatClient client(desktop);
+    client.TypeDraft("my words");
+    int lengthsAsked = 0;
+    desktop.SetHandler(client.EntryBox(), [&](const MessageContext& message) -> std::optional<LResult> {
+        const LResult result = desktop.DefaultHandling(message);
+        // The second read is the one taken right before our first write.
+        if (message.message == WM_GETTEXTLENGTH && ++lengthsAsked == 2) desktop.SetTextBytes(message.window, "my wordsk");
+        return result;
+    });
+    Varn32(desktop, host).PostToChat(expected::kLoaded);
+    EXPECT_EQ(client.EntryText(), "my wordsk");
+}
+
+}  // namespace
+}  // namespace vorivevo::sim

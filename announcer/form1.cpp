@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "chat_lines.h"
+#include "post_report.h"
 #include "varn32.h"
 
 namespace vorivevo {
@@ -172,12 +173,17 @@ void Form1::RunRecordedTicks() noexcept {
     }
 }
 
+void Form1::Post(Varn32& varn, const std::string& line) {
+    const PostResult result = varn.PostToChat(line);
+    runtime_.ShowPostReport(PostReport(result, runtime_.SecondsSinceMidnight()));
+}
+
 void Form1::Form_Load() {
     Varn32 varn(windows_, runtime_, drafts_);
     varn.PinAboveAll(runtime_.OwnWindow());
-    varn.PostToChat(AdvertLine(runtime_.Text1Text(), runtime_.Text2Text()));
+    Post(varn, AdvertLine(runtime_.Text1Text(), runtime_.Text2Text()));
     varn.WaitSeconds(0.5);
-    varn.PostToChat(LoadedLine());
+    Post(varn, LoadedLine());
 }
 
 void Form1::Picture1_MouseDown() {
@@ -194,9 +200,9 @@ void Form1::Picture2_Click() {
     Varn32 varn(windows_, runtime_, drafts_);
     for (;;) {
         runtime_.SetTimer1Enabled(true);
-        varn.PostToChat(AdvertLine(runtime_.Text1Text(), runtime_.Text2Text()));
+        Post(varn, AdvertLine(runtime_.Text1Text(), runtime_.Text2Text()));
         varn.WaitSeconds(0.5);
-        varn.PostToChat(IdleLine(runtime_.Label1Text()));
+        Post(varn, IdleLine(runtime_.Label1Text()));
         varn.WaitSeconds(60);
         runtime_.SetLabel1Text(NextCount(runtime_.Label1Text()));
     }
@@ -206,17 +212,17 @@ void Form1::Picture3_Click() {
     state_ = State::Off;
     Varn32 varn(windows_, runtime_, drafts_);
     runtime_.SetLabel1Text("0");
-    varn.PostToChat(AdvertLine(runtime_.Text1Text(), runtime_.Text2Text()));
+    Post(varn, AdvertLine(runtime_.Text1Text(), runtime_.Text2Text()));
     varn.WaitSeconds(0.5);
-    varn.PostToChat(OffLine());
+    Post(varn, OffLine());
     StayIdle();
 }
 
 void Form1::Picture4_Click() {
     Varn32 varn(windows_, runtime_, drafts_);
-    varn.PostToChat(AdvertLine(runtime_.Text1Text(), runtime_.Text2Text()));
+    Post(varn, AdvertLine(runtime_.Text1Text(), runtime_.Text2Text()));
     varn.WaitSeconds(0.4);
-    varn.PostToChat(UnloadedLine());
+    Post(varn, UnloadedLine());
     EndProgram();
 }
 

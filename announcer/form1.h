@@ -11,6 +11,8 @@
 
 namespace vorivevo {
 
+class Varn32;
+
 class Form1 final : public FormEventSink {
 public:
     Form1(WindowSystem& windows, HostRuntime& runtime);
@@ -45,6 +47,8 @@ private:
     // and a retry.
     static constexpr double kOwedDraftGraceSeconds = 8.0;
 
+    // Posts the line and shows what became of it.
+    void Post(Varn32& varn, const std::string& line);
     [[noreturn]] void RunCommand(FormEvent command);
     [[noreturn]] void StayIdle();
     [[noreturn]] void EndProgram();

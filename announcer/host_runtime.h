@@ -60,6 +60,8 @@ public:
     virtual void SetLabel1Text(const std::string& text) = 0;
     virtual std::string Text1Text() = 0;
     virtual std::string Text2Text() = 0;
+    // What the last post did, in the user's words (PostReport); the window shows it on request.
+    virtual void ShowPostReport(const std::string& report) = 0;
 
     virtual int Timer1Interval() = 0;  // milliseconds
     virtual bool Timer1Enabled() = 0;

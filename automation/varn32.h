@@ -9,6 +9,14 @@
 
 namespace vorivevo {
 
+// What became of a post, as the user would want to know it.
+enum class PostResult {
+    Posted,      // the client took our line
+    NoChatRoom,  // no room (or no client) to post into: nothing was sent
+    NoAnswer,    // the client did not answer in time: the line went nowhere, the draft is kept
+    NotTaken,    // the box or the room changed under the post, or the client kept the line
+};
+
 // Holds nothing found: every call starts afresh from the client's windows. What it holds is the two
 // interfaces it works through and the keeper of what a post still owes the user's entry box, which the
 // window's logic keeps from one post to the next.
@@ -39,7 +47,7 @@ public:
     WindowHandle LocateChatSendButton();
     void PressChatSend();
     // Never sends, loses or moves the user's draft: see varn32_chat.cpp.
-    void PostToChat(const std::string& line);
+    PostResult PostToChat(const std::string& line);
 
     // Gives back what an earlier post owes the user's entry box, once the client answers again. True when
     // nothing is owed any more. Dispatches no events.

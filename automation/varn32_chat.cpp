@@ -160,49 +160,56 @@ Varn32::Outcome Varn32::PressSendOver(const Found& at, const std::string& line) 
     return Outcome::Done;
 }
 
-void Varn32::PostToChat(const std::string& line) {
+PostResult Varn32::PostToChat(const std::string& line) {
     runtime_.DoEvents();
     // A draft still owed to the box comes first; while the client does not answer, our line goes nowhere.
-    if (!SettleOwedDraft()) return;
+    if (!SettleOwedDraft()) return PostResult::NoAnswer;
 
     PostHold hold(*this, line);
     HeldDraft& held = hold.held;
+    const auto stopped = [&held] { return held.awaitingAnswer ? PostResult::NoAnswer : PostResult::NotTaken; };
     // The room and box found here are the only ones this post touches.
     const Found at = LocateInRoom(kRichTextClass, kEntryBoxSteps);
-    if (at.window == kNoWindow) return;
+    if (at.window == kNoWindow) return PostResult::NoChatRoom;
     held.box = at.window;
     // What the user had typed; the draft kept is read again right before our first write (TakeBox).
     std::string draft;
-    if (!hold.Ok(ReadBox(held.box, draft))) return;
+    if (!hold.Ok(ReadBox(held.box, draft))) return stopped();
 
-    if (!StillThere(at)) return;
-    if (!hold.Ok(TakeBox(held))) return;
-    if (!hold.Wrote(WriteBox(held.box, ""))) return;
-    if (!StillThere(at)) return;
-    if (!hold.Wrote(WriteBox(held.box, line))) return;
+    if (!StillThere(at)) return stopped();
+    if (!hold.Ok(TakeBox(held))) return stopped();
+    if (!hold.Wrote(WriteBox(held.box, ""))) return stopped();
+    if (!StillThere(at)) return stopped();
+    if (!hold.Wrote(WriteBox(held.box, line))) return stopped();
 
     // The client empties the box when it takes the line. One that never does (it refuses the line, or the
     // box found is some other window) must not hold us here: after a while the draft goes back over our
     // line, as it would after a send.
     const double start = runtime_.MonotonicSeconds();
     const double dispatchedAtStart = dispatchedSeconds_;
+    bool taken = false;
     for (int pass = 0;; ++pass) {
         const double ownSeconds =
             runtime_.MonotonicSeconds() - start - (dispatchedSeconds_ - dispatchedAtStart);
         if (pass == kSendGiveUpPasses || ownSeconds >= kSendGiveUpSeconds) break;
         std::string text;
-        if (!StillThere(at) || !hold.Ok(ReadBox(held.box, text))) return;
+        if (!StillThere(at) || !hold.Ok(ReadBox(held.box, text))) return stopped();
         if (!text.empty()) {
-            if (text != line || !hold.Ok(PressSendOver(at, line))) return;
+            if (text != line || !hold.Ok(PressSendOver(at, line))) return stopped();
         }
-        if (!StillThere(at) || !hold.Ok(ReadBox(held.box, text))) return;
-        if (text.empty()) break;
-        if (text != line) return;
+        if (!StillThere(at) || !hold.Ok(ReadBox(held.box, text))) return stopped();
+        if (text.empty()) {
+            taken = true;
+            break;
+        }
+        if (text != line) return stopped();
     }
 
-    if (!StillThere(at)) return;
+    // The hold gives the draft back when the room has gone meanwhile; the line, if taken, went out.
+    if (!StillThere(at)) return taken ? PostResult::Posted : stopped();
     GiveBack(held);
     held.box = kNoWindow;
+    return taken ? PostResult::Posted : PostResult::NotTaken;
 }
 
 }  // namespace vorivevo

@@ -35,6 +35,7 @@ public:
     void SetLabel1Text(const std::string&) override {}
     std::string Text1Text() override { return {}; }
     std::string Text2Text() override { return {}; }
+    void ShowPostReport(const std::string&) override {}
     int Timer1Interval() override { return 1000; }
     bool Timer1Enabled() override { return false; }
     void SetTimer1Enabled(bool) override {}

@@ -91,6 +91,8 @@ public:
     long TicksDelivered() const { return ticksDelivered_; }
     // Each value Label1 took, with the time it was written.
     const std::vector<std::pair<double, std::string>>& Label1History() const { return label1History_; }
+    // Each report of what a post did, with the time it was shown.
+    const std::vector<std::pair<double, std::string>>& PostReports() const { return postReports_; }
     struct Drag {
         double start;
         double end;
@@ -114,6 +116,7 @@ public:
     void SetLabel1Text(const std::string& text) override;
     std::string Text1Text() override { return text1_; }
     std::string Text2Text() override { return text2_; }
+    void ShowPostReport(const std::string& report) override { postReports_.push_back({Now(), report}); }
     int Timer1Interval() override { return options_.timer1IntervalMs; }
     bool Timer1Enabled() override { return timerEnabled_; }
     void SetTimer1Enabled(bool enabled) override;
@@ -163,6 +166,7 @@ private:
     std::vector<Delivery> deliveries_;
     long ticksDelivered_ = 0;
     std::vector<std::pair<double, std::string>> label1History_;
+    std::vector<std::pair<double, std::string>> postReports_;
     std::vector<Drag> drags_;
     std::optional<double> shownAt_;
     std::optional<double> unloadedAt_;

@@ -70,6 +70,8 @@ std::string Win32Host::Text1Text() { return window_.EditText(ControlId::Text1); 
 
 std::string Win32Host::Text2Text() { return window_.EditText(ControlId::Text2); }
 
+void Win32Host::ShowPostReport(const std::string& report) { window_.SetLastPostReport(report); }
+
 int Win32Host::Timer1Interval() { return timer1IntervalMs_; }
 
 bool Win32Host::Timer1Enabled() { return timer1Enabled_; }

@@ -27,6 +27,7 @@ public:
     void SetLabel1Text(const std::string& text) override;
     std::string Text1Text() override;
     std::string Text2Text() override;
+    void ShowPostReport(const std::string& report) override;
 
     int Timer1Interval() override;
     bool Timer1Enabled() override;

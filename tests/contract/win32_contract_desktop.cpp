@@ -276,6 +276,7 @@ public:
     void SetLabel1Text(const std::string& text) override { label1_ = text; }
     std::string Text1Text() override { return kText1Initial; }
     std::string Text2Text() override { return kText2Initial; }
+    void ShowPostReport(const std::string&) override {}
     int Timer1Interval() override { return kTimer1IntervalMs; }
     bool Timer1Enabled() override { return timer1Enabled_; }
     void SetTimer1Enabled(bool enabled) override { timer1Enabled_ = enabled; }

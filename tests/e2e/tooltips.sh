@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Hovering each part of the window shows a tooltip that says what it does. Screenshots of each tip
+# Hovering each part of the window shows a tooltip that says what it does, and the name bar's tells what
+# the last post did: here, with no chat room open, that nothing was posted. Screenshots of each tip
 # stay in the work directory (VORIVEVO_E2E_KEEP=1 keeps them).
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/lib/e2e.sh"
@@ -32,4 +33,12 @@ done
 e2e_screenshot "$E2E_WORK/after.png"
 e2e_same_pixels "$E2E_WORK/plain.png" "$E2E_WORK/after.png" || e2e_fail "the window changed after hovering"
 
+e2e_click 16 36  # ON
+sleep 1
+e2e_assert_eq "lines the room received" "$(e2e_received | wc -l)" 0
+e2e_probe accessible Form1 48 12
+[[ "$E2E_PROBE_OUT" =~ No\ chat\ room\ open\ at\ [0-9][0-9]:[0-9][0-9]:\ nothing\ posted$ ]] ||
+  e2e_fail "the name bar's tooltip does not say that nothing was posted: $E2E_PROBE_OUT"
+e2e_hover 48 12
+e2e_wait_tooltip
 e2e_pass

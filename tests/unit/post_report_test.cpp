@@ -1,0 +1,55 @@
+// What the window says the last post did, at the local time it happened, for each way a post can end.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "world.h"
+
+namespace vorivevo::sim {
+namespace {
+
+using Reports = std::vector<std::string>;
+
+TEST(PostReport, SaysWhatEachStartUpPostDidAndWhen) {
+    const struct {
+        const char* what;
+        double startOfDay;
+        bool clientRunning;
+        std::function<void(ChatClient&)> fault;
+        Reports expected;
+    } cases[] = {
+        {"a room that takes the lines", 14 * 3600 + 2 * 60 + 59.9, true, nullptr,
+         {"Posted at 14:02", "Posted at 14:03"}},
+        {"no client", 14 * 3600 + 3 * 60, false, nullptr,
+         {"No chat room open at 14:03: nothing posted", "No chat room open at 14:03: nothing posted"}},
+        {"a box that keeps its text", 9 * 3600, true, [](ChatClient& client) { client.SetKeepsText(true); },
+         {"The chat room did not take the line at 09:00: your typing is kept",
+          "The chat room did not take the line at 09:00: your typing is kept"}},
+        {"a client that never sends", 9 * 3600, true,
+         [](ChatClient& client) { client.SetSendBehaviour(SendBehaviour::NeverEmpties); },
+         {"The chat room did not take the line at 09:00: your typing is kept",
+          "The chat room did not take the line at 09:00: your typing is kept"}},
+        // Hung for longer than both posts' waits: the second post does not even try.
+        {"a hung client", 14 * 3600 + 4 * 60, true, [](ChatClient& client) { client.Hang(30); },
+         {"The client did not answer at 14:04: your typing is kept",
+          "The client did not answer at 14:04: your typing is kept"}},
+        {"midnight between the two posts", 86400 - 0.2, true, nullptr, {"Posted at 23:59", "Posted at 00:00"}},
+    };
+    for (const auto& c : cases) {
+        WorldOptions options;
+        options.clientRunning = c.clientRunning;
+        options.host.startOfDay = c.startOfDay;
+        options.host.horizon = 20;
+        World world(options);
+        if (c.fault) c.fault(world.Client());
+        world.Run();
+        Reports reports;
+        for (const auto& [time, report] : world.host.PostReports()) reports.push_back(report);
+        EXPECT_EQ(reports, c.expected) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace vorivevo::sim

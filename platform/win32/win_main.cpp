@@ -12,6 +12,9 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The manifest says the same; this also covers a copy whose manifest was stripped.
     SetProcessDPIAware();
+    // A single-threaded apartment, which screen readers' calls into the tiles' accessibility objects
+    // reach through: the objects cross to them by COM. Without it they get the system's plain objects.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     try {
         // Declared in this order so that each outlives what refers to it.
         vorivevo::FormWindow window(instance);
@@ -21,6 +24,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         host.AttachSink(&form);
         const int exitCode = form.Run();
         host.AttachSink(nullptr);
+        if (SUCCEEDED(com)) CoUninitialize();
         return exitCode;
     } catch (const std::exception& error) {
         vorivevo::ShowErrorBox(nullptr, error.what());

@@ -16,17 +16,28 @@ _vv_write_i386_probe() {
 
 # Whether the kernel starts 32-bit programs: found by starting one, since the settings that decide it
 # (the kernel's configuration, its boot line, a sandbox's system-call filter) are not all readable.
+# A directory mounted without the right to run programs says nothing about that, so the probe tries the
+# next place; where none lets it run, it says so rather than take it for a kernel without 32-bit support.
 vv_runs_i386() {
   VV_ARCH_WHY=
-  local dir status error
-  dir=$(mktemp -d "${TMPDIR:-/tmp}/vorivevo-i386.XXXXXX") || { VV_ARCH_WHY="no temporary directory"; return 1; }
-  _vv_write_i386_probe "$dir/probe" && chmod +x "$dir/probe"
-  # The shell's own message when exec fails lands in the redirection too; and from a subshell, so
-  # does its report of a probe that was killed.
-  ("$dir/probe"; exit $?) 2>"$dir/error"
-  status=$?
-  error=$(tail -1 "$dir/error" 2>/dev/null)
-  rm -rf "$dir"
+  local place dir status error tried=()
+  for place in "${XDG_CACHE_HOME:-$HOME/.cache}/vorivevo" "${TMPDIR:-/tmp}" /dev/shm; do
+    mkdir -p "$place" 2>/dev/null && dir=$(mktemp -d "$place/vorivevo-i386.XXXXXX" 2>/dev/null) || continue
+    _vv_write_i386_probe "$dir/probe" && chmod +x "$dir/probe"
+    # The shell's own message when exec fails lands in the redirection too; and from a subshell, so
+    # does its report of a probe that was killed.
+    ("$dir/probe"; exit $?) 2>"$dir/error"
+    status=$?
+    error=$(tail -1 "$dir/error" 2>/dev/null)
+    rm -rf "$dir"
+    [[ "$error" == *"Permission denied"* ]] || break
+    tried+=("$place")
+    status=
+  done
+  if [[ -z "${status:-}" ]]; then
+    VV_ARCH_WHY="could not tell: no directory here lets a program run (${tried[*]:-none writable})"
+    return 1
+  fi
   if ((status == 42)); then
     return 0
   elif [[ "$error" == *"Exec format error"* ]]; then

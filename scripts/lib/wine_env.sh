@@ -165,6 +165,7 @@ vv_wine_prefix() {
     return 0
   fi
   if [[ -z "$VV_RUN_PREFIX" ]]; then
+    _vv_sweep_stale_prefixes
     VV_RUN_PREFIX=$(mktemp -d "${TMPDIR:-/tmp}/vorivevo-wine.XXXXXX") || return 1
     # .update-timestamp matters: without it Wine would rebuild the shared drive_c on first use.
     cp -a "$base/dosdevices" "$base"/*.reg "$base/.update-timestamp" "$VV_RUN_PREFIX/" &&
@@ -244,6 +245,17 @@ vv_wineserver_pid() {
     return 0
   done
   return 1
+}
+
+# A script killed outright (a CTest time-out) runs no clean-up, and its run prefix stays in the temporary
+# directory. One that is an hour old and has no Wine server any more belongs to nobody: a test that
+# still runs has its server, and a person's long try-it too.
+_vv_sweep_stale_prefixes() {
+  local dir
+  while IFS= read -r -d '' dir; do
+    WINEPREFIX=$dir vv_wineserver_pid >/dev/null && continue
+    rm -rf "$dir"
+  done < <(find "${TMPDIR:-/tmp}" -maxdepth 1 -name 'vorivevo-wine.*' -type d -mmin +60 -print0 2>/dev/null)
 }
 
 # Whether a Windows program other than Wine's own services runs in $WINEPREFIX: another test's,

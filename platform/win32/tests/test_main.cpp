@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
     }
     if (wide != nullptr) LocalFree(wide);
     SetProcessDPIAware();
+    // As the program's own thread has it (WinMain): the accessibility tests go through COM.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -154,11 +154,6 @@ TEST_F(WindowGuidanceTest, TileJustPressedShowsNoTipUntilThePointerLeavesIt) {
 }
 
 TEST_F(WindowGuidanceTest, ScreenReadersReadNamesAndRolesAndCanPress) {
-    // As a screen reader does: the object crosses to it through COM.
-    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-    struct ComEnd {
-        ~ComEnd() { CoUninitialize(); }
-    } comEnd;
     for (const Part& part : kTiles) {
         IAccessible* object = AccessibleOf(Control(part.id));
         ASSERT_NE(object, nullptr) << "no accessible object for tile " << static_cast<int>(part.id);

@@ -10,7 +10,8 @@
 #   e2e_drag X Y DX DY          button down at (X, Y), move by (DX, DY) in steps, button up
 #   e2e_hover X Y               the pointer over window-relative pixel (X, Y), no button
 #   e2e_wait_tooltip [S]        wait up to S (whole) seconds for the window's tooltip to show; its
-#                               screen rectangle "LEFT TOP RIGHT BOTTOM" in E2E_TOOLTIP
+#                               screen rectangle "LEFT TOP RIGHT BOTTOM" in E2E_TOOLTIP, its text (lines
+#                               joined by newlines) in E2E_TOOLTIP_TEXT
 #   e2e_wait_no_tooltip [S]     wait until no tooltip of the window shows
 #   e2e_keys KEY...             keys typed into the window (xdotool names: Tab, space, Return), as the
 #                               keyboard would: the window first gets the X input focus
@@ -206,6 +207,7 @@ e2e_hover() {
 }
 
 E2E_TOOLTIP=
+E2E_TOOLTIP_TEXT=
 e2e_wait_tooltip() {
   local deadline=$((SECONDS + ${1:-5}))
   until e2e_probe tooltip Form1; do
@@ -213,6 +215,7 @@ e2e_wait_tooltip() {
     sleep 0.1
   done
   E2E_TOOLTIP=$(head -1 <<<"$E2E_PROBE_OUT")
+  E2E_TOOLTIP_TEXT=$(sed -n '2,$p' <<<"$E2E_PROBE_OUT")
 }
 
 e2e_wait_no_tooltip() {

@@ -14,6 +14,7 @@
 // Texts are printed as UTF-8.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include <cstdio>
@@ -48,7 +49,35 @@ BOOL CALLBACK FindVisibleToolTip(HWND window, LPARAM context) {
     return FALSE;
 }
 
-// A tooltip answers WM_GETTEXT with the tip it shows.
+// The text of the tool a tooltip shows, as the tooltip itself hands it over: TTM_GETTEXT writes into
+// memory of the tooltip's own process, so the request is made there. (Not every tooltip answers
+// WM_GETTEXT with its tip.) The probe and the tooltip must be of one architecture.
+std::string ToolTipText(HWND tooltip, DWORD processId) {
+    constexpr std::size_t kChars = 2048;
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (process == nullptr) return "<cannot open the tooltip's process>";
+    std::string text = "<no current tool>";
+    auto* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    if (remote != nullptr && WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr) &&
+        SendMessageW(tooltip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(remote)) &&
+        ReadProcessMemory(process, remote, &tool, sizeof tool, nullptr)) {
+        tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof(TTTOOLINFOW));
+        const wchar_t empty = L'\0';
+        WriteProcessMemory(process, tool.lpszText, &empty, sizeof empty, nullptr);
+        WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
+        SendMessageW(tooltip, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(remote));
+        wchar_t buffer[kChars] = {};
+        ReadProcessMemory(process, tool.lpszText, buffer, sizeof buffer - sizeof(wchar_t), nullptr);
+        text = Utf8(buffer, static_cast<int>(wcslen(buffer)));
+    }
+    if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return text;
+}
+
 int PrintToolTip(HWND owner) {
     ToolTipSearch search{0, nullptr};
     GetWindowThreadProcessId(owner, &search.process);
@@ -56,9 +85,8 @@ int PrintToolTip(HWND owner) {
     if (search.found == nullptr) return 1;
     RECT rect{};
     GetWindowRect(search.found, &rect);
-    wchar_t text[2048] = {};
-    const int length = GetWindowTextW(search.found, text, 2048);
-    std::printf("%ld %ld %ld %ld\n%s\n", rect.left, rect.top, rect.right, rect.bottom, Utf8(text, length).c_str());
+    std::printf("%ld %ld %ld %ld\n%s\n", rect.left, rect.top, rect.right, rect.bottom,
+                ToolTipText(search.found, search.process).c_str());
     return 0;
 }
 

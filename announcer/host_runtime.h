@@ -9,22 +9,22 @@
 namespace vorivevo {
 
 // The events of the window that reach the logic; the runtime reports nothing else.
-enum class FormEvent {
-    Picture1MouseDown,  // any mouse button pressed on the name bar: drag
-    Picture2Click,      // Start
-    Picture3Click,      // Stop
-    Picture4Click,      // Exit
-    Timer1Tick,
+enum class WindowEvent {
+    NameBarPressed,  // any mouse button pressed on the name bar: drag
+    StartClicked,    // the ON tile
+    StopClicked,     // the OFF tile
+    ExitClicked,     // the X tile
+    DialogTimerTick,
     CloseRequest,  // the window system asks the window to close (not the Exit command)
 };
 
 // Implemented by the logic. The runtime's platform callbacks hand events to Record, which only notes
 // them; the handlers run later, in our own frames, from HostRuntime::DoEvents. No exception crosses
 // either call into a platform callback.
-class FormEventSink {
+class WindowEventSink {
 public:
-    virtual ~FormEventSink() = default;
-    virtual void Record(FormEvent event) noexcept = 0;
+    virtual ~WindowEventSink() = default;
+    virtual void Record(WindowEvent event) noexcept = 0;
     // Runs what Record noted. May unwind (a command taking over, the program ending): call it only from
     // our own frames, never from a window procedure.
     virtual void RunRecorded() = 0;
@@ -38,7 +38,7 @@ class HostRuntime {
 public:
     virtual ~HostRuntime() = default;
 
-    void AttachSink(FormEventSink* sink) { sink_ = sink; }
+    void AttachSink(WindowEventSink* sink) { sink_ = sink; }
 
     // The event pump: runs the handlers of every event pending now, each nested inside the caller,
     // and returns when none is pending. Never waits for a new event.
@@ -56,18 +56,18 @@ public:
     // Seconds since local midnight, with fraction.
     virtual double SecondsSinceMidnight() = 0;
 
-    virtual std::string Label1Text() = 0;
-    virtual void SetLabel1Text(const std::string& text) = 0;
-    virtual std::string Text1Text() = 0;
-    virtual std::string Text2Text() = 0;
+    virtual std::string IdleCounterText() = 0;
+    virtual void SetIdleCounterText(const std::string& text) = 0;
+    virtual std::string HomePageText() = 0;
+    virtual std::string DisplayNameText() = 0;
     // What the last post did, in the user's words (PostReport); the window shows it on request.
     virtual void ShowPostReport(const std::string& report) = 0;
 
-    virtual int Timer1Interval() = 0;  // milliseconds
-    virtual bool Timer1Enabled() = 0;
-    virtual void SetTimer1Enabled(bool enabled) = 0;
+    virtual int DialogTimerInterval() = 0;  // milliseconds
+    virtual bool DialogTimerEnabled() = 0;
+    virtual void SetDialogTimerEnabled(bool enabled) = 0;
 
-    // The own window's handle; it exists (still invisible) before Form_Load runs.
+    // The own window's handle; it exists (still invisible) before AnnounceStartUp runs.
     virtual WindowHandle OwnWindow() = 0;
     // Shows the window once start-up is done.
     virtual void Show() = 0;
@@ -80,10 +80,10 @@ protected:
     // Delivers every platform event pending now to the sink's Record, and returns.
     virtual void PumpPending() = 0;
     // For back ends whose platform loops need ticks run on the spot (see RunRecordedTicks).
-    FormEventSink* Sink() const { return sink_; }
+    WindowEventSink* Sink() const { return sink_; }
 
 private:
-    FormEventSink* sink_ = nullptr;
+    WindowEventSink* sink_ = nullptr;
 };
 
 }  // namespace vorivevo

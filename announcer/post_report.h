@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "varn32.h"
+#include "client_automation.h"
 
 namespace vorivevo {
 

@@ -11,7 +11,7 @@
 
 #include "host_runtime.h"
 #include "post_cost.h"
-#include "varn32.h"
+#include "client_automation.h"
 #include "win32_window_system.h"
 
 namespace {
@@ -31,14 +31,14 @@ public:
         return static_cast<double>(now.QuadPart) / static_cast<double>(frequency_.QuadPart);
     }
     double SecondsSinceMidnight() override { return MonotonicSeconds(); }
-    std::string Label1Text() override { return "0"; }
-    void SetLabel1Text(const std::string&) override {}
-    std::string Text1Text() override { return {}; }
-    std::string Text2Text() override { return {}; }
+    std::string IdleCounterText() override { return "0"; }
+    void SetIdleCounterText(const std::string&) override {}
+    std::string HomePageText() override { return {}; }
+    std::string DisplayNameText() override { return {}; }
     void ShowPostReport(const std::string&) override {}
-    int Timer1Interval() override { return 1000; }
-    bool Timer1Enabled() override { return false; }
-    void SetTimer1Enabled(bool) override {}
+    int DialogTimerInterval() override { return 1000; }
+    bool DialogTimerEnabled() override { return false; }
+    void SetDialogTimerEnabled(bool) override {}
     WindowHandle OwnWindow() override { return kNoWindow; }
     void Show() override {}
     void Unload() override {}
@@ -77,8 +77,8 @@ int main(int argc, char** argv) {
     Win32WindowSystem windows;
     bench::CountingWindowSystem counter(windows);
     BenchHost host;
-    Varn32 varn(counter, host);
-    const bool ok = bench::ReportPostCost("wine", roomPosition, varn, counter, posts,
+    ClientAutomation automation(counter, host);
+    const bool ok = bench::ReportPostCost("wine", roomPosition, automation, counter, posts,
                                           [logPath] { return BenchLinesReceived(logPath); });
     return ok ? 0 : 1;
 }

@@ -18,17 +18,20 @@ constexpr Message kWmClose = 0x0010;
 }  // namespace
 
 SimHost::SimHost(Desktop& desktop, SimHostOptions options)
-    : desktop_(desktop), options_(std::move(options)), text1_(options_.text1), text2_(options_.text2) {
-    ownWindow_ = desktop_.CreateWindow(kNoWindow, kOwnWindowClass, kFormCaption);
+    : desktop_(desktop),
+      options_(std::move(options)),
+      homePage_(options_.homePage),
+      displayName_(options_.displayName) {
+    ownWindow_ = desktop_.CreateWindow(kNoWindow, kOwnWindowClass, kWindowCaption);
     desktop_.SetHandler(ownWindow_, [this](const MessageContext& message) { return OnOwnWindowMessage(message); });
 }
 
 SimHost::~SimHost() { desktop_.DestroyWindow(ownWindow_); }
 
-void SimHost::Script(double time, FormEvent event) { Script({ScriptedEvent{time, event}}); }
+void SimHost::Script(double time, WindowEvent event) { Script({ScriptedEvent{time, event}}); }
 
 void SimHost::ScriptDrag(double time, double dragSeconds) {
-    Script({ScriptedEvent{time, FormEvent::Picture1MouseDown, dragSeconds}});
+    Script({ScriptedEvent{time, WindowEvent::NameBarPressed, dragSeconds}});
 }
 
 void SimHost::Script(const std::vector<ScriptedEvent>& events) {
@@ -56,13 +59,13 @@ double SimHost::SecondsSinceMidnight() {
     return seconds;
 }
 
-void SimHost::SetLabel1Text(const std::string& text) {
+void SimHost::SetIdleCounterText(const std::string& text) {
     NoteCallAfterUnload();
-    label1_ = text;
-    label1History_.emplace_back(Now(), text);
+    idleCounter_ = text;
+    idleCounterHistory_.emplace_back(Now(), text);
 }
 
-void SimHost::SetTimer1Enabled(bool enabled) {
+void SimHost::SetDialogTimerEnabled(bool enabled) {
     NoteCallAfterUnload();
     if (enabled == timerEnabled_) return;
     timerEnabled_ = enabled;
@@ -95,17 +98,17 @@ double SimHost::NextScriptedTime() const {
 
 bool SimHost::SomethingDueNow() const { return NextScriptedTime() <= Now() || NextTickTime() <= Now(); }
 
-void SimHost::Deliver(FormEvent event) {
+void SimHost::Deliver(WindowEvent event) {
     if (options_.logDeliveries) deliveries_.push_back(Delivery{Now(), event});
-    if (event == FormEvent::Timer1Tick) ++ticksDelivered_;
-    if (FormEventSink* sink = Sink()) sink->Record(event);
+    if (event == WindowEvent::DialogTimerTick) ++ticksDelivered_;
+    if (WindowEventSink* sink = Sink()) sink->Record(event);
 }
 
 bool SimHost::RecordDueInput() {
     bool any = false;
     while (nextScripted_ < script_.size() && script_[nextScripted_].time <= Now()) {
         const ScriptedEvent event = script_[nextScripted_++];
-        if (event.event == FormEvent::Picture1MouseDown) dragSeconds_ = event.dragSeconds;
+        if (event.event == WindowEvent::NameBarPressed) dragSeconds_ = event.dragSeconds;
         Deliver(event.event);
         any = true;
     }
@@ -121,7 +124,7 @@ bool SimHost::RecordDueTick() {
     while (passed > ticksPassed_ + 1 && GridPoint(passed) > Now()) --passed;
     while (GridPoint(passed + 1) <= Now()) ++passed;
     ticksPassed_ = passed;
-    Deliver(FormEvent::Timer1Tick);
+    Deliver(WindowEvent::DialogTimerTick);
     return true;
 }
 
@@ -180,7 +183,7 @@ void SimHost::WaitForEvent(double deadline) {
 
 std::optional<LResult> SimHost::OnOwnWindowMessage(const MessageContext& message) {
     if (message.message == kWmClose) {
-        Deliver(FormEvent::CloseRequest);
+        Deliver(WindowEvent::CloseRequest);
         return LResult{0};
     }
     if (message.message != WM_NCLBUTTONDOWN || message.wParam != HTCAPTION) return std::nullopt;
@@ -204,7 +207,7 @@ void SimHost::PlayMoveLoop() {
         RecordDueInput();
         // The move loop dispatches WM_TIMER itself, so ticks run here, nested in the drag.
         if (RecordDueTick()) {
-            if (FormEventSink* sink = Sink()) sink->RunRecordedTicks();
+            if (WindowEventSink* sink = Sink()) sink->RunRecordedTicks();
         }
         const double next = std::min({NextScriptedTime(), NextTickTime(), clock.NextActionTime()});
         if (next > end) break;

@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "desktop.h"
-#include "form1_controls.h"
+#include "window_controls.h"
 #include "host_runtime.h"
 
 namespace vorivevo::sim {
 
-// What the user does, at a virtual time. For Picture1MouseDown, dragSeconds is how long the button stays
+// What the user does, at a virtual time. For NameBarPressed, dragSeconds is how long the button stays
 // down in the move loop that follows.
 struct ScriptedEvent {
     double time;
-    FormEvent event;
+    WindowEvent event;
     double dragSeconds = 2.0;
 };
 
@@ -27,9 +27,9 @@ struct SimHostOptions {
     double startOfDay = 9 * 3600.0;
     // The run ends (HorizonReached) when a wait or a drag would take the clock past this (virtual seconds).
     double horizon = 3600.0;
-    std::string text1 = kText1Initial;
-    std::string text2 = kText2Initial;
-    int timer1IntervalMs = kTimer1IntervalMs;
+    std::string homePage = kHomePageInitial;
+    std::string displayName = kDisplayNameInitial;
+    int dialogTimerIntervalMs = kDialogTimerIntervalMs;
     // A log of every event handed to the logic, with its time; long runs may turn it off.
     bool logDeliveries = true;
     // Pumps in a row that find the clock standing still and nothing to deliver before the run is taken
@@ -67,15 +67,15 @@ public:
 
     // The user's actions. Events at the same time are delivered in the order scripted; an event given a
     // time already past is due at once.
-    void Script(double time, FormEvent event);
+    void Script(double time, WindowEvent event);
     void ScriptDrag(double time, double dragSeconds);
     void Script(const std::vector<ScriptedEvent>& events);
     // How long the button stays down in the next move loop, for drags begun without a scripted
     // mouse-down; a scripted one sets it anew. 2 s to begin with.
     void SetDragSeconds(double seconds) { dragSeconds_ = seconds; }
     // As if the user had tabbed into the text box and typed.
-    void SetText1(const std::string& text) { text1_ = text; }
-    void SetText2(const std::string& text) { text2_ = text; }
+    void SetHomePageText(const std::string& text) { homePage_ = text; }
+    void SetDisplayNameText(const std::string& text) { displayName_ = text; }
 
     double Now() const { return desktop_.Clock().Now(); }
 
@@ -84,13 +84,13 @@ public:
 
     struct Delivery {
         double time;
-        FormEvent event;
+        WindowEvent event;
     };
     // Every event handed to the sink's Record, oldest first (see SimHostOptions::logDeliveries).
     const std::vector<Delivery>& Deliveries() const { return deliveries_; }
     long TicksDelivered() const { return ticksDelivered_; }
-    // Each value Label1 took, with the time it was written.
-    const std::vector<std::pair<double, std::string>>& Label1History() const { return label1History_; }
+    // Each value the idle-minutes counter took, with the time it was written.
+    const std::vector<std::pair<double, std::string>>& IdleCounterHistory() const { return idleCounterHistory_; }
     // Each report of what a post did, with the time it was shown.
     const std::vector<std::pair<double, std::string>>& PostReports() const { return postReports_; }
     struct Drag {
@@ -112,14 +112,14 @@ public:
     void WaitForEvent(double deadline) override;
     double MonotonicSeconds() override { return Now(); }
     double SecondsSinceMidnight() override;
-    std::string Label1Text() override { return label1_; }
-    void SetLabel1Text(const std::string& text) override;
-    std::string Text1Text() override { return text1_; }
-    std::string Text2Text() override { return text2_; }
+    std::string IdleCounterText() override { return idleCounter_; }
+    void SetIdleCounterText(const std::string& text) override;
+    std::string HomePageText() override { return homePage_; }
+    std::string DisplayNameText() override { return displayName_; }
     void ShowPostReport(const std::string& report) override { postReports_.push_back({Now(), report}); }
-    int Timer1Interval() override { return options_.timer1IntervalMs; }
-    bool Timer1Enabled() override { return timerEnabled_; }
-    void SetTimer1Enabled(bool enabled) override;
+    int DialogTimerInterval() override { return options_.dialogTimerIntervalMs; }
+    bool DialogTimerEnabled() override { return timerEnabled_; }
+    void SetDialogTimerEnabled(bool enabled) override;
     WindowHandle OwnWindow() override { return ownWindow_; }
     void Show() override;
     void Unload() override;
@@ -129,7 +129,7 @@ protected:
     void PumpPending() override;
 
 private:
-    double IntervalSeconds() const { return options_.timer1IntervalMs / 1000.0; }
+    double IntervalSeconds() const { return options_.dialogTimerIntervalMs / 1000.0; }
     // The time of the timer's tick-th tick since it was last enabled (the first is tick 1).
     double GridPoint(long long tick) const;
     double NextTickTime() const;
@@ -139,7 +139,7 @@ private:
     bool RecordDueInput();
     // Hands one (merged) tick to Record if one is due; true if it did.
     bool RecordDueTick();
-    void Deliver(FormEvent event);
+    void Deliver(WindowEvent event);
     // Moves the clock to `time`, or to the horizon and ends the run if `time` lies beyond it.
     void AdvanceWithin(double time, const char* what);
     std::optional<LResult> OnOwnWindowMessage(const MessageContext& message);
@@ -149,11 +149,11 @@ private:
     Desktop& desktop_;
     SimHostOptions options_;
     WindowHandle ownWindow_ = kNoWindow;
-    std::string label1_ = kLabel1Initial;
-    std::string text1_;
-    std::string text2_;
+    std::string idleCounter_ = kIdleCounterInitial;
+    std::string homePage_;
+    std::string displayName_;
 
-    bool timerEnabled_ = kTimer1InitiallyEnabled;
+    bool timerEnabled_ = kDialogTimerInitiallyEnabled;
     double timerStart_ = 0.0;
     long long ticksPassed_ = 0;  // grid points of the current enabling already delivered or merged
 
@@ -165,7 +165,7 @@ private:
 
     std::vector<Delivery> deliveries_;
     long ticksDelivered_ = 0;
-    std::vector<std::pair<double, std::string>> label1History_;
+    std::vector<std::pair<double, std::string>> idleCounterHistory_;
     std::vector<std::pair<double, std::string>> postReports_;
     std::vector<Drag> drags_;
     std::optional<double> shownAt_;

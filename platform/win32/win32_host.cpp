@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "error_box.h"
-#include "form1_controls.h"
+#include "window_controls.h"
 #include "win32_window_system.h"
 
 namespace vorivevo {
@@ -14,11 +14,11 @@ constexpr double kLongestWaitMs = 2147483647.0;
 
 }  // namespace
 
-Win32Host::Win32Host(FormWindow& window)
-    : window_(window), timer1IntervalMs_(kTimer1IntervalMs), timer1Enabled_(false) {
+Win32Host::Win32Host(MainWindow& window)
+    : window_(window), dialogTimerIntervalMs_(kDialogTimerIntervalMs), dialogTimerEnabled_(false) {
     QueryPerformanceFrequency(&frequency_);
     window_.SetListener(this);
-    SetTimer1Enabled(kTimer1InitiallyEnabled);
+    SetDialogTimerEnabled(kDialogTimerInitiallyEnabled);
 }
 
 Win32Host::~Win32Host() { window_.SetListener(nullptr); }
@@ -28,7 +28,7 @@ void Win32Host::PumpPending() {
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             // Somebody asked the thread to end: the same as a close request.
-            OnFormEvent(FormEvent::CloseRequest);
+            OnWindowEvent(WindowEvent::CloseRequest);
             break;
         }
         if (window_.HandleDialogKey(message)) continue;
@@ -62,28 +62,28 @@ double Win32Host::SecondsSinceMidnight() {
     return local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond + local.wMilliseconds / 1000.0;
 }
 
-std::string Win32Host::Label1Text() { return window_.Label1Text(); }
+std::string Win32Host::IdleCounterText() { return window_.IdleCounterText(); }
 
-void Win32Host::SetLabel1Text(const std::string& text) { window_.SetLabel1Text(text); }
+void Win32Host::SetIdleCounterText(const std::string& text) { window_.SetIdleCounterText(text); }
 
-std::string Win32Host::Text1Text() { return window_.EditText(ControlId::Text1); }
+std::string Win32Host::HomePageText() { return window_.EditText(ControlId::HomePageBox); }
 
-std::string Win32Host::Text2Text() { return window_.EditText(ControlId::Text2); }
+std::string Win32Host::DisplayNameText() { return window_.EditText(ControlId::DisplayNameBox); }
 
 void Win32Host::ShowPostReport(const std::string& report) { window_.SetLastPostReport(report); }
 
-int Win32Host::Timer1Interval() { return timer1IntervalMs_; }
+int Win32Host::DialogTimerInterval() { return dialogTimerIntervalMs_; }
 
-bool Win32Host::Timer1Enabled() { return timer1Enabled_; }
+bool Win32Host::DialogTimerEnabled() { return dialogTimerEnabled_; }
 
 // Enabling an enabled timer keeps its interval running rather than restarting it. A timer that failed to
 // start stays disabled, so that the next enabling tries again.
-void Win32Host::SetTimer1Enabled(bool enabled) {
-    if (enabled == timer1Enabled_) return;
+void Win32Host::SetDialogTimerEnabled(bool enabled) {
+    if (enabled == dialogTimerEnabled_) return;
     if (enabled) {
-        timer1Enabled_ = window_.StartTimer(static_cast<UINT>(timer1IntervalMs_));
+        dialogTimerEnabled_ = window_.StartTimer(static_cast<UINT>(dialogTimerIntervalMs_));
     } else {
-        timer1Enabled_ = false;
+        dialogTimerEnabled_ = false;
         window_.StopTimer();
     }
 }
@@ -93,18 +93,18 @@ WindowHandle Win32Host::OwnWindow() { return ToWindowHandle(window_.Handle()); }
 void Win32Host::Show() { window_.Show(); }
 
 void Win32Host::Unload() {
-    timer1Enabled_ = false;
+    dialogTimerEnabled_ = false;
     window_.Destroy();
 }
 
 void Win32Host::ReportError(const std::string& message) { ShowErrorBox(window_.Handle(), message); }
 
-void Win32Host::OnFormEvent(FormEvent event) noexcept {
-    if (FormEventSink* sink = Sink()) sink->Record(event);
+void Win32Host::OnWindowEvent(WindowEvent event) noexcept {
+    if (WindowEventSink* sink = Sink()) sink->Record(event);
 }
 
 void Win32Host::OnTickInSystemLoop() noexcept {
-    if (FormEventSink* sink = Sink()) sink->RunRecordedTicks();
+    if (WindowEventSink* sink = Sink()) sink->RunRecordedTicks();
 }
 
 }  // namespace vorivevo

@@ -1,4 +1,4 @@
-// The host runtime over a real window: event pump, waits, clocks, the controls' state, Timer1, unload
+// The host runtime over a real window: event pump, waits, clocks, the controls' state, the dialog timer, unload
 // and the error report.
 #pragma once
 
@@ -6,15 +6,15 @@
 
 #include <string>
 
-#include "form_window.h"
+#include "main_window.h"
 #include "host_runtime.h"
 
 namespace vorivevo {
 
-class Win32Host final : public HostRuntime, private FormWindowListener {
+class Win32Host final : public HostRuntime, private MainWindowListener {
 public:
     // The window must outlive the host.
-    explicit Win32Host(FormWindow& window);
+    explicit Win32Host(MainWindow& window);
     Win32Host(const Win32Host&) = delete;
     Win32Host& operator=(const Win32Host&) = delete;
     ~Win32Host() override;
@@ -23,15 +23,15 @@ public:
     double MonotonicSeconds() override;
     double SecondsSinceMidnight() override;
 
-    std::string Label1Text() override;
-    void SetLabel1Text(const std::string& text) override;
-    std::string Text1Text() override;
-    std::string Text2Text() override;
+    std::string IdleCounterText() override;
+    void SetIdleCounterText(const std::string& text) override;
+    std::string HomePageText() override;
+    std::string DisplayNameText() override;
     void ShowPostReport(const std::string& report) override;
 
-    int Timer1Interval() override;
-    bool Timer1Enabled() override;
-    void SetTimer1Enabled(bool enabled) override;
+    int DialogTimerInterval() override;
+    bool DialogTimerEnabled() override;
+    void SetDialogTimerEnabled(bool enabled) override;
 
     WindowHandle OwnWindow() override;
     void Show() override;
@@ -42,13 +42,13 @@ protected:
     void PumpPending() override;
 
 private:
-    void OnFormEvent(FormEvent event) noexcept override;
+    void OnWindowEvent(WindowEvent event) noexcept override;
     void OnTickInSystemLoop() noexcept override;
 
-    FormWindow& window_;
+    MainWindow& window_;
     LARGE_INTEGER frequency_{};
-    int timer1IntervalMs_;
-    bool timer1Enabled_;
+    int dialogTimerIntervalMs_;
+    bool dialogTimerEnabled_;
 };
 
 }  // namespace vorivevo

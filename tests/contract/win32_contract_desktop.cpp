@@ -22,7 +22,7 @@
 
 #include "ansi_text.h"
 #include "contract_desktop.h"
-#include "form1_controls.h"
+#include "window_controls.h"
 #include "win32_window_system.h"
 
 namespace vorivevo::contract {
@@ -272,14 +272,14 @@ public:
         GetLocalTime(&local);
         return local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond + local.wMilliseconds / 1000.0;
     }
-    std::string Label1Text() override { return label1_; }
-    void SetLabel1Text(const std::string& text) override { label1_ = text; }
-    std::string Text1Text() override { return kText1Initial; }
-    std::string Text2Text() override { return kText2Initial; }
+    std::string IdleCounterText() override { return idleCounter_; }
+    void SetIdleCounterText(const std::string& text) override { idleCounter_ = text; }
+    std::string HomePageText() override { return kHomePageInitial; }
+    std::string DisplayNameText() override { return kDisplayNameInitial; }
     void ShowPostReport(const std::string&) override {}
-    int Timer1Interval() override { return kTimer1IntervalMs; }
-    bool Timer1Enabled() override { return timer1Enabled_; }
-    void SetTimer1Enabled(bool enabled) override { timer1Enabled_ = enabled; }
+    int DialogTimerInterval() override { return kDialogTimerIntervalMs; }
+    bool DialogTimerEnabled() override { return dialogTimerEnabled_; }
+    void SetDialogTimerEnabled(bool enabled) override { dialogTimerEnabled_ = enabled; }
     WindowHandle OwnWindow() override { return kNoWindow; }
     void Show() override {}
     void Unload() override {}
@@ -298,8 +298,8 @@ protected:
 private:
     LARGE_INTEGER frequency_{};
     long pumps_ = 0;
-    std::string label1_ = kLabel1Initial;
-    bool timer1Enabled_ = kTimer1InitiallyEnabled;
+    std::string idleCounter_ = kIdleCounterInitial;
+    bool dialogTimerEnabled_ = kDialogTimerInitiallyEnabled;
 };
 
 class Win32ContractDesktop;

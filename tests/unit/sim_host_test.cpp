@@ -19,24 +19,24 @@ namespace {
 
 constexpr double kForever = std::numeric_limits<double>::infinity();
 
-const char* Name(FormEvent event) {
+const char* Name(WindowEvent event) {
     switch (event) {
-        case FormEvent::Picture1MouseDown: return "MouseDown";
-        case FormEvent::Picture2Click: return "Start";
-        case FormEvent::Picture3Click: return "Stop";
-        case FormEvent::Picture4Click: return "Exit";
-        case FormEvent::Timer1Tick: return "Tick";
-        case FormEvent::CloseRequest: return "Close";
+        case WindowEvent::NameBarPressed: return "MouseDown";
+        case WindowEvent::StartClicked: return "Start";
+        case WindowEvent::StopClicked: return "Stop";
+        case WindowEvent::ExitClicked: return "Exit";
+        case WindowEvent::DialogTimerTick: return "Tick";
+        case WindowEvent::CloseRequest: return "Close";
     }
     return "?";
 }
 
 // Notes what reaches the logic and when: "Name@time" for Record, "ticks@time" for RunRecordedTicks
 // and "run@time" for RunRecorded.
-class NotingSink : public FormEventSink {
+class NotingSink : public WindowEventSink {
 public:
     explicit NotingSink(SimHost& host) : host_(host) {}
-    void Record(FormEvent event) noexcept override { Note(Name(event)); }
+    void Record(WindowEvent event) noexcept override { Note(Name(event)); }
     void RunRecorded() override { Note("run"); }
     void RunRecordedTicks() noexcept override { Note("ticks"); }
     std::vector<std::string> notes;
@@ -66,10 +66,10 @@ protected:
 
 TEST_F(SimHostTest, WaitWakesAtTheEarliestOfInputTickAndDeadlineAndNeverGoesBack) {
     SimHostOptions options;
-    options.timer1IntervalMs = 3000;
+    options.dialogTimerIntervalMs = 3000;
     SimHost& h = MakeHost(options);
-    h.Script(5.0, FormEvent::Picture2Click);
-    h.SetTimer1Enabled(true);
+    h.Script(5.0, WindowEvent::StartClicked);
+    h.SetDialogTimerEnabled(true);
     h.WaitForEvent(4.0);
     EXPECT_DOUBLE_EQ(h.Now(), 3.0) << "the first tick, one interval after enabling";
     h.WaitForEvent(4.0);
@@ -102,20 +102,20 @@ TEST_F(SimHostTest, WaitLoopWhoseDeadlineRoundsShortOfItsLengthStillEnds) {
 
 TEST_F(SimHostTest, TicksThatFellDueTogetherAreOneAndKeepTheirGrid) {
     SimHost& h = MakeHost();
-    h.SetTimer1Enabled(true);
+    h.SetDialogTimerEnabled(true);
     desktop.Clock().AdvanceTo(3.5);
     h.DoEvents();
-    h.SetTimer1Enabled(true);  // already enabled: no restart
+    h.SetDialogTimerEnabled(true);  // already enabled: no restart
     h.WaitForEvent(kForever);
     EXPECT_DOUBLE_EQ(h.Now(), 4.0);
-    h.Script(4.5, FormEvent::Picture3Click);
+    h.Script(4.5, WindowEvent::StopClicked);
     desktop.Clock().AdvanceTo(5.0);
     h.DoEvents();
     EXPECT_EQ(sink->notes, (Notes{"Tick@3.5", "run@3.5", "Stop@5", "Tick@5", "run@5"}))
         << "input comes before the tick in one pump";
-    h.SetTimer1Enabled(false);
+    h.SetDialogTimerEnabled(false);
     desktop.Clock().AdvanceTo(5.2);
-    h.SetTimer1Enabled(true);
+    h.SetDialogTimerEnabled(true);
     h.WaitForEvent(kForever);
     EXPECT_DOUBLE_EQ(h.Now(), 6.2) << "enabling anew restarts the interval";
 }
@@ -128,23 +128,23 @@ TEST_F(SimHostTest, RunEndsWhenNothingCanHappenOrAtTheHorizon) {
     EXPECT_DOUBLE_EQ(h.Now(), 0.0);
     h.WaitForEvent(100.0);
     EXPECT_DOUBLE_EQ(h.Now(), 100.0) << "the horizon itself is still inside the run";
-    h.Script(150.0, FormEvent::Picture4Click);
+    h.Script(150.0, WindowEvent::ExitClicked);
     EXPECT_THROW(h.WaitForEvent(kForever), HorizonReached);
     EXPECT_DOUBLE_EQ(h.Now(), 100.0);
 }
 
 TEST_F(SimHostTest, WaitLetsTheWorldChangeOnTheWayAndWakesForWhatThatScripts) {
     SimHost& h = MakeHost();
-    desktop.Clock().At(2.0, [&] { h.Script(2.5, FormEvent::CloseRequest); });
+    desktop.Clock().At(2.0, [&] { h.Script(2.5, WindowEvent::CloseRequest); });
     h.WaitForEvent(kForever);
     EXPECT_DOUBLE_EQ(h.Now(), 2.5);
 }
 
 TEST_F(SimHostTest, DragRunsDueTicksInsideAndOnlyRecordsInput) {
     SimHost& h = MakeHost();
-    h.SetTimer1Enabled(true);
+    h.SetDialogTimerEnabled(true);
     h.ScriptDrag(0.5, 2.7);
-    h.Script(2.2, FormEvent::Picture4Click);
+    h.Script(2.2, WindowEvent::ExitClicked);
     h.WaitForEvent(kForever);
     h.DoEvents();
     ASSERT_DOUBLE_EQ(h.Now(), 0.5);
@@ -183,16 +183,16 @@ TEST_F(SimHostTest, EverythingAfterUnloadIsCountedAndAStuckPumpEndsTheRun) {
 
 class SimWorld : public ::testing::Test {};
 
-TEST_F(SimWorld, RunsFormOneToItsEndAndHandsBackTheTranscript) {
+TEST_F(SimWorld, RunsTheAnnouncerToItsEndAndHandsBackTheTranscript) {
     WorldOptions options;
     options.client.mdiChildren = 3;
     options.client.roomPosition = 2;
     World world(options);
     world.Client().TypeDraft("my draft");
-    world.host.Script(10.0, FormEvent::Picture4Click);
+    world.host.Script(10.0, WindowEvent::ExitClicked);
     const RunOutcome outcome = world.Run();
     EXPECT_TRUE(outcome.returned) << outcome.endedBy;
-    const std::string advert = AdvertLine(kText1Initial, kText2Initial);
+    const std::string advert = AdvertLine(kHomePageInitial, kDisplayNameInitial);
     EXPECT_EQ(TranscriptDifference(outcome.transcript,
                                    {{0.0, advert}, {0.5, LoadedLine()}, {10.0, advert}, {10.4, UnloadedLine()}}, 1e-9),
               "");
@@ -205,7 +205,7 @@ TEST_F(SimWorld, RunWithoutExitEndsAtTheHorizon) {
     options.clientRunning = false;
     options.host.horizon = 30.0;
     World world(options);
-    world.host.Script(1.0, FormEvent::Picture2Click);
+    world.host.Script(1.0, WindowEvent::StartClicked);
     const RunOutcome outcome = world.Run();
     EXPECT_FALSE(outcome.returned);
     EXPECT_FALSE(outcome.endedBy.empty());

@@ -1,4 +1,4 @@
-#include "form_window.h"
+#include "main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <iostream>
 #include <vector>
 
-#include "form1_controls.h"
-#include "form_fixture.h"
+#include "window_controls.h"
+#include "window_fixture.h"
 #include "test_support.h"
 #include "tile_art.h"
 
@@ -16,10 +16,10 @@ namespace {
 
 using test::Canvas;
 using test::Describe;
-using FormWindowTest = test::FormFixture;
+using MainWindowTest = test::WindowFixture;
 
-constexpr ControlId kPictures[] = {ControlId::Picture1, ControlId::Picture2, ControlId::Picture3,
-                                   ControlId::Picture4, ControlId::Picture5};
+constexpr ControlId kTiles[] = {ControlId::NameBar, ControlId::StartTile, ControlId::StopTile,
+                                   ControlId::ExitTile, ControlId::IdlePanel};
 
 RECT RectInParent(HWND control) {
     RECT rect{};
@@ -28,31 +28,31 @@ RECT RectInParent(HWND control) {
     return rect;
 }
 
-// Label1's rectangle within Picture5, in pixels at 96 DPI: (56, 8), 33 x 9.
+// The counter's rectangle within the idle panel, in pixels at 96 DPI: (56, 8), 33 x 9.
 bool InLabel(int x, int y) { return x >= 56 && x < 89 && y >= 8 && y < 17; }
 
-TEST_F(FormWindowTest, WindowIsAFramelessToolWindowOf96By73) {
-    const LONG style = GetWindowLongW(Form(), GWL_STYLE);
+TEST_F(MainWindowTest, WindowIsAFramelessToolWindowOf96By73) {
+    const LONG style = GetWindowLongW(Main(), GWL_STYLE);
     EXPECT_NE(style & WS_POPUP, 0);
     EXPECT_EQ(style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME | WS_SYSMENU), 0);
-    EXPECT_NE(GetWindowLongW(Form(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+    EXPECT_NE(GetWindowLongW(Main(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
     RECT client{};
-    GetClientRect(Form(), &client);
+    GetClientRect(Main(), &client);
     EXPECT_EQ(client.right, 96);
     EXPECT_EQ(client.bottom, 73);
     RECT outer{};
-    GetWindowRect(Form(), &outer);
+    GetWindowRect(Main(), &outer);
     EXPECT_EQ(outer.right - outer.left, 96);
     EXPECT_EQ(outer.bottom - outer.top, 73);
     wchar_t title[16] = {};
-    GetWindowTextW(Form(), title, 16);
+    GetWindowTextW(Main(), title, 16);
     EXPECT_STREQ(title, L"Form1");
-    EXPECT_FALSE(IsWindowVisible(Form())) << "the window shows only when start-up is done";
+    EXPECT_FALSE(IsWindowVisible(Main())) << "the window shows only when start-up is done";
 }
 
-TEST_F(FormWindowTest, ControlsSitAtTheirStoredPlaces) {
-    for (const ControlGeometry& control : kFormLayout) {
-        if (control.id == ControlId::Label1) continue;
+TEST_F(MainWindowTest, ControlsSitAtTheirStoredPlaces) {
+    for (const ControlGeometry& control : kWindowLayout) {
+        if (control.id == ControlId::IdleCounter) continue;
         const RECT rect = RectInParent(Control(control.id));
         EXPECT_EQ(rect.left, control.x) << static_cast<int>(control.id);
         EXPECT_EQ(rect.top, control.y) << static_cast<int>(control.id);
@@ -61,52 +61,52 @@ TEST_F(FormWindowTest, ControlsSitAtTheirStoredPlaces) {
     }
 }
 
-TEST_F(FormWindowTest, ChildrenStackTopmostFirstAsLaidOut) {
+TEST_F(MainWindowTest, ChildrenStackTopmostFirstAsLaidOut) {
     std::vector<HWND> expected;
-    for (const ControlGeometry& control : kFormLayout)
-        if (control.id != ControlId::Label1) expected.push_back(Control(control.id));
+    for (const ControlGeometry& control : kWindowLayout)
+        if (control.id != ControlId::IdleCounter) expected.push_back(Control(control.id));
     std::vector<HWND> actual;
-    for (HWND child = GetWindow(Form(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = GetWindow(Main(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
         actual.push_back(child);
     EXPECT_EQ(actual, expected);
 }
 
-TEST_F(FormWindowTest, SeamsAndOverlapsGoToTheControlOnTop) {
+TEST_F(MainWindowTest, SeamsAndOverlapsGoToTheControlOnTop) {
     struct Case {
         POINT point;
         ControlId expected;
     };
     const Case cases[] = {
-        {{32, 30}, ControlId::Picture4}, {{64, 30}, ControlId::Picture4}, {{31, 30}, ControlId::Picture2},
-        {{65, 30}, ControlId::Picture3}, {{50, 24}, ControlId::Picture4}, {{10, 24}, ControlId::Picture2},
-        {{10, 23}, ControlId::Picture1}, {{10, 48}, ControlId::Picture5}, {{10, 72}, ControlId::Text1},
-        {{40, 72}, ControlId::Text2},    {{95, 72}, ControlId::Text2},
+        {{32, 30}, ControlId::ExitTile}, {{64, 30}, ControlId::ExitTile}, {{31, 30}, ControlId::StartTile},
+        {{65, 30}, ControlId::StopTile}, {{50, 24}, ControlId::ExitTile}, {{10, 24}, ControlId::StartTile},
+        {{10, 23}, ControlId::NameBar}, {{10, 48}, ControlId::IdlePanel}, {{10, 72}, ControlId::HomePageBox},
+        {{40, 72}, ControlId::DisplayNameBox},    {{95, 72}, ControlId::DisplayNameBox},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ChildWindowFromPointEx(Form(), c.point, CWP_SKIPINVISIBLE), Control(c.expected))
+        EXPECT_EQ(ChildWindowFromPointEx(Main(), c.point, CWP_SKIPINVISIBLE), Control(c.expected))
             << "at (" << c.point.x << ", " << c.point.y << ")";
 }
 
-TEST_F(FormWindowTest, TilesPaintTheirArtworkUnscaled) {
-    for (ControlId picture : kPictures) {
-        const Image art = RenderTile(picture);
+TEST_F(MainWindowTest, TilesPaintTheirArtworkUnscaled) {
+    for (ControlId tile : kTiles) {
+        const Image art = RenderTile(tile);
         Canvas canvas(art.width, art.height);
-        window.PaintTile(picture, canvas.Dc());
+        window.PaintTile(tile, canvas.Dc());
         for (int y = 0; y < art.height; ++y)
             for (int x = 0; x < art.width; ++x) {
-                if (picture == ControlId::Picture5 && InLabel(x, y)) continue;
+                if (tile == ControlId::IdlePanel && InLabel(x, y)) continue;
                 ASSERT_EQ(canvas.At(x, y), art.At(x, y))
-                    << "tile " << static_cast<int>(picture) << " at (" << x << ", " << y << "): "
+                    << "tile " << static_cast<int>(tile) << " at (" << x << ", " << y << "): "
                     << Describe(canvas.At(x, y)) << " instead of " << Describe(art.At(x, y));
             }
     }
 }
 
-TEST_F(FormWindowTest, Label1TextIsDrawnCentredInsideItsRectangleOnly) {
-    window.SetLabel1Text("0");
-    const Image art = RenderTile(ControlId::Picture5);
+TEST_F(MainWindowTest, IdleCounterTextIsDrawnCentredInsideItsRectangleOnly) {
+    window.SetIdleCounterText("0");
+    const Image art = RenderTile(ControlId::IdlePanel);
     Canvas canvas(art.width, art.height);
-    window.PaintTile(ControlId::Picture5, canvas.Dc());
+    window.PaintTile(ControlId::IdlePanel, canvas.Dc());
     const Rgb ink = test::FromColorRef(GetSysColor(COLOR_BTNTEXT));
     int left = art.width, right = -1;
     for (int y = 0; y < art.height; ++y)
@@ -123,27 +123,27 @@ TEST_F(FormWindowTest, Label1TextIsDrawnCentredInsideItsRectangleOnly) {
     EXPECT_LE(std::abs(marginLeft - marginRight), 2) << "ink spans columns " << left << " to " << right;
 }
 
-TEST_F(FormWindowTest, NewLabelTextRepaintsTheWholeLabelRectangle) {
+TEST_F(MainWindowTest, NewLabelTextRepaintsTheWholeLabelRectangle) {
     // Only a visible window collects an update region; shown without activation to end quickly.
-    ShowWindow(Form(), SW_SHOWNOACTIVATE);
+    ShowWindow(Main(), SW_SHOWNOACTIVATE);
     test::PumpThreadMessages();
-    const HWND panel = Control(ControlId::Picture5);
+    const HWND panel = Control(ControlId::IdlePanel);
     ValidateRect(panel, nullptr);
-    window.SetLabel1Text("12");
+    window.SetIdleCounterText("12");
     RECT update{};
     ASSERT_TRUE(GetUpdateRect(panel, &update, FALSE));
     EXPECT_LE(update.left, 56);
     EXPECT_LE(update.top, 8);
     EXPECT_GE(update.right, 89);
     EXPECT_GE(update.bottom, 17);
-    EXPECT_EQ(window.Label1Text(), "12");
+    EXPECT_EQ(window.IdleCounterText(), "12");
 }
 
-TEST_F(FormWindowTest, LongerTextIsCutAtTheLabelsEdges) {
-    window.SetLabel1Text("888888888888888888");
-    const Image art = RenderTile(ControlId::Picture5);
+TEST_F(MainWindowTest, LongerTextIsCutAtTheLabelsEdges) {
+    window.SetIdleCounterText("888888888888888888");
+    const Image art = RenderTile(ControlId::IdlePanel);
     Canvas canvas(art.width, art.height);
-    window.PaintTile(ControlId::Picture5, canvas.Dc());
+    window.PaintTile(ControlId::IdlePanel, canvas.Dc());
     for (int y = 0; y < art.height; ++y) {
         for (int x = 0; x < art.width; ++x) {
             if (InLabel(x, y)) continue;
@@ -152,21 +152,21 @@ TEST_F(FormWindowTest, LongerTextIsCutAtTheLabelsEdges) {
     }
 }
 
-TEST_F(FormWindowTest, TextBoxesAreEditableEditsWithTheInitialValues) {
-    for (ControlId textBox : {ControlId::Text1, ControlId::Text2}) {
+TEST_F(MainWindowTest, TextBoxesAreEditableEditsWithTheInitialValues) {
+    for (ControlId textBox : {ControlId::HomePageBox, ControlId::DisplayNameBox}) {
         wchar_t className[16] = {};
         GetClassNameW(Control(textBox), className, 16);
         EXPECT_EQ(_wcsicmp(className, L"EDIT"), 0);
         EXPECT_NE(GetWindowLongW(Control(textBox), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
         EXPECT_EQ(GetWindowLongW(Control(textBox), GWL_STYLE) & ES_READONLY, 0);
     }
-    EXPECT_EQ(window.EditText(ControlId::Text1), kText1Initial);
-    EXPECT_EQ(window.EditText(ControlId::Text2), kText2Initial);
-    SetWindowTextW(Control(ControlId::Text2), L"Zo\u00EB");
-    EXPECT_EQ(window.EditText(ControlId::Text2), "Zo\xC3\xAB");
+    EXPECT_EQ(window.EditText(ControlId::HomePageBox), kHomePageInitial);
+    EXPECT_EQ(window.EditText(ControlId::DisplayNameBox), kDisplayNameInitial);
+    SetWindowTextW(Control(ControlId::DisplayNameBox), L"Zo\u00EB");
+    EXPECT_EQ(window.EditText(ControlId::DisplayNameBox), "Zo\xC3\xAB");
 }
 
-TEST_F(FormWindowTest, LabelFontIsSmallFontsOrTheNearestFace) {
+TEST_F(MainWindowTest, LabelFontIsSmallFontsOrTheNearestFace) {
     const std::wstring& face = window.LabelFaceName();
     ASSERT_FALSE(face.empty());
     std::wcout << L"[ label face ] " << face << L" (Small Fonts installed: "
@@ -184,29 +184,29 @@ TEST_F(FormWindowTest, LabelFontIsSmallFontsOrTheNearestFace) {
     EXPECT_LE(metrics.tmAscent, 9) << "6 points at 96 DPI should fit the label's 9 rows";
 }
 
-TEST(FormWindowScale, WholeFactorOfTheDisplayDensity) {
-    EXPECT_EQ(FormWindow::ScaleFactorFor(72), 1);
-    EXPECT_EQ(FormWindow::ScaleFactorFor(96), 1);
-    EXPECT_EQ(FormWindow::ScaleFactorFor(144), 1);
-    EXPECT_EQ(FormWindow::ScaleFactorFor(192), 2);
-    EXPECT_EQ(FormWindow::ScaleFactorFor(288), 3);
+TEST(MainWindowScale, WholeFactorOfTheDisplayDensity) {
+    EXPECT_EQ(MainWindow::ScaleFactorFor(72), 1);
+    EXPECT_EQ(MainWindow::ScaleFactorFor(96), 1);
+    EXPECT_EQ(MainWindow::ScaleFactorFor(144), 1);
+    EXPECT_EQ(MainWindow::ScaleFactorFor(192), 2);
+    EXPECT_EQ(MainWindow::ScaleFactorFor(288), 3);
 }
 
-TEST(FormWindowScale, DoubleDensityDoublesEveryPixel) {
-    FormWindow doubled(GetModuleHandleW(nullptr), 2);
+TEST(MainWindowScale, DoubleDensityDoublesEveryPixel) {
+    MainWindow doubled(GetModuleHandleW(nullptr), 2);
     RECT client{};
     GetClientRect(doubled.Handle(), &client);
     EXPECT_EQ(client.right, 192);
     EXPECT_EQ(client.bottom, 146);
-    const RECT exitTile = RectInParent(doubled.ControlWindow(ControlId::Picture4));
+    const RECT exitTile = RectInParent(doubled.ControlWindow(ControlId::ExitTile));
     EXPECT_EQ(exitTile.left, 64);
     EXPECT_EQ(exitTile.top, 48);
     EXPECT_EQ(exitTile.right, 130);
     EXPECT_EQ(exitTile.bottom, 98);
 
-    const Image art = ScaleNearest(RenderTile(ControlId::Picture4), 2);
+    const Image art = ScaleNearest(RenderTile(ControlId::ExitTile), 2);
     Canvas canvas(art.width, art.height);
-    doubled.PaintTile(ControlId::Picture4, canvas.Dc());
+    doubled.PaintTile(ControlId::ExitTile, canvas.Dc());
     for (int y = 0; y < art.height; ++y)
         for (int x = 0; x < art.width; ++x) ASSERT_EQ(canvas.At(x, y), art.At(x, y)) << "at (" << x << ", " << y << ")";
 }

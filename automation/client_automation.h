@@ -20,15 +20,15 @@ enum class PostResult {
 // Holds nothing found: every call starts afresh from the client's windows. What it holds is the two
 // interfaces it works through and the keeper of what a post still owes the user's entry box, which the
 // window's logic keeps from one post to the next.
-class Varn32 {
+class ClientAutomation {
 public:
-    Varn32(WindowSystem& windows, HostRuntime& runtime, DraftKeeper& drafts)
+    ClientAutomation(WindowSystem& windows, HostRuntime& runtime, DraftKeeper& drafts)
         : windows_(windows), runtime_(runtime), drafts_(drafts) {}
     // With a keeper of its own, for callers that make one post and wait for nothing owed (tests,
     // benchmarks).
-    Varn32(WindowSystem& windows, HostRuntime& runtime) : Varn32(windows, runtime, ownDrafts_) {}
-    Varn32(const Varn32&) = delete;
-    Varn32& operator=(const Varn32&) = delete;
+    ClientAutomation(WindowSystem& windows, HostRuntime& runtime) : ClientAutomation(windows, runtime, ownDrafts_) {}
+    ClientAutomation(const ClientAutomation&) = delete;
+    ClientAutomation& operator=(const ClientAutomation&) = delete;
 
     // Window primitives.
     WindowHandle FindChildByClass(WindowHandle parent, const std::string& pattern);
@@ -46,7 +46,7 @@ public:
     WindowHandle LocateChatEntry();
     WindowHandle LocateChatSendButton();
     void PressChatSend();
-    // Never sends, loses or moves the user's draft: see varn32_chat.cpp.
+    // Never sends, loses or moves the user's draft: see chat_room.cpp.
     PostResult PostToChat(const std::string& line);
 
     // Gives back what an earlier post owes the user's entry box, once the client answers again. True when

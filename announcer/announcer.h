@@ -1,4 +1,4 @@
-// Form1, the window's logic: start-up, the commands and their takeover, the timer.
+// The announcer, the window's logic: start-up, the commands and their takeover, the timer.
 #pragma once
 
 #include <cstddef>
@@ -11,32 +11,32 @@
 
 namespace vorivevo {
 
-class Varn32;
+class ClientAutomation;
 
-class Form1 final : public FormEventSink {
+class Announcer final : public WindowEventSink {
 public:
-    Form1(WindowSystem& windows, HostRuntime& runtime);
-    ~Form1() override;
+    Announcer(WindowSystem& windows, HostRuntime& runtime);
+    ~Announcer() override;
 
-    // Everything from Form_Load to the end: runs start-up, shows the window, then runs the commands as
+    // Everything from AnnounceStartUp to the end: runs start-up, shows the window, then runs the commands as
     // they arrive until Exit, a close request or an error. Returns the process's exit code.
     int Run();
 
     // Deepest nesting of the event pump seen so far (1 = a DoEvents called from a command).
     int MaxPumpDepth() const { return maxPumpDepth_; }
 
-    // FormEventSink
-    void Record(FormEvent event) noexcept override;
+    // WindowEventSink
+    void Record(WindowEvent event) noexcept override;
     void RunRecorded() override;
     void RunRecordedTicks() noexcept override;
 
     // The handlers, named after their control and event.
-    void Form_Load();
-    void Picture1_MouseDown();
-    [[noreturn]] void Picture2_Click();
-    [[noreturn]] void Picture3_Click();
-    [[noreturn]] void Picture4_Click();
-    void Timer1_Timer();
+    void AnnounceStartUp();
+    void NameBarPressed();
+    [[noreturn]] void StartClicked();
+    [[noreturn]] void StopClicked();
+    [[noreturn]] void ExitClicked();
+    void DialogTimerTick();
 
     enum class State { Idle, Announcing, Off };
     State CurrentState() const { return state_; }
@@ -48,8 +48,8 @@ private:
     static constexpr double kOwedDraftGraceSeconds = 8.0;
 
     // Posts the line and shows what became of it.
-    void Post(Varn32& varn, const std::string& line);
-    [[noreturn]] void RunCommand(FormEvent command);
+    void Post(ClientAutomation& automation, const std::string& line);
+    [[noreturn]] void RunCommand(WindowEvent command);
     [[noreturn]] void StayIdle();
     [[noreturn]] void EndProgram();
     void SettleOwedDraftBeforeEnd();
@@ -62,7 +62,7 @@ private:
     bool ending_ = false;
 
     // Events noted by Record and not yet run, oldest first. Consecutive ticks are merged.
-    std::deque<FormEvent> pending_;
+    std::deque<WindowEvent> pending_;
     bool dragging_ = false;
     // An error raised by a tick run inside a platform loop, raised again in our own frames.
     std::string tickError_;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "form1_lines.h"
+#include "expected_lines.h"
 #include "world.h"
 
 namespace vorivevo::sim {
@@ -28,27 +28,27 @@ WorldOptions Horizon(double seconds) {
     return options;
 }
 
-TEST(Form1Commands, StartThenStopThirtySecondsLater) {
+TEST(AnnouncerCommands, StartThenStopThirtySecondsLater) {
     World world(Horizon(200));
-    world.host.Script(10, FormEvent::Picture2Click);
-    world.host.Script(40, FormEvent::Picture3Click);
+    world.host.Script(10, WindowEvent::StartClicked);
+    world.host.Script(40, WindowEvent::StopClicked);
     const RunOutcome outcome = world.Run();
     EXPECT_EQ(TranscriptDifference(outcome.transcript,
                                    StartUp() + std::vector<TranscriptLine>{
                                                    {10.0, kAdvert}, {10.5, Idle("0")}, {40.0, kAdvert}, {40.5, kOff}},
                                    kExact),
               "");
-    EXPECT_EQ(world.host.Label1Text(), "0");
-    EXPECT_EQ(world.form.CurrentState(), Form1::State::Off);
-    EXPECT_TRUE(world.host.Timer1Enabled()) << "Stop leaves the timer as it was";
+    EXPECT_EQ(world.host.IdleCounterText(), "0");
+    EXPECT_EQ(world.announcer.CurrentState(), Announcer::State::Off);
+    EXPECT_TRUE(world.host.DialogTimerEnabled()) << "Stop leaves the timer as it was";
 }
 
-TEST(Form1Commands, AnHourOfAnnouncingCountsOnOncePerCycle) {
+TEST(AnnouncerCommands, AnHourOfAnnouncingCountsOnOncePerCycle) {
     WorldOptions options = Horizon(3700);
     options.sendMessageCost = 0.001;  // posts take time, so lines come a little after their due time
     World world(options);
     const double start = 5.0;
-    world.host.Script(start, FormEvent::Picture2Click);
+    world.host.Script(start, WindowEvent::StartClicked);
     const RunOutcome outcome = world.Run();
 
     std::vector<TranscriptLine> lines(outcome.transcript.begin() + 2, outcome.transcript.end());
@@ -64,7 +64,7 @@ TEST(Form1Commands, AnHourOfAnnouncingCountsOnOncePerCycle) {
         EXPECT_LE(late, (2 * k + 1) * postTime + kExact) << "cycle " << k << ": later than its posts explain";
     }
     // The counter shows k + 1 from 60.5 (k + 1) s after the click on, plus the posts' time.
-    const auto& history = world.host.Label1History();
+    const auto& history = world.host.IdleCounterHistory();
     ASSERT_GE(history.size(), 59u);
     for (std::size_t i = 0; i < history.size(); ++i) {
         const std::size_t k = i + 1;
@@ -74,10 +74,10 @@ TEST(Form1Commands, AnHourOfAnnouncingCountsOnOncePerCycle) {
     }
 }
 
-TEST(Form1Commands, StartAgainDuringTheMinutesWaitRepeatsTheCount) {
+TEST(AnnouncerCommands, StartAgainDuringTheMinutesWaitRepeatsTheCount) {
     World world(Horizon(100));
-    world.host.Script(10, FormEvent::Picture2Click);
-    world.host.Script(40, FormEvent::Picture2Click);
+    world.host.Script(10, WindowEvent::StartClicked);
+    world.host.Script(40, WindowEvent::StartClicked);
     const RunOutcome outcome = world.Run();
     EXPECT_EQ(TranscriptDifference(outcome.transcript,
                                    StartUp() + std::vector<TranscriptLine>{{10.0, kAdvert},
@@ -88,10 +88,10 @@ TEST(Form1Commands, StartAgainDuringTheMinutesWaitRepeatsTheCount) {
               "");
 }
 
-TEST(Form1Commands, StartAgainBeforeTheIdleLineSupersedesTheCycle) {
+TEST(AnnouncerCommands, StartAgainBeforeTheIdleLineSupersedesTheCycle) {
     World world(Horizon(30));
-    world.host.Script(10, FormEvent::Picture2Click);
-    world.host.Script(10.2, FormEvent::Picture2Click);
+    world.host.Script(10, WindowEvent::StartClicked);
+    world.host.Script(10.2, WindowEvent::StartClicked);
     const RunOutcome outcome = world.Run();
     EXPECT_EQ(TranscriptDifference(outcome.transcript,
                                    StartUp() + std::vector<TranscriptLine>{
@@ -100,12 +100,12 @@ TEST(Form1Commands, StartAgainBeforeTheIdleLineSupersedesTheCycle) {
               "");
 }
 
-TEST(Form1Commands, StopWhileOffPostsAgainAndStartAfterStopCountsFromZero) {
+TEST(AnnouncerCommands, StopWhileOffPostsAgainAndStartAfterStopCountsFromZero) {
     World world(Horizon(300));
-    world.host.Script(10, FormEvent::Picture2Click);
-    world.host.Script(80, FormEvent::Picture3Click);  // the counter stood at 1
-    world.host.Script(90, FormEvent::Picture3Click);
-    world.host.Script(100, FormEvent::Picture2Click);
+    world.host.Script(10, WindowEvent::StartClicked);
+    world.host.Script(80, WindowEvent::StopClicked);  // the counter stood at 1
+    world.host.Script(90, WindowEvent::StopClicked);
+    world.host.Script(100, WindowEvent::StartClicked);
     const RunOutcome outcome = world.Run();
     EXPECT_EQ(TranscriptDifference(outcome.transcript,
                                    StartUp() + std::vector<TranscriptLine>{{10.0, kAdvert},
@@ -128,10 +128,10 @@ TEST(Form1Commands, StopWhileOffPostsAgainAndStartAfterStopCountsFromZero) {
               "");
 }
 
-TEST(Form1Commands, ExitDuringExitPostsAdvertTwiceAndUnloadedOnce) {
+TEST(AnnouncerCommands, ExitDuringExitPostsAdvertTwiceAndUnloadedOnce) {
     World world(Horizon(100));
-    world.host.Script(10, FormEvent::Picture4Click);
-    world.host.Script(10.2, FormEvent::Picture4Click);
+    world.host.Script(10, WindowEvent::ExitClicked);
+    world.host.Script(10.2, WindowEvent::ExitClicked);
     const RunOutcome outcome = world.Run();
     EXPECT_TRUE(outcome.returned);
     EXPECT_EQ(outcome.exitCode, 0);
@@ -145,10 +145,10 @@ TEST(Form1Commands, ExitDuringExitPostsAdvertTwiceAndUnloadedOnce) {
     EXPECT_EQ(world.host.CallsAfterUnload(), 0);
 }
 
-TEST(Form1Commands, ExitWhileAnnouncingEndsWithoutAnotherIdleLine) {
+TEST(AnnouncerCommands, ExitWhileAnnouncingEndsWithoutAnotherIdleLine) {
     World world(Horizon(1000));
-    world.host.Script(10, FormEvent::Picture2Click);
-    world.host.Script(30, FormEvent::Picture4Click);
+    world.host.Script(10, WindowEvent::StartClicked);
+    world.host.Script(30, WindowEvent::ExitClicked);
     const RunOutcome outcome = world.Run();
     EXPECT_TRUE(outcome.returned);
     EXPECT_EQ(TranscriptDifference(outcome.transcript,
@@ -160,10 +160,10 @@ TEST(Form1Commands, ExitWhileAnnouncingEndsWithoutAnotherIdleLine) {
     EXPECT_EQ(world.host.CallsAfterUnload(), 0);
 }
 
-TEST(Form1Commands, CloseRequestEndsAtOnceWithoutPosting) {
+TEST(AnnouncerCommands, CloseRequestEndsAtOnceWithoutPosting) {
     World world(Horizon(1000));
-    world.host.Script(10, FormEvent::Picture2Click);
-    world.host.Script(10.3, FormEvent::CloseRequest);  // during the half-second wait
+    world.host.Script(10, WindowEvent::StartClicked);
+    world.host.Script(10.3, WindowEvent::CloseRequest);  // during the half-second wait
     const RunOutcome outcome = world.Run();
     EXPECT_TRUE(outcome.returned);
     EXPECT_EQ(TranscriptDifference(outcome.transcript, StartUp() + std::vector<TranscriptLine>{{10.0, kAdvert}}, kExact),
@@ -172,12 +172,12 @@ TEST(Form1Commands, CloseRequestEndsAtOnceWithoutPosting) {
     EXPECT_EQ(world.host.CallsAfterUnload(), 0);
 }
 
-TEST(Form1Commands, ModalLeftOpenBeforeStartIsPressedAtTheFirstTickAfterIt) {
+TEST(AnnouncerCommands, ModalLeftOpenBeforeStartIsPressedAtTheFirstTickAfterIt) {
     World world(Horizon(30));
     DialogOptions stays;
     stays.closeOnDismiss = false;
     const WindowHandle modal = world.dialogs.Open(DialogKind::Modal, stays);
-    world.host.Script(10, FormEvent::Picture2Click);
+    world.host.Script(10, WindowEvent::StartClicked);
     world.Run();
     const auto& presses = world.dialogs.Presses();
     ASSERT_FALSE(presses.empty());
@@ -187,12 +187,12 @@ TEST(Form1Commands, ModalLeftOpenBeforeStartIsPressedAtTheFirstTickAfterIt) {
     EXPECT_EQ(presses.size(), 20u) << "once a second from then on";
 }
 
-TEST(Form1Commands, OneTickPressesPaletteBeforeModalAndOnePaletteAtATime) {
+TEST(AnnouncerCommands, OneTickPressesPaletteBeforeModalAndOnePaletteAtATime) {
     World world(Horizon(14));
     const WindowHandle modal = world.dialogs.Open(DialogKind::Modal);
     const WindowHandle lowerPalette = world.dialogs.Open(DialogKind::Palette);
     const WindowHandle upperPalette = world.dialogs.Open(DialogKind::Palette);
-    world.host.Script(10, FormEvent::Picture2Click);
+    world.host.Script(10, WindowEvent::StartClicked);
     world.Run();
     const auto& presses = world.dialogs.Presses();
     ASSERT_EQ(presses.size(), 3u);
@@ -203,14 +203,14 @@ TEST(Form1Commands, OneTickPressesPaletteBeforeModalAndOnePaletteAtATime) {
     EXPECT_DOUBLE_EQ(presses[2].time, presses[0].time + 1.0);
 }
 
-TEST(Form1Commands, TicksGoOnDuringADragAndWhileOff) {
+TEST(AnnouncerCommands, TicksGoOnDuringADragAndWhileOff) {
     World world(Horizon(40));
     DialogOptions stays;
     stays.closeOnDismiss = false;
     world.dialogs.Open(DialogKind::Palette, stays);
-    world.host.Script(10, FormEvent::Picture2Click);
+    world.host.Script(10, WindowEvent::StartClicked);
     world.host.ScriptDrag(12.5, 5.0);  // inside the minute's wait, over five ticks
-    world.host.Script(25, FormEvent::Picture3Click);
+    world.host.Script(25, WindowEvent::StopClicked);
     const RunOutcome outcome = world.Run();
 
     std::vector<double> pressTimes;
@@ -228,9 +228,9 @@ TEST(Form1Commands, TicksGoOnDuringADragAndWhileOff) {
               "");
 }
 
-TEST(Form1Commands, WaitThatRanOutDuringADragEndsWhenTheDragEnds) {
+TEST(AnnouncerCommands, WaitThatRanOutDuringADragEndsWhenTheDragEnds) {
     World world(Horizon(30));
-    world.host.Script(10, FormEvent::Picture2Click);
+    world.host.Script(10, WindowEvent::StartClicked);
     world.host.ScriptDrag(10.1, 3.0);  // the half-second wait runs out at 10.5, mid-drag
     const RunOutcome outcome = world.Run();
     EXPECT_EQ(TranscriptDifference(outcome.transcript,
@@ -239,13 +239,13 @@ TEST(Form1Commands, WaitThatRanOutDuringADragEndsWhenTheDragEnds) {
               "");
 }
 
-TEST(Form1Commands, TypingIntoTheTextBoxesChangesTheNextLines) {
+TEST(AnnouncerCommands, TypingIntoTheTextBoxesChangesTheNextLines) {
     World world(Horizon(20));
     world.desktop.Clock().At(5, [&] {
-        world.host.SetText1("http://example.test/a b");
-        world.host.SetText2("Someone");
+        world.host.SetHomePageText("http://example.test/a b");
+        world.host.SetDisplayNameText("Someone");
     });
-    world.host.Script(10, FormEvent::Picture3Click);
+    world.host.Script(10, WindowEvent::StopClicked);
     const RunOutcome outcome = world.Run();
     ASSERT_EQ(outcome.transcript.size(), 4u);
     EXPECT_EQ(outcome.transcript[2].text, kPrefix + "< a href=http://example.test/a b><Font Color=#FFAB3E>Someone</a>");
@@ -253,7 +253,7 @@ TEST(Form1Commands, TypingIntoTheTextBoxesChangesTheNextLines) {
 
 // A command that takes over in the middle of a post must leave the user's draft in the box, never our
 // line; tried at every moment of the posts' span.
-TEST(Form1Commands, AbandonedPostKeepsTheUsersDraft) {
+TEST(AnnouncerCommands, AbandonedPostKeepsTheUsersDraft) {
     for (int step = 0; step <= 60; ++step) {
         WorldOptions options = Horizon(40);
         options.client.mdiChildren = 4;
@@ -261,9 +261,9 @@ TEST(Form1Commands, AbandonedPostKeepsTheUsersDraft) {
         options.sendMessageCost = 0.001;
         World world(options);
         world.Client().TypeDraft("half-typed reply");
-        world.host.Script(10, FormEvent::Picture2Click);
+        world.host.Script(10, WindowEvent::StartClicked);
         const double stopAt = 10 + step * 0.002;
-        world.host.Script(stopAt, FormEvent::Picture3Click);
+        world.host.Script(stopAt, WindowEvent::StopClicked);
         const RunOutcome outcome = world.Run();
 
         char label[64];
@@ -277,7 +277,7 @@ TEST(Form1Commands, AbandonedPostKeepsTheUsersDraft) {
 
 // Messages to our window that arrive while a tick runs inside a drag's move loop are noted as the tick
 // runs: the ticks' walk over the queue must survive the queue growing (and moving) under it.
-TEST(Form1Commands, EventsNotedDuringATickInsideADragRunAfterIt) {
+TEST(AnnouncerCommands, EventsNotedDuringATickInsideADragRunAfterIt) {
     World world(Horizon(30));
     DialogOptions stays;
     stays.closeOnDismiss = false;
@@ -285,36 +285,36 @@ TEST(Form1Commands, EventsNotedDuringATickInsideADragRunAfterIt) {
     const WindowHandle icon = world.dialogs.ChildrenOf(modal)[1];
     world.desktop.SetHandler(icon, [&](const MessageContext& message) -> std::optional<LResult> {
         if (message.message == WM_LBUTTONUP && world.host.Now() < 3)
-            for (int i = 0; i < 2000; ++i) world.form.Record(FormEvent::Picture3Click);
+            for (int i = 0; i < 2000; ++i) world.announcer.Record(WindowEvent::StopClicked);
         return LResult{0};
     });
-    world.host.Script(1, FormEvent::Picture2Click);
+    world.host.Script(1, WindowEvent::StartClicked);
     world.host.ScriptDrag(1.5, 3.0);
-    world.host.Script(10, FormEvent::Picture4Click);
+    world.host.Script(10, WindowEvent::ExitClicked);
     const RunOutcome outcome = world.Run();
     ASSERT_TRUE(outcome.returned) << outcome.endedBy;
     EXPECT_EQ(outcome.transcript.back().text, kUnloaded);
-    EXPECT_EQ(world.form.CurrentState(), Form1::State::Off);
+    EXPECT_EQ(world.announcer.CurrentState(), Announcer::State::Off);
 }
 
-TEST(Form1Commands, HundredThousandCommandsKeepThePumpShallow) {
+TEST(AnnouncerCommands, HundredThousandCommandsKeepThePumpShallow) {
     WorldOptions options = Horizon(1e9);
     options.host.logDeliveries = false;
     options.client.mdiChildren = 3;
     options.client.roomPosition = 2;  // so that posts dispatch inside their room search too
     World world(options);
     world.desktop.SetTrafficRecording(false);
-    const FormEvent commands[] = {FormEvent::Picture2Click, FormEvent::Picture3Click, FormEvent::Picture2Click,
-                                  FormEvent::Picture1MouseDown};
+    const WindowEvent commands[] = {WindowEvent::StartClicked, WindowEvent::StopClicked, WindowEvent::StartClicked,
+                                  WindowEvent::NameBarPressed};
     double t = 1.0;
     for (int i = 0; i < 100000; ++i) {
         t += (i % 7 == 0) ? 0.25 : 0.0;  // often several at once, so some land inside posts
         world.host.Script(t + i * 1e-4, commands[i % 4]);
     }
-    world.host.Script(t + 20, FormEvent::Picture4Click);
+    world.host.Script(t + 20, WindowEvent::ExitClicked);
     const RunOutcome outcome = world.Run();
     EXPECT_TRUE(outcome.returned) << outcome.endedBy;
-    EXPECT_LE(world.form.MaxPumpDepth(), 2) << "a drag's own dispatch inside a command's";
+    EXPECT_LE(world.announcer.MaxPumpDepth(), 2) << "a drag's own dispatch inside a command's";
     EXPECT_EQ(outcome.transcript.back().text, kUnloaded);
 }
 

@@ -1,6 +1,6 @@
 // The announcer's handlers, and how a command that arrives while another runs takes over from it.
 //
-// Window procedures only note events (Record). The handlers run from HostRuntime::DoEvents, in our own
+// Window procedures only note events (Record). The handlers run from EventLoop::DoEvents, in our own
 // frames: a tick or a drag runs nested and returns; a new command unwinds the running one, by an
 // exception of our own, back to Run, which then starts it. So however many commands arrive, the stack
 // holds at most one command, and the interrupted one never resumes.
@@ -11,8 +11,8 @@
 #include <stdexcept>
 
 #include "chat_lines.h"
-#include "post_report.h"
 #include "client_automation.h"
+#include "post_report.h"
 
 namespace vorivevo {
 
@@ -43,7 +43,8 @@ private:
 
 }  // namespace
 
-Announcer::Announcer(WindowSystem& windows, HostRuntime& runtime) : windows_(windows), runtime_(runtime) {}
+Announcer::Announcer(WindowSystem& windows, EventLoop& events, AnnouncerView& view)
+    : windows_(windows), events_(events), view_(view) {}
 
 Announcer::~Announcer() = default;
 
@@ -54,7 +55,7 @@ int Announcer::Run() {
         } catch (const CommandTakeover&) {
             // The window is not shown yet, so no command can arrive; should one, it runs below.
         }
-        runtime_.Show();
+        view_.Show();
         for (;;) {
             try {
                 if (!pending_.empty() && IsCommand(pending_.front())) {
@@ -69,13 +70,13 @@ int Announcer::Run() {
         }
     } catch (const ProgramEnd&) {
         SettleOwedDraftBeforeEnd();
-        runtime_.Unload();
+        view_.Unload();
         return 0;
     } catch (const std::exception& error) {
         ending_ = true;
         SettleOwedDraftBeforeEnd();
-        runtime_.ReportError(error.what());
-        runtime_.Unload();
+        view_.ReportError(error.what());
+        view_.Unload();
         return 1;
     }
 }
@@ -84,31 +85,38 @@ int Announcer::Run() {
 // stays until then; what comes meanwhile is taken off the queue and dropped. An answer awaited with no
 // draft at stake does not hold the end up.
 void Announcer::SettleOwedDraftBeforeEnd() {
-    ClientAutomation automation(windows_, runtime_, drafts_);
-    const double giveUp = runtime_.MonotonicSeconds() + kOwedDraftGraceSeconds;
-    while (drafts_.OwesDraft() && !automation.SettleOwedDraft() && runtime_.MonotonicSeconds() < giveUp) {
-        runtime_.WaitForEvent(std::min(giveUp, drafts_.NextTry()));
-        runtime_.DoEvents();
+    ClientAutomation automation(windows_, events_, drafts_);
+    const Instant giveUp = events_.Now() + kOwedDraftGrace;
+    while (drafts_.OwesDraft() && !automation.SettleOwedDraft() && events_.Now() < giveUp) {
+        events_.WaitForEvent(std::min(giveUp, drafts_.NextTry()));
+        events_.DoEvents();
     }
 }
 
 void Announcer::RunCommand(WindowEvent command) {
     switch (command) {
-        case WindowEvent::StartClicked: StartClicked();
-        case WindowEvent::StopClicked: StopClicked();
-        case WindowEvent::ExitClicked: ExitClicked();
-        default: break;
+        case WindowEvent::StartClicked:
+            StartClicked();
+            break;
+        case WindowEvent::StopClicked:
+            StopClicked();
+            break;
+        case WindowEvent::ExitClicked:
+            ExitClicked();
+            break;
+        default:
+            break;
     }
     StayIdle();
 }
 
 void Announcer::StayIdle() {
-    ClientAutomation automation(windows_, runtime_, drafts_);
+    ClientAutomation automation(windows_, events_, drafts_);
     for (;;) {
         automation.SettleOwedDraftWhenDue();
         // For ever, unless a draft is owed to the client and must be tried again.
-        runtime_.WaitForEvent(drafts_.NextTry());
-        runtime_.DoEvents();
+        events_.WaitForEvent(drafts_.NextTry());
+        events_.DoEvents();
     }
 }
 
@@ -122,7 +130,9 @@ void Announcer::Record(WindowEvent event) noexcept {
     if (ending_) return;
     try {
         // Ticks that fall due while nothing dispatches are one tick.
-        if (event == WindowEvent::DialogTimerTick && !pending_.empty() && pending_.back() == WindowEvent::DialogTimerTick) return;
+        const bool tickAfterTick = event == WindowEvent::DialogTimerTick && !pending_.empty() &&
+                                   pending_.back() == WindowEvent::DialogTimerTick;
+        if (tickAfterTick) return;
         pending_.push_back(event);
     } catch (...) {
         // Out of memory: the event is lost, as the platform would lose input it cannot queue.
@@ -147,7 +157,10 @@ void Announcer::RunRecorded() {
             case WindowEvent::CloseRequest:
                 // Not Exit: the window is going, so nothing more is posted.
                 EndProgram();
-            default:
+                break;
+            case WindowEvent::StartClicked:
+            case WindowEvent::StopClicked:
+            case WindowEvent::ExitClicked:
                 throw CommandTakeover{};
         }
     }
@@ -175,15 +188,19 @@ void Announcer::RunRecordedTicks() noexcept {
 
 void Announcer::Post(ClientAutomation& automation, const std::string& line) {
     const PostResult result = automation.PostToChat(line);
-    runtime_.ShowPostReport(PostReport(result, runtime_.SecondsSinceMidnight()));
+    view_.ShowPostReport(PostReport(result, view_.TimeOfDay()));
+}
+
+void Announcer::Announce(ClientAutomation& automation, const std::string& statusLine, Duration gap) {
+    Post(automation, AdvertLine(view_.HomePageText(), view_.DisplayNameText()));
+    automation.WaitSeconds(gap);
+    Post(automation, statusLine);
 }
 
 void Announcer::AnnounceStartUp() {
-    ClientAutomation automation(windows_, runtime_, drafts_);
-    automation.PinAboveAll(runtime_.OwnWindow());
-    Post(automation, AdvertLine(runtime_.HomePageText(), runtime_.DisplayNameText()));
-    automation.WaitSeconds(0.5);
-    Post(automation, LoadedLine());
+    ClientAutomation automation(windows_, events_, drafts_);
+    automation.PinAboveAll(view_.OwnWindow());
+    Announce(automation, LoadedLine(), kAnnounceGap);
 }
 
 void Announcer::NameBarPressed() {
@@ -192,42 +209,38 @@ void Announcer::NameBarPressed() {
         bool& dragging;
         ~DragEnd() { dragging = false; }
     } dragEnd{dragging_};
-    ClientAutomation(windows_, runtime_, drafts_).BeginWindowDrag(runtime_.OwnWindow());
+    ClientAutomation(windows_, events_, drafts_).BeginWindowDrag(view_.OwnWindow());
 }
 
+// The counter can change only by a command, and a command that arrives during an announcement takes over
+// from it: so the idle line may be made before its announcement starts.
 void Announcer::StartClicked() {
     state_ = State::Announcing;
-    ClientAutomation automation(windows_, runtime_, drafts_);
+    ClientAutomation automation(windows_, events_, drafts_);
     for (;;) {
-        runtime_.SetDialogTimerEnabled(true);
-        Post(automation, AdvertLine(runtime_.HomePageText(), runtime_.DisplayNameText()));
-        automation.WaitSeconds(0.5);
-        Post(automation, IdleLine(runtime_.IdleCounterText()));
-        automation.WaitSeconds(60);
-        runtime_.SetIdleCounterText(NextCount(runtime_.IdleCounterText()));
+        view_.EnableDialogTimer();
+        Announce(automation, IdleLine(view_.IdleCounterText()), kAnnounceGap);
+        automation.WaitSeconds(kMinuteWait);
+        view_.SetIdleCounterText(NextCount(view_.IdleCounterText()));
     }
 }
 
 void Announcer::StopClicked() {
     state_ = State::Off;
-    ClientAutomation automation(windows_, runtime_, drafts_);
-    runtime_.SetIdleCounterText("0");
-    Post(automation, AdvertLine(runtime_.HomePageText(), runtime_.DisplayNameText()));
-    automation.WaitSeconds(0.5);
-    Post(automation, OffLine());
+    ClientAutomation automation(windows_, events_, drafts_);
+    view_.SetIdleCounterText("0");
+    Announce(automation, OffLine(), kAnnounceGap);
     StayIdle();
 }
 
 void Announcer::ExitClicked() {
-    ClientAutomation automation(windows_, runtime_, drafts_);
-    Post(automation, AdvertLine(runtime_.HomePageText(), runtime_.DisplayNameText()));
-    automation.WaitSeconds(0.4);
-    Post(automation, UnloadedLine());
+    ClientAutomation automation(windows_, events_, drafts_);
+    Announce(automation, UnloadedLine(), kExitGap);
     EndProgram();
 }
 
 void Announcer::DialogTimerTick() {
-    ClientAutomation automation(windows_, runtime_, drafts_);
+    ClientAutomation automation(windows_, events_, drafts_);
     automation.SettleOwedDraftWhenDue();
     automation.DismissPalette();
     automation.DismissModal();

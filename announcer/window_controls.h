@@ -1,16 +1,20 @@
-// The initial values of the window's controls, which every host runtime creates them with.
+// The window's caption and its controls' initial values, which every host creates them with, and the
+// dialog timer's interval.
 #pragma once
+
+#include <chrono>
 
 namespace vorivevo {
 
-// The home page box: the home page address that the advertisement line links to.
+// The caption, as other programs (and our tests) find the window by it; it is never shown.
+inline constexpr char kWindowCaption[] = "Form1";
+// The home page box: the address that the advertisement line links to.
 inline constexpr char kHomePageInitial[] = "https://vorivevo.net/";
-// The display name box: the display name shown in the advertisement line.
+// The display name box: the name that the advertisement line shows.
 inline constexpr char kDisplayNameInitial[] = "Zavarurev Iroz";
 // The idle-minutes counter.
 inline constexpr char kIdleCounterInitial[] = "0";
-inline constexpr int kDialogTimerIntervalMs = 1000;
-inline constexpr bool kDialogTimerInitiallyEnabled = false;
-inline constexpr char kWindowCaption[] = "Form1";
+// How often the dialog timer ticks once enabled; it starts stopped.
+inline constexpr std::chrono::milliseconds kDialogTimerInterval{1000};
 
 }  // namespace vorivevo

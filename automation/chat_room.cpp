@@ -81,9 +81,9 @@ private:
 };
 
 void ClientAutomation::DispatchEvents() {
-    const double before = runtime_.MonotonicSeconds();
-    runtime_.DoEvents();
-    dispatchedSeconds_ += runtime_.MonotonicSeconds() - before;
+    const Instant before = events_.Now();
+    events_.DoEvents();
+    dispatched_ += events_.Now() - before;
 }
 
 WindowHandle ClientAutomation::LocateChatRoom() {
@@ -161,7 +161,7 @@ ClientAutomation::Outcome ClientAutomation::PressSendOver(const Found& at, const
 }
 
 PostResult ClientAutomation::PostToChat(const std::string& line) {
-    runtime_.DoEvents();
+    events_.DoEvents();
     // A draft still owed to the box comes first; while the client does not answer, our line goes nowhere.
     if (!SettleOwedDraft()) return PostResult::NoAnswer;
 
@@ -185,13 +185,12 @@ PostResult ClientAutomation::PostToChat(const std::string& line) {
     // The client empties the box when it takes the line. One that never does (it refuses the line, or the
     // box found is some other window) must not hold us here: after a while the draft goes back over our
     // line, as it would after a send.
-    const double start = runtime_.MonotonicSeconds();
-    const double dispatchedAtStart = dispatchedSeconds_;
+    const Instant start = events_.Now();
+    const Duration dispatchedAtStart = dispatched_;
     bool taken = false;
     for (int pass = 0;; ++pass) {
-        const double ownSeconds =
-            runtime_.MonotonicSeconds() - start - (dispatchedSeconds_ - dispatchedAtStart);
-        if (pass == kSendGiveUpPasses || ownSeconds >= kSendGiveUpSeconds) break;
+        const Duration ownTime = events_.Now() - start - (dispatched_ - dispatchedAtStart);
+        if (pass == kSendGiveUpPasses || ownTime >= kSendGiveUp) break;
         std::string text;
         if (!StillThere(at) || !hold.Ok(ReadBox(held.box, text))) return stopped();
         if (!text.empty()) {

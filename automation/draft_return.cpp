@@ -43,7 +43,7 @@ bool ClientAutomation::PutDraftBack(HeldDraft& held) {
 
 void ClientAutomation::GiveBack(HeldDraft& held) {
     if (PutDraftBack(held)) return;
-    drafts_.Keep(held, runtime_.MonotonicSeconds() + kOwedDraftRetrySeconds);
+    drafts_.Keep(held, events_.Now() + kOwedDraftRetry);
 }
 
 bool ClientAutomation::SettleOwedDraft() {
@@ -52,12 +52,12 @@ bool ClientAutomation::SettleOwedDraft() {
         drafts_.Clear();
         return true;
     }
-    drafts_.TryAgainAt(runtime_.MonotonicSeconds() + kOwedDraftRetrySeconds);
+    drafts_.TryAgainAt(events_.Now() + kOwedDraftRetry);
     return false;
 }
 
 void ClientAutomation::SettleOwedDraftWhenDue() {
-    if (drafts_.Owes() && runtime_.MonotonicSeconds() >= drafts_.NextTry()) SettleOwedDraft();
+    if (drafts_.Owes() && events_.Now() >= drafts_.NextTry()) SettleOwedDraft();
 }
 
 }  // namespace vorivevo

@@ -97,23 +97,22 @@ void ClientAutomation::PinAboveAll(WindowHandle window) {
 }
 
 void ClientAutomation::BeginWindowDrag(WindowHandle window) {
-    runtime_.DoEvents();
+    events_.DoEvents();
     windows_.ReleaseCapture();
     // Runs the system's move loop; returns when the button is released.
     windows_.SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, LParam{0});
 }
 
-void ClientAutomation::WaitSeconds(double seconds) {
-    // The monotonic clock, not the clock of the day: a wait across midnight still lasts `seconds`. The
-    // deadline is worked out once and compared as it is, so that rounding cannot leave the wait
-    // short of a deadline that the runtime's wait already reached.
-    const double deadline = runtime_.MonotonicSeconds() + std::max(seconds, 0.0);
+void ClientAutomation::WaitSeconds(Duration length) {
+    // The deadline is worked out once and compared as it is, so that rounding cannot leave the wait
+    // short of a deadline that the event loop's wait already reached.
+    const Instant deadline = events_.Now() + std::max(length, Duration::zero());
     for (;;) {
-        if (runtime_.MonotonicSeconds() >= deadline) return;
-        runtime_.DoEvents();
-        if (runtime_.MonotonicSeconds() >= deadline) return;
+        if (events_.Now() >= deadline) return;
+        events_.DoEvents();
+        if (events_.Now() >= deadline) return;
         SettleOwedDraftWhenDue();
-        runtime_.WaitForEvent(std::min(deadline, drafts_.NextTry()));
+        events_.WaitForEvent(std::min(deadline, drafts_.NextTry()));
     }
 }
 

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "host_runtime.h"
+#include "event_loop.h"
 #include "post_cost.h"
 #include "client_automation.h"
 #include "win32_window_system.h"
@@ -18,36 +18,21 @@ namespace {
 
 using namespace vorivevo;
 
-// Just enough of a host for the automation routines: the pump and the monotonic clock. This console
-// program has no window of its own, so the pump finds nothing, but it costs what the real pump's
+// Just enough of an event loop for the automation routines: the pump and the monotonic clock. This
+// console program has no window of its own, so the pump finds nothing, but it costs what the real pump's
 // PeekMessage costs.
-class BenchHost final : public HostRuntime {
+class BenchEvents final : public EventLoop {
 public:
-    BenchHost() { QueryPerformanceFrequency(&frequency_); }
-    void WaitForEvent(double) override {}
-    double MonotonicSeconds() override {
-        LARGE_INTEGER now;
-        QueryPerformanceCounter(&now);
-        return static_cast<double>(now.QuadPart) / static_cast<double>(frequency_.QuadPart);
-    }
-    double SecondsSinceMidnight() override { return MonotonicSeconds(); }
-    std::string IdleCounterText() override { return "0"; }
-    void SetIdleCounterText(const std::string&) override {}
-    std::string HomePageText() override { return {}; }
-    std::string DisplayNameText() override { return {}; }
-    void ShowPostReport(const std::string&) override {}
-    int DialogTimerInterval() override { return 1000; }
-    bool DialogTimerEnabled() override { return false; }
-    void SetDialogTimerEnabled(bool) override {}
-    WindowHandle OwnWindow() override { return kNoWindow; }
-    void Show() override {}
-    void Unload() override {}
-    void ReportError(const std::string& message) override { std::fprintf(stderr, "%s\n", message.c_str()); }
-
-protected:
-    void PumpPending() override {
+    BenchEvents() { QueryPerformanceFrequency(&frequency_); }
+    void DoEvents() override {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    void WaitForEvent(Instant) override {}
+    Instant Now() override {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        return Instant{Duration{static_cast<double>(now.QuadPart) / static_cast<double>(frequency_.QuadPart)}};
     }
 
 private:
@@ -76,8 +61,8 @@ int main(int argc, char** argv) {
     const char* logPath = argv[3];
     Win32WindowSystem windows;
     bench::CountingWindowSystem counter(windows);
-    BenchHost host;
-    ClientAutomation automation(counter, host);
+    BenchEvents events;
+    ClientAutomation automation(counter, events);
     const bool ok = bench::ReportPostCost("wine", roomPosition, automation, counter, posts,
                                           [logPath] { return BenchLinesReceived(logPath); });
     return ok ? 0 : 1;

@@ -1,15 +1,18 @@
-// The host runtime on the simulated desktop: the window's controls, its timer and scripted user input,
-// all on the desktop's virtual clock.
+// The host on the simulated desktop: the event loop, the window's controls, its timer and scripted user
+// input, all on the desktop's virtual clock.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "announcer_view.h"
 #include "desktop.h"
+#include "event_loop.h"
 #include "window_controls.h"
-#include "host_runtime.h"
+#include "window_events.h"
 
 namespace vorivevo::sim {
 
@@ -29,7 +32,7 @@ struct SimHostOptions {
     double horizon = 3600.0;
     std::string homePage = kHomePageInitial;
     std::string displayName = kDisplayNameInitial;
-    int dialogTimerIntervalMs = kDialogTimerIntervalMs;
+    std::chrono::milliseconds dialogTimerInterval = kDialogTimerInterval;
     // A log of every event handed to the logic, with its time; long runs may turn it off.
     bool logDeliveries = true;
     // Pumps in a row that find the clock standing still and nothing to deliver before the run is taken
@@ -42,7 +45,7 @@ struct SimHostOptions {
 //   tick, as the platform hands over timer ticks only when no input is waiting.
 // - Ticks fall due every interval while the timer is enabled, the first one interval after enabling.
 //   Ticks that fell due while nothing pumped are merged into one, and the next falls due on the same
-//   grid. Enabling an enabled timer does not restart it; disabling drops a tick that was due.
+//   grid. Enabling an enabled timer does not restart it.
 // - WM_CLOSE sent to the own window (another program closing it) is a close request, noted at once.
 // - WM_NCLBUTTONDOWN with HTCAPTION on the own window plays the system's move loop for as long as the
 //   button stays down: the dragSeconds of the last mouse-down delivered (see SetDragSeconds). Ticks that
@@ -55,7 +58,7 @@ struct SimHostOptions {
 //   of rounding further on.
 // The run ends by HorizonReached, from WaitForEvent or a drag, when nothing can ever happen any more or
 // the clock would pass the horizon.
-class SimHost final : public HostRuntime {
+class SimHost final : public EventLoop, public AnnouncerView {
 public:
     // The own window, class "VorivevoForm", title "Form1", exists (hidden) from here on.
     explicit SimHost(Desktop& desktop, SimHostOptions options = {});
@@ -64,6 +67,9 @@ public:
     SimHost& operator=(const SimHost&) = delete;
 
     static constexpr char kOwnWindowClass[] = "VorivevoForm";
+
+    // Where the window's events go: EventLoop::DoEvents pumps, then runs what the sink noted.
+    void AttachSink(WindowEventSink* sink) { sink_ = sink; }
 
     // The user's actions. Events at the same time are delivered in the order scripted; an event given a
     // time already past is due at once.
@@ -77,7 +83,8 @@ public:
     void SetHomePageText(const std::string& text) { homePage_ = text; }
     void SetDisplayNameText(const std::string& text) { displayName_ = text; }
 
-    double Now() const { return desktop_.Clock().Now(); }
+    // Virtual seconds since the run began: the desktop's clock, which Now() reads as an Instant.
+    double Time() const { return desktop_.Clock().Now(); }
 
     // Called each time the logic waits, that is, whenever no command is in the middle of a post.
     void SetWaitObserver(std::function<void()> observer) { waitObserver_ = std::move(observer); }
@@ -107,29 +114,30 @@ public:
     const std::vector<std::string>& Errors() const { return errors_; }
     long WaitCalls() const { return waitCalls_; }
     long PumpCalls() const { return pumpCalls_; }
+    bool DialogTimerEnabled() const { return timerEnabled_; }
 
-    // HostRuntime
-    void WaitForEvent(double deadline) override;
-    double MonotonicSeconds() override { return Now(); }
-    double SecondsSinceMidnight() override;
+    // EventLoop
+    void DoEvents() override;
+    void WaitForEvent(Instant deadline) override;
+    Instant Now() override { return Instant{Duration{Time()}}; }
+
+    // AnnouncerView
     std::string IdleCounterText() override { return idleCounter_; }
     void SetIdleCounterText(const std::string& text) override;
     std::string HomePageText() override { return homePage_; }
     std::string DisplayNameText() override { return displayName_; }
-    void ShowPostReport(const std::string& report) override { postReports_.push_back({Now(), report}); }
-    int DialogTimerInterval() override { return options_.dialogTimerIntervalMs; }
-    bool DialogTimerEnabled() override { return timerEnabled_; }
-    void SetDialogTimerEnabled(bool enabled) override;
+    void EnableDialogTimer() override;
     WindowHandle OwnWindow() override { return ownWindow_; }
     void Show() override;
     void Unload() override;
     void ReportError(const std::string& message) override { errors_.push_back(message); }
-
-protected:
-    void PumpPending() override;
+    void ShowPostReport(const std::string& report) override { postReports_.push_back({Time(), report}); }
+    Duration TimeOfDay() override;
 
 private:
-    double IntervalSeconds() const { return options_.dialogTimerIntervalMs / 1000.0; }
+    double IntervalSeconds() const { return Duration{options_.dialogTimerInterval}.count(); }
+    // Delivers every event due now to the sink's Record.
+    void PumpPending();
     // The time of the timer's tick-th tick since it was last enabled (the first is tick 1).
     double GridPoint(long long tick) const;
     double NextTickTime() const;
@@ -153,7 +161,8 @@ private:
     std::string homePage_;
     std::string displayName_;
 
-    bool timerEnabled_ = kDialogTimerInitiallyEnabled;
+    WindowEventSink* sink_ = nullptr;
+    bool timerEnabled_ = false;
     double timerStart_ = 0.0;
     long long ticksPassed_ = 0;  // grid points of the current enabling already delivered or merged
 

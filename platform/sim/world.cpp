@@ -8,7 +8,7 @@
 namespace vorivevo::sim {
 
 World::World(const WorldOptions& options)
-    : dialogs(desktop), host(desktop, options.host), announcer(desktop, host) {
+    : dialogs(desktop), host(desktop, options.host), announcer(desktop, host, host) {
     if (options.clientRunning) client_ = std::make_unique<ChatClient>(desktop, options.client);
     desktop.SetSendMessageCost(options.sendMessageCost);
     host.AttachSink(&announcer);

@@ -1,4 +1,4 @@
-// A whole simulated run for tests: the desktop, the client, its dialogs, the host runtime and the announcer.
+// A whole simulated run for tests: the desktop, the client, its dialogs, the host and the announcer.
 #pragma once
 
 #include <memory>

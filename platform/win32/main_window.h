@@ -10,7 +10,7 @@
 #include <string>
 
 #include "control_layout.h"
-#include "host_runtime.h"
+#include "window_events.h"
 #include "label.h"
 #include "label_font.h"
 #include "tile_window.h"
@@ -68,9 +68,10 @@ public:
     // The text box's current text, UTF-8; empty once the window is gone.
     std::string EditText(ControlId textBox) const;
 
-    // True when the timer runs: SetTimer can fail (no window, or no timers left to the process).
+    // Starts the dialog timer, or restarts it if it runs. True when it runs: SetTimer can fail (no
+    // window, or no timers left to the process). Destroy stops it.
     bool StartTimer(UINT intervalMs) noexcept;
-    void StopTimer() noexcept;
+    bool TimerRunning() const noexcept { return timerRunning_; }
 
     void Show() noexcept;
     void Destroy() noexcept;
@@ -100,6 +101,7 @@ private:
     HWND CreateTextBox(ControlId id, const char* text, const RECT& rect, HINSTANCE instance);
     RECT Scaled(const ControlGeometry& geometry) const noexcept;
     TileWindow* Tile(ControlId id) const noexcept;
+    void StopTimer() noexcept;
     bool InSystemLoop() const noexcept { return inSizeMove_ || nonClientDepth_ > 0; }
 
     int scale_;

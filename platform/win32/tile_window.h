@@ -7,7 +7,7 @@
 #include <string>
 
 #include "control_layout.h"
-#include "host_runtime.h"
+#include "window_events.h"
 #include "label.h"
 #include "tile_accessible.h"
 #include "tile_bitmap.h"

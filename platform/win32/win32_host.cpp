@@ -1,3 +1,4 @@
+// The event loop over the thread's message queue, and the window's controls as the announcer sees them.
 #include "win32_host.h"
 
 #include <cmath>
@@ -14,14 +15,17 @@ constexpr double kLongestWaitMs = 2147483647.0;
 
 }  // namespace
 
-Win32Host::Win32Host(MainWindow& window)
-    : window_(window), dialogTimerIntervalMs_(kDialogTimerIntervalMs), dialogTimerEnabled_(false) {
+Win32Host::Win32Host(MainWindow& window) : window_(window) {
     QueryPerformanceFrequency(&frequency_);
     window_.SetListener(this);
-    SetDialogTimerEnabled(kDialogTimerInitiallyEnabled);
 }
 
 Win32Host::~Win32Host() { window_.SetListener(nullptr); }
+
+void Win32Host::DoEvents() {
+    PumpPending();
+    if (sink_ != nullptr) sink_->RunRecorded();
+}
 
 void Win32Host::PumpPending() {
     MSG message;
@@ -37,8 +41,8 @@ void Win32Host::PumpPending() {
     }
 }
 
-void Win32Host::WaitForEvent(double deadline) {
-    const double remainingMs = (deadline - MonotonicSeconds()) * 1000.0;
+void Win32Host::WaitForEvent(Instant deadline) {
+    const double remainingMs = std::chrono::duration<double, std::milli>(deadline - Now()).count();
     DWORD timeoutMs = 0;
     if (std::isnan(remainingMs))
         timeoutMs = 0;
@@ -50,16 +54,16 @@ void Win32Host::WaitForEvent(double deadline) {
     MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
-double Win32Host::MonotonicSeconds() {
+Instant Win32Host::Now() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency_.QuadPart);
+    return Instant{Duration{static_cast<double>(now.QuadPart) / static_cast<double>(frequency_.QuadPart)}};
 }
 
-double Win32Host::SecondsSinceMidnight() {
+Duration Win32Host::TimeOfDay() {
     SYSTEMTIME local;
     GetLocalTime(&local);
-    return local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond + local.wMilliseconds / 1000.0;
+    return Duration{local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond + local.wMilliseconds / 1000.0};
 }
 
 std::string Win32Host::IdleCounterText() { return window_.IdleCounterText(); }
@@ -72,39 +76,27 @@ std::string Win32Host::DisplayNameText() { return window_.EditText(ControlId::Di
 
 void Win32Host::ShowPostReport(const std::string& report) { window_.SetLastPostReport(report); }
 
-int Win32Host::DialogTimerInterval() { return dialogTimerIntervalMs_; }
-
-bool Win32Host::DialogTimerEnabled() { return dialogTimerEnabled_; }
-
-// Enabling an enabled timer keeps its interval running rather than restarting it. A timer that failed to
-// start stays disabled, so that the next enabling tries again.
-void Win32Host::SetDialogTimerEnabled(bool enabled) {
-    if (enabled == dialogTimerEnabled_) return;
-    if (enabled) {
-        dialogTimerEnabled_ = window_.StartTimer(static_cast<UINT>(dialogTimerIntervalMs_));
-    } else {
-        dialogTimerEnabled_ = false;
-        window_.StopTimer();
-    }
+// SetTimer on a running timer would restart its interval. One that failed to start is not running, so the
+// next enabling tries again.
+void Win32Host::EnableDialogTimer() {
+    if (window_.TimerRunning()) return;
+    window_.StartTimer(static_cast<UINT>(kDialogTimerInterval.count()));
 }
 
 WindowHandle Win32Host::OwnWindow() { return ToWindowHandle(window_.Handle()); }
 
 void Win32Host::Show() { window_.Show(); }
 
-void Win32Host::Unload() {
-    dialogTimerEnabled_ = false;
-    window_.Destroy();
-}
+void Win32Host::Unload() { window_.Destroy(); }
 
 void Win32Host::ReportError(const std::string& message) { ShowErrorBox(window_.Handle(), message); }
 
 void Win32Host::OnWindowEvent(WindowEvent event) noexcept {
-    if (WindowEventSink* sink = Sink()) sink->Record(event);
+    if (sink_ != nullptr) sink_->Record(event);
 }
 
 void Win32Host::OnTickInSystemLoop() noexcept {
-    if (WindowEventSink* sink = Sink()) sink->RunRecordedTicks();
+    if (sink_ != nullptr) sink_->RunRecordedTicks();
 }
 
 }  // namespace vorivevo

@@ -1,17 +1,19 @@
-// The host runtime over a real window: event pump, waits, clocks, the controls' state, the dialog timer, unload
-// and the error report.
+// The host over a real window: the thread's event loop on the QPC clock, and the announcer's view of the
+// window (its controls, the dialog timer, unload, the error report, the local time of day).
 #pragma once
 
 #include "win32_api.h"
 
 #include <string>
 
+#include "announcer_view.h"
+#include "event_loop.h"
 #include "main_window.h"
-#include "host_runtime.h"
+#include "window_events.h"
 
 namespace vorivevo {
 
-class Win32Host final : public HostRuntime, private MainWindowListener {
+class Win32Host final : public EventLoop, public AnnouncerView, private MainWindowListener {
 public:
     // The window must outlive the host.
     explicit Win32Host(MainWindow& window);
@@ -19,36 +21,35 @@ public:
     Win32Host& operator=(const Win32Host&) = delete;
     ~Win32Host() override;
 
-    void WaitForEvent(double deadline) override;
-    double MonotonicSeconds() override;
-    double SecondsSinceMidnight() override;
+    // Where the window's events go: DoEvents pumps, then runs what the sink noted.
+    void AttachSink(WindowEventSink* sink) { sink_ = sink; }
 
+    // EventLoop
+    void DoEvents() override;
+    void WaitForEvent(Instant deadline) override;
+    Instant Now() override;
+
+    // AnnouncerView
     std::string IdleCounterText() override;
     void SetIdleCounterText(const std::string& text) override;
     std::string HomePageText() override;
     std::string DisplayNameText() override;
-    void ShowPostReport(const std::string& report) override;
-
-    int DialogTimerInterval() override;
-    bool DialogTimerEnabled() override;
-    void SetDialogTimerEnabled(bool enabled) override;
-
+    void EnableDialogTimer() override;
     WindowHandle OwnWindow() override;
     void Show() override;
     void Unload() override;
     void ReportError(const std::string& message) override;
-
-protected:
-    void PumpPending() override;
+    void ShowPostReport(const std::string& report) override;
+    Duration TimeOfDay() override;
 
 private:
+    void PumpPending();
     void OnWindowEvent(WindowEvent event) noexcept override;
     void OnTickInSystemLoop() noexcept override;
 
     MainWindow& window_;
+    WindowEventSink* sink_ = nullptr;
     LARGE_INTEGER frequency_{};
-    int dialogTimerIntervalMs_;
-    bool dialogTimerEnabled_;
 };
 
 }  // namespace vorivevo

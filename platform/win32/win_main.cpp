@@ -1,4 +1,4 @@
-// The program's entry: makes the window, the window system and the host runtime, and runs the announcer.
+// The program's entry: makes the window, the window system and the host, and runs the announcer.
 #include "win32_api.h"
 
 #include <exception>
@@ -17,7 +17,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         vorivevo::MainWindow window(instance);
         vorivevo::Win32WindowSystem windows;
         vorivevo::Win32Host host(window);
-        vorivevo::Announcer announcer(windows, host);
+        vorivevo::Announcer announcer(windows, host, host);
         host.AttachSink(&announcer);
         const int exitCode = announcer.Run();
         host.AttachSink(nullptr);

@@ -1,6 +1,7 @@
 // The automation routines against a desktop: the simulated one on Linux, real windows under Wine.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@ const std::string kLineBytes = "<Font Color=#FFAB3E>^v\xF7\xA4Now Loaded";
 class AutomationContract : public ::testing::Test {
 protected:
     void SetUp() override { desktop_ = MakeContractDesktop(); }
-    ClientAutomation Automation() { return ClientAutomation(desktop_->Windows(), desktop_->Runtime(), drafts_); }
+    ClientAutomation Automation() { return ClientAutomation(desktop_->Windows(), desktop_->Events(), drafts_); }
     std::unique_ptr<ContractDesktop> desktop_;
     DraftKeeper drafts_;
 };
@@ -212,7 +213,7 @@ TEST_F(AutomationContract, SendSlowerThanTheTimeOutGetsTheDraftBackOnceTheClient
     auto automation = Automation();
     automation.PostToChat(kLine);
     EXPECT_TRUE(drafts_.Owes()) << "the press was answered in time";
-    automation.WaitSeconds(8);
+    automation.WaitSeconds(std::chrono::seconds(8));
     EXPECT_FALSE(drafts_.Owes());
     EXPECT_EQ(desktop_->Received(), std::vector<std::string>{kLineBytes});
     EXPECT_EQ(desktop_->EntryText(), "half a thought");

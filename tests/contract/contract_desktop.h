@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "host_runtime.h"
+#include "event_loop.h"
 #include "window_system.h"
 
 namespace vorivevo::contract {
@@ -39,7 +39,7 @@ public:
     virtual ~ContractDesktop() = default;
 
     virtual WindowSystem& Windows() = 0;
-    virtual HostRuntime& Runtime() = 0;
+    virtual EventLoop& Events() = 0;
     // How often the runtime's event pump has run so far.
     virtual long Dispatches() = 0;
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cctype>
 #include <exception>
 #include <functional>
@@ -22,7 +23,6 @@
 
 #include "ansi_text.h"
 #include "contract_desktop.h"
-#include "window_controls.h"
 #include "win32_window_system.h"
 
 namespace vorivevo::contract {
@@ -247,46 +247,14 @@ private:
     HWND runner_ = nullptr;
 };
 
-// The host runtime of the cases: the thread's event pump, counted, a blocking wait and QPC clock;
-// the controls hold only what is written to them.
-class PumpingRuntime final : public HostRuntime {
+// The event loop of the cases: the thread's event pump, counted, a blocking wait and the QPC clock.
+class PumpingEvents final : public EventLoop {
 public:
-    PumpingRuntime() { QueryPerformanceFrequency(&frequency_); }
+    PumpingEvents() { QueryPerformanceFrequency(&frequency_); }
 
     long Pumps() const { return pumps_; }
 
-    void WaitForEvent(double deadline) override {
-        const double remainingMs = (deadline - MonotonicSeconds()) * 1000.0;
-        // Rounded up, so that the wait never ends short of the deadline.
-        const DWORD timeoutMs =
-            remainingMs > 0.0 ? static_cast<DWORD>(std::min(remainingMs + 1.0, 2147483647.0)) : 0;
-        MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-    double MonotonicSeconds() override {
-        LARGE_INTEGER now;
-        QueryPerformanceCounter(&now);
-        return static_cast<double>(now.QuadPart) / static_cast<double>(frequency_.QuadPart);
-    }
-    double SecondsSinceMidnight() override {
-        SYSTEMTIME local;
-        GetLocalTime(&local);
-        return local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond + local.wMilliseconds / 1000.0;
-    }
-    std::string IdleCounterText() override { return idleCounter_; }
-    void SetIdleCounterText(const std::string& text) override { idleCounter_ = text; }
-    std::string HomePageText() override { return kHomePageInitial; }
-    std::string DisplayNameText() override { return kDisplayNameInitial; }
-    void ShowPostReport(const std::string&) override {}
-    int DialogTimerInterval() override { return kDialogTimerIntervalMs; }
-    bool DialogTimerEnabled() override { return dialogTimerEnabled_; }
-    void SetDialogTimerEnabled(bool enabled) override { dialogTimerEnabled_ = enabled; }
-    WindowHandle OwnWindow() override { return kNoWindow; }
-    void Show() override {}
-    void Unload() override {}
-    void ReportError(const std::string& message) override { ADD_FAILURE() << "error reported: " << message; }
-
-protected:
-    void PumpPending() override {
+    void DoEvents() override {
         ++pumps_;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -294,12 +262,22 @@ protected:
             DispatchMessageW(&message);
         }
     }
+    void WaitForEvent(Instant deadline) override {
+        const double remainingMs = std::chrono::duration<double, std::milli>(deadline - Now()).count();
+        // Rounded up, so that the wait never ends short of the deadline.
+        const DWORD timeoutMs =
+            remainingMs > 0.0 ? static_cast<DWORD>(std::min(remainingMs + 1.0, 2147483647.0)) : 0;
+        MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+    Instant Now() override {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        return Instant{Duration{static_cast<double>(now.QuadPart) / static_cast<double>(frequency_.QuadPart)}};
+    }
 
 private:
     LARGE_INTEGER frequency_{};
     long pumps_ = 0;
-    std::string idleCounter_ = kIdleCounterInitial;
-    bool dialogTimerEnabled_ = kDialogTimerInitiallyEnabled;
 };
 
 class Win32ContractDesktop;
@@ -326,7 +304,7 @@ public:
     }
 
     WindowSystem& Windows() override { return windows_; }
-    HostRuntime& Runtime() override { return runtime_; }
+    EventLoop& Events() override { return runtime_; }
     long Dispatches() override { return runtime_.Pumps(); }
 
     WindowHandle MakeParent(const std::vector<std::string>& childClasses) override {
@@ -591,7 +569,7 @@ private:
 
     ClientThread client_;
     Win32WindowSystem windows_;
-    PumpingRuntime runtime_;
+    PumpingEvents runtime_;
     // Released after the client thread has destroyed every window of these classes.
     StageClasses classes_;
     std::vector<HWND> topLevel_;

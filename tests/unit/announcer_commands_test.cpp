@@ -284,7 +284,7 @@ TEST(AnnouncerCommands, EventsNotedDuringATickInsideADragRunAfterIt) {
     const WindowHandle modal = world.dialogs.Open(DialogKind::Modal, stays);
     const WindowHandle icon = world.dialogs.ChildrenOf(modal)[1];
     world.desktop.SetHandler(icon, [&](const MessageContext& message) -> std::optional<LResult> {
-        if (message.message == WM_LBUTTONUP && world.host.Now() < 3)
+        if (message.message == WM_LBUTTONUP && world.host.Time() < 3)
             for (int i = 0; i < 2000; ++i) world.announcer.Record(WindowEvent::StopClicked);
         return LResult{0};
     });

@@ -77,9 +77,9 @@ std::string RunSchedule(std::uint64_t seed) {
                                             WindowEvent::ExitClicked,  WindowEvent::CloseRequest};
             const double drag = within(0.05, 4);
             action = [&world, &commandTimes, kind, drag, command = commands[kind % 6]] {
-                commandTimes.push_back(world.host.Now());
-                if (kind < 6) world.host.Script(world.host.Now(), command);
-                else world.host.ScriptDrag(world.host.Now(), drag);
+                commandTimes.push_back(world.host.Time());
+                if (kind < 6) world.host.Script(world.host.Time(), command);
+                else world.host.ScriptDrag(world.host.Time(), drag);
             };
         } else if (kind < 12) {
             // Keys reach the box only as time passes (see the note at the top).
@@ -205,7 +205,7 @@ TEST(DraftSafety, DragInsideThePostDoesNotCountAgainstItsBound) {
         options.client.pressesNeeded = 3;
         World world(options);
         world.Client().TypeDraft("typed");
-        world.desktop.BeforeCall(call, [&world] { world.host.ScriptDrag(world.host.Now(), 3.0); });
+        world.desktop.BeforeCall(call, [&world] { world.host.ScriptDrag(world.host.Time(), 3.0); });
         const RunOutcome outcome = world.Run();
         ASSERT_FALSE(outcome.transcript.empty()) << "a drag begun before call " << call << " lost the line";
         EXPECT_EQ(outcome.transcript.front().text, expected::kAdvert) << "drag before call " << call;

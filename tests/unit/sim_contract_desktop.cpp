@@ -13,7 +13,7 @@ namespace {
 class SimContractDesktop final : public ContractDesktop {
 public:
     WindowSystem& Windows() override { return desktop_; }
-    HostRuntime& Runtime() override { return host_; }
+    EventLoop& Events() override { return host_; }
     long Dispatches() override { return host_.PumpCalls(); }
 
     WindowHandle MakeParent(const std::vector<std::string>& childClasses) override {

@@ -1,8 +1,8 @@
-// The simulated host runtime: when waits wake, how ticks and input reach the logic, the move loop, and
+// The simulated host: when waits wake, how ticks and input reach the logic, the move loop, and
 // the end of a run. The logic's own tests rely on these timings being exact.
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <chrono>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -17,7 +17,7 @@
 namespace vorivevo::sim {
 namespace {
 
-constexpr double kForever = std::numeric_limits<double>::infinity();
+Instant At(double seconds) { return Instant{Duration{seconds}}; }
 
 const char* Name(WindowEvent event) {
     switch (event) {
@@ -44,7 +44,7 @@ public:
 private:
     void Note(const std::string& what) {
         std::ostringstream out;
-        out << what << '@' << host_.Now();
+        out << what << '@' << host_.Time();
         notes.push_back(out.str());
     }
     SimHost& host_;
@@ -66,25 +66,25 @@ protected:
 
 TEST_F(SimHostTest, WaitWakesAtTheEarliestOfInputTickAndDeadlineAndNeverGoesBack) {
     SimHostOptions options;
-    options.dialogTimerIntervalMs = 3000;
+    options.dialogTimerInterval = std::chrono::seconds(3);
     SimHost& h = MakeHost(options);
     h.Script(5.0, WindowEvent::StartClicked);
-    h.SetDialogTimerEnabled(true);
-    h.WaitForEvent(4.0);
-    EXPECT_DOUBLE_EQ(h.Now(), 3.0) << "the first tick, one interval after enabling";
-    h.WaitForEvent(4.0);
-    EXPECT_DOUBLE_EQ(h.Now(), 3.0) << "the tick is still pending";
+    h.EnableDialogTimer();
+    h.WaitForEvent(At(4.0));
+    EXPECT_DOUBLE_EQ(h.Time(), 3.0) << "the first tick, one interval after enabling";
+    h.WaitForEvent(At(4.0));
+    EXPECT_DOUBLE_EQ(h.Time(), 3.0) << "the tick is still pending";
     h.DoEvents();
-    h.WaitForEvent(4.0);
-    EXPECT_DOUBLE_EQ(h.Now(), 4.0);
-    h.WaitForEvent(100.0);
-    EXPECT_DOUBLE_EQ(h.Now(), 5.0);
+    h.WaitForEvent(At(4.0));
+    EXPECT_DOUBLE_EQ(h.Time(), 4.0);
+    h.WaitForEvent(At(100.0));
+    EXPECT_DOUBLE_EQ(h.Time(), 5.0);
     h.DoEvents();
-    h.WaitForEvent(2.0);
-    EXPECT_GT(h.Now(), 5.0) << "a deadline in the past: time still passes, as between two readings of a clock";
-    EXPECT_LT(h.Now(), 5.0 + 1e-9);
-    h.WaitForEvent(kForever);
-    EXPECT_DOUBLE_EQ(h.Now(), 6.0);
+    h.WaitForEvent(At(2.0));
+    EXPECT_GT(h.Time(), 5.0) << "a deadline in the past: time still passes, as between two readings of a clock";
+    EXPECT_LT(h.Time(), 5.0 + 1e-9);
+    h.WaitForEvent(kNever);
+    EXPECT_DOUBLE_EQ(h.Time(), 6.0);
     EXPECT_EQ(sink->notes, (Notes{"Tick@3", "run@3", "Start@5", "run@5"}));
 }
 
@@ -92,65 +92,61 @@ TEST_F(SimHostTest, WaitLoopWhoseDeadlineRoundsShortOfItsLengthStillEnds) {
     SimHost& h = MakeHost();
     desktop.Clock().AdvanceTo(2.2);
     // 2.2 + 0.4 - 2.2 comes out below 0.4 in binary floating point.
-    const double start = h.MonotonicSeconds();
+    const Instant start = h.Now();
+    const Duration length = std::chrono::milliseconds(400);
     int passes = 0;
-    while (h.MonotonicSeconds() - start < 0.4) {
-        ASSERT_LT(++passes, 10) << "the clock stood still at " << h.Now();
-        h.WaitForEvent(start + 0.4);
+    while (h.Now() - start < length) {
+        ASSERT_LT(++passes, 10) << "the clock stood still at " << h.Time();
+        h.WaitForEvent(start + length);
     }
 }
 
 TEST_F(SimHostTest, TicksThatFellDueTogetherAreOneAndKeepTheirGrid) {
     SimHost& h = MakeHost();
-    h.SetDialogTimerEnabled(true);
+    h.EnableDialogTimer();
     desktop.Clock().AdvanceTo(3.5);
     h.DoEvents();
-    h.SetDialogTimerEnabled(true);  // already enabled: no restart
-    h.WaitForEvent(kForever);
-    EXPECT_DOUBLE_EQ(h.Now(), 4.0);
+    h.EnableDialogTimer();  // already enabled: no restart
+    h.WaitForEvent(kNever);
+    EXPECT_DOUBLE_EQ(h.Time(), 4.0);
     h.Script(4.5, WindowEvent::StopClicked);
     desktop.Clock().AdvanceTo(5.0);
     h.DoEvents();
     EXPECT_EQ(sink->notes, (Notes{"Tick@3.5", "run@3.5", "Stop@5", "Tick@5", "run@5"}))
         << "input comes before the tick in one pump";
-    h.SetDialogTimerEnabled(false);
-    desktop.Clock().AdvanceTo(5.2);
-    h.SetDialogTimerEnabled(true);
-    h.WaitForEvent(kForever);
-    EXPECT_DOUBLE_EQ(h.Now(), 6.2) << "enabling anew restarts the interval";
 }
 
 TEST_F(SimHostTest, RunEndsWhenNothingCanHappenOrAtTheHorizon) {
     SimHostOptions options;
     options.horizon = 100.0;
     SimHost& h = MakeHost(options);
-    EXPECT_THROW(h.WaitForEvent(kForever), HorizonReached);
-    EXPECT_DOUBLE_EQ(h.Now(), 0.0);
-    h.WaitForEvent(100.0);
-    EXPECT_DOUBLE_EQ(h.Now(), 100.0) << "the horizon itself is still inside the run";
+    EXPECT_THROW(h.WaitForEvent(kNever), HorizonReached);
+    EXPECT_DOUBLE_EQ(h.Time(), 0.0);
+    h.WaitForEvent(At(100.0));
+    EXPECT_DOUBLE_EQ(h.Time(), 100.0) << "the horizon itself is still inside the run";
     h.Script(150.0, WindowEvent::ExitClicked);
-    EXPECT_THROW(h.WaitForEvent(kForever), HorizonReached);
-    EXPECT_DOUBLE_EQ(h.Now(), 100.0);
+    EXPECT_THROW(h.WaitForEvent(kNever), HorizonReached);
+    EXPECT_DOUBLE_EQ(h.Time(), 100.0);
 }
 
 TEST_F(SimHostTest, WaitLetsTheWorldChangeOnTheWayAndWakesForWhatThatScripts) {
     SimHost& h = MakeHost();
     desktop.Clock().At(2.0, [&] { h.Script(2.5, WindowEvent::CloseRequest); });
-    h.WaitForEvent(kForever);
-    EXPECT_DOUBLE_EQ(h.Now(), 2.5);
+    h.WaitForEvent(kNever);
+    EXPECT_DOUBLE_EQ(h.Time(), 2.5);
 }
 
 TEST_F(SimHostTest, DragRunsDueTicksInsideAndOnlyRecordsInput) {
     SimHost& h = MakeHost();
-    h.SetDialogTimerEnabled(true);
+    h.EnableDialogTimer();
     h.ScriptDrag(0.5, 2.7);
     h.Script(2.2, WindowEvent::ExitClicked);
-    h.WaitForEvent(kForever);
+    h.WaitForEvent(kNever);
     h.DoEvents();
-    ASSERT_DOUBLE_EQ(h.Now(), 0.5);
+    ASSERT_DOUBLE_EQ(h.Time(), 0.5);
     sink->notes.clear();
     desktop.SendMessageA(h.OwnWindow(), WM_NCLBUTTONDOWN, HTCAPTION, LParam{0});
-    EXPECT_DOUBLE_EQ(h.Now(), 3.2);
+    EXPECT_DOUBLE_EQ(h.Time(), 3.2);
     EXPECT_EQ(sink->notes, (Notes{"Tick@1", "ticks@1", "Tick@2", "ticks@2", "Exit@2.2", "Tick@3", "ticks@3"}));
     ASSERT_EQ(h.Drags().size(), 1u);
     EXPECT_DOUBLE_EQ(h.Drags()[0].start, 0.5);
@@ -160,10 +156,10 @@ TEST_F(SimHostTest, DayClockCrossesMidnight) {
     SimHostOptions options;
     options.startOfDay = 86399.5;
     SimHost& h = MakeHost(options);
-    EXPECT_DOUBLE_EQ(h.SecondsSinceMidnight(), 86399.5);
+    EXPECT_DOUBLE_EQ(h.TimeOfDay().count(), 86399.5);
     desktop.Clock().AdvanceTo(1.0);
-    EXPECT_DOUBLE_EQ(h.SecondsSinceMidnight(), 0.5);
-    EXPECT_DOUBLE_EQ(h.MonotonicSeconds(), 1.0);
+    EXPECT_DOUBLE_EQ(h.TimeOfDay().count(), 0.5);
+    EXPECT_DOUBLE_EQ(h.Now().time_since_epoch().count(), 1.0);
 }
 
 TEST_F(SimHostTest, EverythingAfterUnloadIsCountedAndAStuckPumpEndsTheRun) {

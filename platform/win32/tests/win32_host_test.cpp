@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 #include "window_fixture.h"
@@ -97,20 +98,17 @@ TEST_F(Win32HostTest, TicksRunOnTheSpotOnlyInsideTheMoveLoop) {
     EXPECT_EQ(sink.events, Events(3, WindowEvent::DialogTimerTick));
 }
 
-TEST_F(Win32HostTest, EnabledTimerTicksAndDisabledTimerStops) {
-    EXPECT_EQ(host.DialogTimerInterval(), 1000);
-    EXPECT_FALSE(host.DialogTimerEnabled());
-    host.SetDialogTimerEnabled(true);
-    EXPECT_TRUE(host.DialogTimerEnabled());
+TEST_F(Win32HostTest, EnabledTimerTicks) {
+    EXPECT_FALSE(window.TimerRunning());
+    host.EnableDialogTimer();
+    EXPECT_TRUE(window.TimerRunning());
     // Not a measurement: the bound only keeps a broken timer from hanging the run.
-    const double giveUp = host.MonotonicSeconds() + 20;
-    while (sink.events.empty() && host.MonotonicSeconds() < giveUp) {
+    const Instant giveUp = host.Now() + std::chrono::seconds(20);
+    while (sink.events.empty() && host.Now() < giveUp) {
         host.WaitForEvent(giveUp);
         host.DoEvents();
     }
     EXPECT_EQ(sink.events, Events{WindowEvent::DialogTimerTick});
-    host.SetDialogTimerEnabled(false);
-    EXPECT_FALSE(host.DialogTimerEnabled());
 }
 
 TEST_F(Win32HostTest, CloseRequestIsReportedAndTheWindowStays) {
@@ -164,18 +162,18 @@ TEST_F(Win32HostTest, TypingIntoTheHiddenTextBoxChangesWhatIsRead) {
 TEST_F(Win32HostTest, UnloadDestroysTheWindowAndLeavesTheHostUsable) {
     const HWND main = Main();
     EXPECT_EQ(host.OwnWindow(), ToWindowHandle(main));
-    host.SetDialogTimerEnabled(true);
+    host.EnableDialogTimer();
     host.Unload();
     EXPECT_FALSE(IsWindow(main));
     EXPECT_EQ(host.OwnWindow(), kNoWindow);
-    EXPECT_FALSE(host.DialogTimerEnabled());
+    EXPECT_FALSE(window.TimerRunning());
     EXPECT_EQ(host.IdleCounterText(), "0");
     EXPECT_EQ(host.HomePageText(), "");
     host.SetIdleCounterText("1");
-    host.SetDialogTimerEnabled(true);
+    host.EnableDialogTimer();
     // No window, no timer: one that did not start must not pass for a running one, or every later
     // enabling would skip it.
-    EXPECT_FALSE(host.DialogTimerEnabled());
+    EXPECT_FALSE(window.TimerRunning());
     host.Show();
     host.DoEvents();
     EXPECT_EQ(sink.events, Events{});
@@ -183,16 +181,16 @@ TEST_F(Win32HostTest, UnloadDestroysTheWindowAndLeavesTheHostUsable) {
 
 TEST_F(Win32HostTest, WaitReturnsAtOnceForAQueuedMessageAndLeavesItQueued) {
     PostMessageW(Main(), WM_NULL, 0, 0);
-    const double start = host.MonotonicSeconds();
-    host.WaitForEvent(start + 600);
-    EXPECT_LT(host.MonotonicSeconds() - start, 300) << "waited for the deadline despite a queued message";
+    const Instant start = host.Now();
+    host.WaitForEvent(start + std::chrono::seconds(600));
+    EXPECT_LT((host.Now() - start).count(), 300) << "waited for the deadline despite a queued message";
     MSG message;
     EXPECT_TRUE(PeekMessageW(&message, Main(), WM_NULL, WM_NULL, PM_NOREMOVE));
 }
 
 TEST_F(Win32HostTest, WaitForAPassedDeadlineReturns) {
-    host.WaitForEvent(host.MonotonicSeconds() - 1);
-    host.WaitForEvent(-1e300);
+    host.WaitForEvent(host.Now() - std::chrono::seconds(1));
+    host.WaitForEvent(Instant{Duration{-1e300}});
     SUCCEED();
 }
 

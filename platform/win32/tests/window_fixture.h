@@ -1,4 +1,4 @@
-// The window with its host runtime and a sink that only records, for the window and host tests.
+// The window with its host and a sink that only records, for the window and host tests.
 #pragma once
 
 #include "win32_api.h"

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "announcer.h"
 #include "chat_client.h"
 #include "desktop.h"
 #include "dialogs.h"
-#include "announcer.h"
 #include "sim_host.h"
 #include "transcript.h"
 

@@ -9,35 +9,14 @@
 #include <fstream>
 #include <string>
 
-#include "event_loop.h"
-#include "post_cost.h"
 #include "client_automation.h"
+#include "post_cost.h"
+#include "win32_event_pump.h"
 #include "win32_window_system.h"
 
 namespace {
 
 using namespace vorivevo;
-
-// Just enough of an event loop for the automation routines: the pump and the monotonic clock. This
-// console program has no window of its own, so the pump finds nothing, but it costs what the real pump's
-// PeekMessage costs.
-class BenchEvents final : public EventLoop {
-public:
-    BenchEvents() { QueryPerformanceFrequency(&frequency_); }
-    void DoEvents() override {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    }
-    void WaitForEvent(Instant) override {}
-    Instant Now() override {
-        LARGE_INTEGER now;
-        QueryPerformanceCounter(&now);
-        return Instant{Duration{static_cast<double>(now.QuadPart) / static_cast<double>(frequency_.QuadPart)}};
-    }
-
-private:
-    LARGE_INTEGER frequency_{};
-};
 
 // Lines the room received that this program posted: the log's records "<time>\tbench post N".
 long BenchLinesReceived(const char* logPath) {
@@ -61,7 +40,9 @@ int main(int argc, char** argv) {
     const char* logPath = argv[3];
     Win32WindowSystem windows;
     bench::CountingWindowSystem counter(windows);
-    BenchEvents events;
+    // This console program has no window of its own, so the pump finds nothing, but it costs what the
+    // real pump's PeekMessage costs.
+    Win32EventPump events;
     ClientAutomation automation(counter, events);
     const bool ok = bench::ReportPostCost("wine", roomPosition, automation, counter, posts,
                                           [logPath] { return BenchLinesReceived(logPath); });

@@ -1,63 +1,23 @@
-// The event loop over the thread's message queue, and the window's controls as the announcer sees them.
+// The window's controls, timer and life as the announcer sees them, and what the pump does around them.
 #include "win32_host.h"
-
-#include <cmath>
 
 #include "error_box.h"
 #include "window_controls.h"
 #include "win32_window_system.h"
 
 namespace vorivevo {
-namespace {
 
-// The longest single wait, in milliseconds (about 24 days); a later deadline is waited for in steps.
-constexpr double kLongestWaitMs = 2147483647.0;
-
-}  // namespace
-
-Win32Host::Win32Host(MainWindow& window) : window_(window) {
-    QueryPerformanceFrequency(&frequency_);
-    window_.SetListener(this);
-}
+Win32Host::Win32Host(MainWindow& window) : window_(window) { window_.SetListener(this); }
 
 Win32Host::~Win32Host() { window_.SetListener(nullptr); }
 
-void Win32Host::DoEvents() {
-    PumpPending();
+bool Win32Host::PreTranslate(const MSG& message) noexcept { return window_.HandleDialogKey(message); }
+
+// Somebody asked the thread to end: the same as a close request.
+void Win32Host::OnQuit() noexcept { OnWindowEvent(WindowEvent::CloseRequest); }
+
+void Win32Host::AfterPump() {
     if (sink_ != nullptr) sink_->RunRecorded();
-}
-
-void Win32Host::PumpPending() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            // Somebody asked the thread to end: the same as a close request.
-            OnWindowEvent(WindowEvent::CloseRequest);
-            break;
-        }
-        if (window_.HandleDialogKey(message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-void Win32Host::WaitForEvent(Instant deadline) {
-    const double remainingMs = std::chrono::duration<double, std::milli>(deadline - Now()).count();
-    DWORD timeoutMs = 0;
-    if (std::isnan(remainingMs))
-        timeoutMs = 0;
-    else if (remainingMs >= kLongestWaitMs)
-        timeoutMs = static_cast<DWORD>(kLongestWaitMs);
-    else if (remainingMs > 0.0)
-        timeoutMs = static_cast<DWORD>(std::ceil(remainingMs));  // never wake before the deadline
-    // MWMO_INPUTAVAILABLE: also returns for messages that are already queued.
-    MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-}
-
-Instant Win32Host::Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return Instant{Duration{static_cast<double>(now.QuadPart) / static_cast<double>(frequency_.QuadPart)}};
 }
 
 Duration Win32Host::TimeOfDay() {

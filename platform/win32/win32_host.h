@@ -1,5 +1,6 @@
-// The host over a real window: the thread's event loop on the QPC clock, and the announcer's view of the
-// window (its controls, the dialog timer, unload, the error report, the local time of day).
+// The host over a real window: the thread's event loop, whose pump also runs what the window noted, and
+// the announcer's view of the window (its controls, the dialog timer, unload, the reports, the time of
+// day).
 #pragma once
 
 #include "win32_api.h"
@@ -7,13 +8,13 @@
 #include <string>
 
 #include "announcer_view.h"
-#include "event_loop.h"
 #include "main_window.h"
+#include "win32_event_pump.h"
 #include "window_events.h"
 
 namespace vorivevo {
 
-class Win32Host final : public EventLoop, public AnnouncerView, private MainWindowListener {
+class Win32Host final : public Win32EventPump, public AnnouncerView, private MainWindowListener {
 public:
     // The window must outlive the host.
     explicit Win32Host(MainWindow& window);
@@ -23,11 +24,6 @@ public:
 
     // Where the window's events go: DoEvents pumps, then runs what the sink noted.
     void AttachSink(WindowEventSink* sink) { sink_ = sink; }
-
-    // EventLoop
-    void DoEvents() override;
-    void WaitForEvent(Instant deadline) override;
-    Instant Now() override;
 
     // AnnouncerView
     std::string IdleCounterText() override;
@@ -43,13 +39,16 @@ public:
     Duration TimeOfDay() override;
 
 private:
-    void PumpPending();
+    // Win32EventPump
+    bool PreTranslate(const MSG& message) noexcept override;
+    void OnQuit() noexcept override;
+    void AfterPump() override;
+    // MainWindowListener
     void OnWindowEvent(WindowEvent event) noexcept override;
     void OnTickInSystemLoop() noexcept override;
 
     MainWindow& window_;
     WindowEventSink* sink_ = nullptr;
-    LARGE_INTEGER frequency_{};
 };
 
 }  // namespace vorivevo

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
 #include <exception>
 #include <functional>
@@ -23,6 +22,7 @@
 
 #include "ansi_text.h"
 #include "contract_desktop.h"
+#include "win32_event_pump.h"
 #include "win32_window_system.h"
 
 namespace vorivevo::contract {
@@ -247,39 +247,6 @@ private:
     HWND runner_ = nullptr;
 };
 
-// The event loop of the cases: the thread's event pump, counted, a blocking wait and the QPC clock.
-class PumpingEvents final : public EventLoop {
-public:
-    PumpingEvents() { QueryPerformanceFrequency(&frequency_); }
-
-    long Pumps() const { return pumps_; }
-
-    void DoEvents() override {
-        ++pumps_;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    void WaitForEvent(Instant deadline) override {
-        const double remainingMs = std::chrono::duration<double, std::milli>(deadline - Now()).count();
-        // Rounded up, so that the wait never ends short of the deadline.
-        const DWORD timeoutMs =
-            remainingMs > 0.0 ? static_cast<DWORD>(std::min(remainingMs + 1.0, 2147483647.0)) : 0;
-        MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-    Instant Now() override {
-        LARGE_INTEGER now;
-        QueryPerformanceCounter(&now);
-        return Instant{Duration{static_cast<double>(now.QuadPart) / static_cast<double>(frequency_.QuadPart)}};
-    }
-
-private:
-    LARGE_INTEGER frequency_{};
-    long pumps_ = 0;
-};
-
 class Win32ContractDesktop;
 
 // What the client's windows ask of the stage; it runs on the client thread.
@@ -304,8 +271,8 @@ public:
     }
 
     WindowSystem& Windows() override { return windows_; }
-    EventLoop& Events() override { return runtime_; }
-    long Dispatches() override { return runtime_.Pumps(); }
+    EventLoop& Events() override { return events_; }
+    long Dispatches() override { return events_.Pumps(); }
 
     WindowHandle MakeParent(const std::vector<std::string>& childClasses) override {
         return client_.Run([&] {
@@ -569,7 +536,7 @@ private:
 
     ClientThread client_;
     Win32WindowSystem windows_;
-    PumpingEvents runtime_;
+    Win32EventPump events_;
     // Released after the client thread has destroyed every window of these classes.
     StageClasses classes_;
     std::vector<HWND> topLevel_;

@@ -12,9 +12,8 @@
 
 namespace vorivevo::contract {
 
-// The client's windows. The room's children, from the top: [0] rich text (the transcript view),
-// [1] list box, [2] static, [3] icon (the first), [4]-[6] icons, [7] rich text (the entry box),
-// [8] icon, [9] icon (Send).
+// The client's windows are the client model's (client_window_tree.h); a layout leaves parts of them out,
+// and makes the client misbehave.
 struct ChatLayout {
     int mdiChildren = 1;
     int roomPosition = 1;  // among the MDI children, from the top of the z-order, 1 first

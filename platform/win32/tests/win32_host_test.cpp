@@ -1,3 +1,5 @@
+// The Win32 host over the real window: which input becomes which event and when, the timer, close
+// requests, the keyboard focus and unloading. Its pump's contract is in tests/contract.
 #include "win32_host.h"
 
 #include <gtest/gtest.h>
@@ -5,9 +7,9 @@
 #include <chrono>
 #include <vector>
 
-#include "window_fixture.h"
 #include "test_support.h"
 #include "win32_window_system.h"
+#include "window_fixture.h"
 
 namespace vorivevo {
 namespace {
@@ -177,21 +179,6 @@ TEST_F(Win32HostTest, UnloadDestroysTheWindowAndLeavesTheHostUsable) {
     host.Show();
     host.DoEvents();
     EXPECT_EQ(sink.events, Events{});
-}
-
-TEST_F(Win32HostTest, WaitReturnsAtOnceForAQueuedMessageAndLeavesItQueued) {
-    PostMessageW(Main(), WM_NULL, 0, 0);
-    const Instant start = host.Now();
-    host.WaitForEvent(start + std::chrono::seconds(600));
-    EXPECT_LT((host.Now() - start).count(), 300) << "waited for the deadline despite a queued message";
-    MSG message;
-    EXPECT_TRUE(PeekMessageW(&message, Main(), WM_NULL, WM_NULL, PM_NOREMOVE));
-}
-
-TEST_F(Win32HostTest, WaitForAPassedDeadlineReturns) {
-    host.WaitForEvent(host.Now() - std::chrono::seconds(1));
-    host.WaitForEvent(Instant{Duration{-1e300}});
-    SUCCEED();
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "desktop.h"
 #include "horizon_reached.h"
 #include "sim_host.h"
+#include "table_expectations.h"
 #include "world.h"
 
 namespace vorivevo::sim {
@@ -189,9 +190,8 @@ TEST_F(SimWorld, RunsTheAnnouncerToItsEndAndHandsBackTheTranscript) {
     const RunOutcome outcome = world.Run();
     EXPECT_TRUE(outcome.returned) << outcome.endedBy;
     const std::string advert = AdvertLine(kHomePageInitial, kDisplayNameInitial);
-    EXPECT_EQ(TranscriptDifference(outcome.transcript,
-                                   {{0.0, advert}, {0.5, LoadedLine()}, {10.0, advert}, {10.4, UnloadedLine()}}, 1e-9),
-              "");
+    EXPECT_TRUE(
+        TranscriptIs(outcome.transcript, {{0.0, advert}, {0.5, LoadedLine()}, {10.0, advert}, {10.4, UnloadedLine()}}));
     EXPECT_EQ(world.host.CallsAfterUnload(), 0);
     EXPECT_EQ(world.Client().EntryText(), "my draft");
 }

@@ -24,13 +24,10 @@ protected:
 };
 
 TEST_F(AutomationContract, FindChildByClassMatchesPrefixIgnoringCaseAmongDirectChildrenTopmostFirst) {
-    const WindowHandle parent = desktop_->MakeParent({"_AOL_Static", "RichCntl", "_aol_iconbar", "_AOL_Icon2", "RICH"});
-    const WindowHandle grandparent = desktop_->MakeParent({"_AOL_Glyph"});
-    std::vector<WindowHandle> kids;
-    for (WindowHandle h = desktop_->Windows().GetWindow(parent, GW_CHILD); h != kNoWindow;
-         h = desktop_->Windows().GetWindow(h, GW_HWNDNEXT))
-        kids.push_back(h);
-    ASSERT_EQ(kids.size(), 5u);
+    const Family family = desktop_->MakeParent({"_AOL_Static", "RichCntl", "_aol_iconbar", "_AOL_Icon2", "RICH"});
+    const WindowHandle parent = family.parent;
+    const std::vector<WindowHandle>& kids = family.children;
+    const Family other = desktop_->MakeParent({"_AOL_Glyph"});
 
     const struct {
         WindowHandle parent;
@@ -44,18 +41,17 @@ TEST_F(AutomationContract, FindChildByClassMatchesPrefixIgnoringCaseAmongDirectC
         {parent, "RICHCNTL2", kNoWindow}, // pattern longer than every class
         {parent, "RICH", kids[1]},
         {parent, "_AOL_Glyph", kNoWindow},
-        {grandparent, "_AOL_Glyph", desktop_->Windows().GetWindow(grandparent, GW_CHILD)},
+        {other.parent, "_AOL_Glyph", other.children[0]},
         {kNoWindow, "RICHCNTL", kNoWindow},
     };
     auto automation = Automation();
     for (const auto& c : cases)
         EXPECT_EQ(automation.FindChildByClass(c.parent, c.pattern), c.expected) << "pattern " << c.pattern;
 
-    // Grandchildren are never searched.
-    const WindowHandle child = desktop_->MakeWindow(kNoWindow, "_AOL_Outer");
-    desktop_->MakeWindow(child, "_AOL_Inner");
-    const WindowHandle outer = desktop_->MakeParent({"_AOL_Static"});
-    EXPECT_EQ(automation.FindChildByClass(outer, "_AOL_Inner"), kNoWindow);
+    // Grandchildren are never searched: a search that went down would find this one under the first child.
+    const WindowHandle grandchild = desktop_->MakeWindow(kids[0], "_AOL_Inner");
+    EXPECT_EQ(automation.FindChildByClass(kids[0], "_AOL_Inner"), grandchild);
+    EXPECT_EQ(automation.FindChildByClass(parent, "_AOL_Inner"), kNoWindow);
 }
 
 TEST_F(AutomationContract, WindowClassOfIsTheNameThenNulsToTwoHundredFifty) {
@@ -81,11 +77,21 @@ TEST_F(AutomationContract, TextsReadAndWrittenThroughTheAnsiCodePage) {
 }
 
 TEST_F(AutomationContract, RoomFoundFirstWithoutDispatchingAndDeeperWithIt) {
-    desktop_->OpenChatClient({});
-    auto automation = Automation();
-    const long before = desktop_->Dispatches();
-    EXPECT_EQ(automation.LocateChatRoom(), desktop_->Room());
-    EXPECT_EQ(desktop_->Dispatches(), before) << "the room on top is taken without dispatching events";
+    const struct {
+        int position;
+        long dispatches;  // one for each window passed over
+    } cases[] = {{1, 0}, {3, 2}};
+    for (const auto& c : cases) {
+        desktop_ = MakeContractDesktop();
+        ChatLayout layout;
+        layout.mdiChildren = 4;
+        layout.roomPosition = c.position;
+        desktop_->OpenChatClient(layout);
+        auto automation = Automation();
+        const long before = desktop_->Dispatches();
+        EXPECT_EQ(automation.LocateChatRoom(), desktop_->Room()) << "room at " << c.position;
+        EXPECT_EQ(desktop_->Dispatches() - before, c.dispatches) << "room at " << c.position;
+    }
 }
 
 TEST_F(AutomationContract, RoomSearchStopsAfterTheHundredAndFirstChild) {
@@ -226,7 +232,7 @@ TEST_F(AutomationContract, DismissPressesTheFirstIconOfTheTopmostDialogOnly) {
     automation.DismissModal();
     EXPECT_TRUE(desktop_->DialogPresses().empty());
 
-    const WindowHandle lowerPalette = desktop_->OpenDialog(DialogKind::Palette);
+    desktop_->OpenDialog(DialogKind::Palette);  // below the other palette: never pressed
     const WindowHandle modal = desktop_->OpenDialog(DialogKind::Modal);
     const WindowHandle upperPalette = desktop_->OpenDialog(DialogKind::Palette);
     automation.DismissPalette();
@@ -237,7 +243,6 @@ TEST_F(AutomationContract, DismissPressesTheFirstIconOfTheTopmostDialogOnly) {
     EXPECT_EQ(presses[0].child, 1);
     EXPECT_EQ(presses[1].dialog, modal);
     EXPECT_EQ(presses[1].child, 1);
-    EXPECT_NE(lowerPalette, upperPalette);
 }
 
 }  // namespace

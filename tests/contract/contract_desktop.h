@@ -28,6 +28,12 @@ struct ChatLayout {
 
 enum class DialogKind { Palette, Modal };
 
+// A window of our own and its children, from the top.
+struct Family {
+    WindowHandle parent;
+    std::vector<WindowHandle> children;
+};
+
 struct DialogPress {
     WindowHandle dialog;
     int child;  // index among the dialog's children, from the top
@@ -43,7 +49,7 @@ public:
     virtual long Dispatches() = 0;
 
     // A top-level window of our own whose children have these classes, in this order from the top.
-    virtual WindowHandle MakeParent(const std::vector<std::string>& childClasses) = 0;
+    virtual Family MakeParent(const std::vector<std::string>& childClasses) = 0;
     // A child of `parent` (0: a top-level window) of a class of our own.
     virtual WindowHandle MakeWindow(WindowHandle parent, const std::string& className) = 0;
     // A window holding this text (UTF-8), as an edit box would.

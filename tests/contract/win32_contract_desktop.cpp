@@ -273,14 +273,16 @@ public:
     EventLoop& Events() override { return events_; }
     long Dispatches() override { return events_.Pumps(); }
 
-    WindowHandle MakeParent(const std::vector<std::string>& childClasses) override {
+    Family MakeParent(const std::vector<std::string>& childClasses) override {
         return client_.Run([&] {
             const HWND parent = CreateTopLevel(kParentClass, {Base::Own, PlainProc}, "");
             std::vector<HWND> children;
             for (const auto& className : childClasses)
                 children.push_back(CreateChild(parent, className, {Base::Own, PlainProc}, 0, ""));
             ExpectChildOrder(parent, children);
-            return ToWindowHandle(parent);
+            Family family{ToWindowHandle(parent), {}};
+            for (const HWND child : children) family.children.push_back(ToWindowHandle(child));
+            return family;
         });
     }
 

@@ -51,14 +51,6 @@ TEST(AnnouncerStartUp, WithoutClientStartsAndShowsAllTheSame) {
     EXPECT_TRUE(world.host.Errors().empty());
 }
 
-TEST(AnnouncerStartUp, WaitAcrossMidnightStillLastsHalfASecond) {
-    WorldOptions options;
-    options.host.startOfDay = 86400.0 - 0.2;
-    World world(options);
-    const RunOutcome outcome = world.Run();
-    EXPECT_TRUE(TranscriptIs(outcome.transcript, {{0.0, kAdvert}, {0.5, kLoaded}}));
-}
-
 TEST(AnnouncerStartUp, EmptyDisplayNameKeepsBothColourTags) {
     WorldOptions options;
     options.host.displayName = "";

@@ -16,10 +16,11 @@ public:
     EventLoop& Events() override { return host_; }
     long Dispatches() override { return host_.PumpCalls(); }
 
-    WindowHandle MakeParent(const std::vector<std::string>& childClasses) override {
-        const WindowHandle parent = desktop_.CreateWindow(kNoWindow, "_Vorivevo_Parent");
-        for (const auto& className : childClasses) desktop_.CreateWindow(parent, className);
-        return parent;
+    Family MakeParent(const std::vector<std::string>& childClasses) override {
+        Family family{desktop_.CreateWindow(kNoWindow, "_Vorivevo_Parent"), {}};
+        for (const auto& className : childClasses)
+            family.children.push_back(desktop_.CreateWindow(family.parent, className));
+        return family;
     }
     WindowHandle MakeWindow(WindowHandle parent, const std::string& className) override {
         return desktop_.CreateWindow(parent, className);

@@ -22,28 +22,6 @@ constexpr int kBasePixelsPerInch = 96;
 constexpr int kTipWidth = 320;
 constexpr int kTipShownMs = 20000;
 
-constexpr ControlId kTiles[] = {ControlId::NameBar, ControlId::StartTile, ControlId::StopTile,
-                                   ControlId::ExitTile, ControlId::IdlePanel};
-
-std::size_t TileIndex(ControlId tile) {
-    switch (tile) {
-        case ControlId::NameBar:
-            return 0;
-        case ControlId::StartTile:
-            return 1;
-        case ControlId::StopTile:
-            return 2;
-        case ControlId::ExitTile:
-            return 3;
-        case ControlId::IdlePanel:
-            return 4;
-        default:
-            return 5;
-    }
-}
-
-bool IsTile(ControlId id) { return TileIndex(id) < 5; }
-
 // The controls that take the focus, in tab-index order; the counter takes none.
 std::vector<ControlId> TabOrder() {
     std::vector<ControlGeometry> focusable;
@@ -77,7 +55,7 @@ MainWindow::MainWindow(HINSTANCE instance, int scaleFactor)
     label_ = std::make_unique<Label>(kIdleCounterInitial, font_.Get(), Scaled(GeometryOf(ControlId::IdleCounter)));
     for (ControlId tile : kTiles) {
         const Label* drawn = tile == ControlId::IdlePanel ? label_.get() : nullptr;
-        tiles_[TileIndex(tile)] =
+        tiles_[static_cast<std::size_t>(tile)] =
             std::make_unique<TileWindow>(tile, ScaleNearest(RenderTile(tile), scale_), drawn,
                                          static_cast<TileEventTarget&>(*this));
     }
@@ -123,13 +101,13 @@ void MainWindow::CreateControls(HINSTANCE instance) {
         if (control.id == ControlId::IdleCounter) continue;
         const RECT rect = Scaled(control);
         if (IsTile(control.id)) {
-            TileWindow& tile = *tiles_[TileIndex(control.id)];
+            TileWindow& tile = *Tile(control.id);
             tile.Create(window_.Get(), rect, instance);
             stack.push_back(tile.Handle());
         } else {
             const char* initial = control.id == ControlId::HomePageBox ? kHomePageInitial : kDisplayNameInitial;
             const HWND textBox = CreateTextBox(control.id, initial, rect, instance);
-            (control.id == ControlId::HomePageBox ? homePage_ : displayName_) = textBox;
+            (control.id == ControlId::HomePageBox ? homePageBox_ : displayNameBox_) = textBox;
             stack.push_back(textBox);
         }
     }
@@ -178,14 +156,11 @@ RECT MainWindow::Scaled(const ControlGeometry& geometry) const noexcept {
                 (geometry.y + geometry.height) * scale_};
 }
 
-TileWindow* MainWindow::Tile(ControlId id) const noexcept {
-    const std::size_t index = TileIndex(id);
-    return index < tiles_.size() ? tiles_[index].get() : nullptr;
-}
+TileWindow* MainWindow::Tile(ControlId id) const noexcept { return tiles_[static_cast<std::size_t>(id)].get(); }
 
 HWND MainWindow::ControlWindow(ControlId id) const noexcept {
-    if (id == ControlId::HomePageBox) return homePage_;
-    if (id == ControlId::DisplayNameBox) return displayName_;
+    if (id == ControlId::HomePageBox) return homePageBox_;
+    if (id == ControlId::DisplayNameBox) return displayNameBox_;
     const TileWindow* tile = Tile(id);
     return tile != nullptr ? tile->Handle() : nullptr;
 }
@@ -375,8 +350,8 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_DESTROY:
             tooltip_.Reset();
             timerRunning_ = false;
-            homePage_ = nullptr;
-            displayName_ = nullptr;
+            homePageBox_ = nullptr;
+            displayNameBox_ = nullptr;
             lastFocus_ = nullptr;
             break;
         case WM_NCDESTROY: {

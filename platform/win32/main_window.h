@@ -107,9 +107,9 @@ private:
     int scale_;
     LabelFont font_;
     std::unique_ptr<Label> label_;
-    std::array<std::unique_ptr<TileWindow>, 5> tiles_;  // indexed by TileIndex
-    HWND homePage_ = nullptr;
-    HWND displayName_ = nullptr;
+    std::array<std::unique_ptr<TileWindow>, kControlCount> tiles_;  // by ControlId; none for the others
+    HWND homePageBox_ = nullptr;
+    HWND displayNameBox_ = nullptr;
     UniqueWindow window_;
     MainWindowListener* listener_ = nullptr;
     HWND lastFocus_ = nullptr;

@@ -1,5 +1,6 @@
 // The window's parts as a person meets them: what each is called, what kind of part it is, and the
-// tooltip that says what it does. Screen readers read the name, role and tooltip of each.
+// tooltip that says what it does. Screen readers read the name, role and tooltip of each. (What each
+// part is and does: artwork/control_layout.h.)
 #pragma once
 
 #include "win32_api.h"

@@ -20,9 +20,6 @@ using test::Canvas;
 using test::Describe;
 using MainWindowTest = test::WindowFixture;
 
-constexpr ControlId kTiles[] = {ControlId::NameBar, ControlId::StartTile, ControlId::StopTile,
-                                   ControlId::ExitTile, ControlId::IdlePanel};
-
 RECT RectInParent(HWND control) {
     RECT rect{};
     GetWindowRect(control, &rect);

@@ -45,7 +45,7 @@ public:
 
     virtual WindowSystem& Windows() = 0;
     virtual EventLoop& Events() = 0;
-    // How often the runtime's event pump has run so far.
+    // How often the event loop's pump has run so far.
     virtual long Dispatches() = 0;
 
     // A top-level window of our own whose children have these classes, in this order from the top.

@@ -218,35 +218,35 @@ TEST(RenderTile, ControlsWithoutABitmapAreRejected) {
 }
 
 // Expects the window's pixels (x0..x1, y) to be the tile's pixels shifted by (dx, dy).
-void ExpectRowFrom(const Image& form, int y, int x0, int x1, const Image& tile, int dx, int dy) {
+void ExpectRowFrom(const Image& window, int y, int x0, int x1, const Image& tile, int dx, int dy) {
     for (int x = x0; x <= x1; ++x)
-        ASSERT_EQ(form.At(x, y), tile.At(x - dx, y - dy)) << "window pixel (" << x << ", " << y << ")";
+        ASSERT_EQ(window.At(x, y), tile.At(x - dx, y - dy)) << "window pixel (" << x << ", " << y << ")";
 }
 
 TEST(ComposeWindow, PaintsTheTilesBackToFront) {
-    const Image form = ComposeWindow();
-    ASSERT_EQ(form.width, 96);
-    ASSERT_EQ(form.height, 73);
+    const Image window = ComposeWindow();
+    ASSERT_EQ(window.width, 96);
+    ASSERT_EQ(window.height, 73);
     const Image bar = RenderTile(ControlId::NameBar), start = RenderTile(ControlId::StartTile),
                 stop = RenderTile(ControlId::StopTile), exitTile = RenderTile(ControlId::ExitTile),
                 idle = RenderTile(ControlId::IdlePanel);
 
-    for (int y = 0; y <= 23; ++y) ExpectRowFrom(form, y, 0, 95, bar, 0, 0);
+    for (int y = 0; y <= 23; ++y) ExpectRowFrom(window, y, 0, 95, bar, 0, 0);
     // Row 24: the command row's top pixels, not the name bar's bottom row.
     for (int y = 24; y <= 47; ++y) {
-        ExpectRowFrom(form, y, 0, 31, start, 0, 24);
-        ExpectRowFrom(form, y, 32, 64, exitTile, 32, 24);
-        ExpectRowFrom(form, y, 65, 95, stop, 64, 24);
+        ExpectRowFrom(window, y, 0, 31, start, 0, 24);
+        ExpectRowFrom(window, y, 32, 64, exitTile, 32, 24);
+        ExpectRowFrom(window, y, 65, 95, stop, 64, 24);
     }
     // Row 48: the idle panel's top pixels; the panel runs to the window's last row but one.
-    for (int y = 48; y <= 71; ++y) ExpectRowFrom(form, y, 0, 95, idle, 0, 48);
-    EXPECT_NE(form.At(32, 30), start.At(32, 6)) << "the seams must differ to tell the stacking apart";
-    EXPECT_NE(form.At(64, 30), stop.At(0, 6)) << "the seams must differ to tell the stacking apart";
+    for (int y = 48; y <= 71; ++y) ExpectRowFrom(window, y, 0, 95, idle, 0, 48);
+    EXPECT_NE(window.At(32, 30), start.At(32, 6)) << "the seams must differ to tell the stacking apart";
+    EXPECT_NE(window.At(64, 30), stop.At(0, 6)) << "the seams must differ to tell the stacking apart";
 }
 
 TEST(ComposeWindow, BottomRowIsTheTextBoxesTopBorder) {
-    const Image form = ComposeWindow();
-    for (int x = 0; x < 96; ++x) ASSERT_EQ(form.At(x, 72), kTextBoxBorderTop) << "column " << x;
+    const Image window = ComposeWindow();
+    for (int x = 0; x < 96; ++x) ASSERT_EQ(window.At(x, 72), kTextBoxBorderTop) << "column " << x;
 }
 
 TEST(ScaleNearest, RepeatsEachPixelFactorTimes) {

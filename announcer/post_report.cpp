@@ -1,3 +1,4 @@
+// What the last post did, in the user's words, with the local time it happened.
 #include "post_report.h"
 
 #include <cmath>
@@ -10,16 +11,17 @@ constexpr long kSecondsPerDay = 24 * 3600;
 std::string TwoDigits(long value) { return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)}; }
 
 // Formatted by hand: the C library's formatting would more than double what this file adds to the program.
-std::string ClockTime(double secondsSinceMidnight) {
-    long seconds = std::isfinite(secondsSinceMidnight) ? static_cast<long>(std::floor(secondsSinceMidnight)) : 0;
+std::string ClockTime(Duration timeOfDay) {
+    const double sinceMidnight = timeOfDay.count();
+    long seconds = std::isfinite(sinceMidnight) ? static_cast<long>(std::floor(sinceMidnight)) : 0;
     seconds = ((seconds % kSecondsPerDay) + kSecondsPerDay) % kSecondsPerDay;
     return TwoDigits(seconds / 3600) + ":" + TwoDigits(seconds / 60 % 60);
 }
 
 }  // namespace
 
-std::string PostReport(PostResult result, double secondsSinceMidnight) {
-    const std::string at = ClockTime(secondsSinceMidnight);
+std::string PostReport(PostResult result, Duration timeOfDay) {
+    const std::string at = ClockTime(timeOfDay);
     switch (result) {
         case PostResult::Posted:
             return "Posted at " + at;

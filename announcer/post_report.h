@@ -3,12 +3,13 @@
 
 #include <string>
 
-#include "varn32.h"
+#include "client_automation.h"
+#include "event_loop.h"
 
 namespace vorivevo {
 
-// "Posted at 14:02", "No chat room open at 14:03: nothing posted", ...; the time of day is the local
-// clock's hours and minutes.
-std::string PostReport(PostResult result, double secondsSinceMidnight);
+// "Posted at 14:02", "No chat room open at 14:03: nothing posted", ...: the hours and minutes of the
+// local time of day (since midnight).
+std::string PostReport(PostResult result, Duration timeOfDay);
 
 }  // namespace vorivevo

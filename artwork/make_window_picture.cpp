@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string_view>
 
-#include "form_layout.h"
+#include "control_layout.h"
 #include "pixel_font.h"
 #include "png_file.h"
 #include "tile_art.h"
@@ -18,12 +18,12 @@ using namespace vorivevo;
 // rectangle, top-aligned), so that the picture reads as the window does.
 Image WindowAtStartUp() {
     constexpr std::string_view kInitialCount = "0";
-    Image form = ComposeForm();
-    const ControlGeometry& panel = GeometryOf(ControlId::Picture5);
-    const ControlGeometry& counter = GeometryOf(ControlId::Label1);
+    Image window = ComposeWindow();
+    const ControlGeometry& panel = GeometryOf(ControlId::IdlePanel);
+    const ControlGeometry& counter = GeometryOf(ControlId::IdleCounter);
     const int x = panel.x + counter.x + (counter.width - LetteringWidth(kInitialCount)) / 2;
-    DrawLettering(form, x, panel.y + counter.y, kInitialCount, kLetteringBlack);
-    return form;
+    DrawLettering(window, x, panel.y + counter.y, kInitialCount, kLetteringBlack);
+    return window;
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "form_layout.h"
+#include "control_layout.h"
 
 namespace vorivevo {
 
@@ -34,13 +34,13 @@ struct Image {
     void Set(int x, int y, Rgb c) { pixels[static_cast<std::size_t>(y) * width + x] = c; }
 };
 
-// The bitmap of a picture tile: Picture1 ... Picture5 (96 x 25 or 33 x 25). Throws std::invalid_argument
-// for a control that has no bitmap.
-Image RenderTile(ControlId picture);
+// The bitmap of a tile: the name bar, the three command tiles or the idle panel (96 x 25 or 33 x 25).
+// Throws std::invalid_argument for a control that has no bitmap.
+Image RenderTile(ControlId tile);
 
-// The window as the platform paints it at 96 DPI, without Label1's text: the tiles back to front,
+// The window as the platform paints it at 96 DPI, without the counter's text: the tiles back to front,
 // clipped to their rectangles, then the text boxes' top border row.
-Image ComposeForm();
+Image ComposeWindow();
 
 // Nearest-neighbour enlargement by a whole factor (>= 1), for high display densities. A factor below 1
 // (a density under 96 DPI) gives the image unchanged, since the tiles are never shrunk.

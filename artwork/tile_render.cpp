@@ -1,4 +1,4 @@
-// Draws the five picture tiles: four square-bevelled buttons and the softly bevelled idle panel.
+// Draws the five tiles: four square-bevelled buttons and the softly bevelled idle panel.
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -137,17 +137,17 @@ Image IdlePanelTile() {
 
 }  // namespace
 
-Image RenderTile(ControlId picture) {
-    switch (picture) {
-        case ControlId::Picture1:
+Image RenderTile(ControlId tile) {
+    switch (tile) {
+        case ControlId::NameBar:
             return SquareTile(kWideTileWidth, {kNameBarBottom, kNameBarRight, kNameBarGlint, "-[ VORIVEVO ]-", 1});
-        case ControlId::Picture2:
+        case ControlId::StartTile:
             return SquareTile(kSmallTileWidth, {kShadeBrown, kShadeBrown, kGlint, "ON", 0});
-        case ControlId::Picture3:
+        case ControlId::StopTile:
             return SquareTile(kSmallTileWidth, {kShadeBrown, kShadeBrown, kGlint, "OFF", 0});
-        case ControlId::Picture4:
+        case ControlId::ExitTile:
             return SquareTile(kSmallTileWidth, {kShadeBrown, kShadeBrown, kGlint, "X", 0});
-        case ControlId::Picture5:
+        case ControlId::IdlePanel:
             return IdlePanelTile();
         default:
             throw std::invalid_argument("RenderTile: the control has no bitmap");

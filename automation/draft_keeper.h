@@ -2,11 +2,11 @@
 // could not take it back at the time.
 #pragma once
 
-#include <limits>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "event_loop.h"
 #include "window_system.h"
 
 namespace vorivevo {
@@ -42,19 +42,19 @@ public:
     // Whether the box itself may need giving back, rather than only an answer awaited.
     bool OwesDraft() const { return owed_ && owed_->writes != HeldDraft::Writes::None; }
     HeldDraft& Owed() { return *owed_; }
-    // When to try again, in monotonic seconds; +infinity when nothing is owed.
-    double NextTry() const { return owed_ ? nextTry_ : std::numeric_limits<double>::infinity(); }
+    // When to try again; kNever when nothing is owed.
+    Instant NextTry() const { return owed_ ? nextTry_ : kNever; }
 
-    void Keep(HeldDraft held, double nextTry) {
+    void Keep(HeldDraft held, Instant nextTry) {
         owed_ = std::move(held);
         nextTry_ = nextTry;
     }
-    void TryAgainAt(double nextTry) { nextTry_ = nextTry; }
+    void TryAgainAt(Instant nextTry) { nextTry_ = nextTry; }
     void Clear() { owed_.reset(); }
 
 private:
     std::optional<HeldDraft> owed_;
-    double nextTry_ = 0.0;
+    Instant nextTry_{};
 };
 
 }  // namespace vorivevo

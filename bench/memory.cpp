@@ -3,9 +3,9 @@
 // arrive during waits and posts. Usage: bench_memory [COMMANDS]
 //
 // The heap is counted by replacing the global operator new and delete. The simulation keeps records
-// that grow with every line and every label value (the room's transcript, Label1's history, the list
+// that grow with every line and every label value (the room's transcript, the counter's history, the list
 // of drags); they are the test bed's, not the logic's, so each sample leaves them out. What remains is
-// the logic's working memory (Form1's pending events, the strings of the post in progress) plus the
+// the logic's working memory (the announcer's pending events, the strings of the post in progress) plus the
 // simulated desktop's fixed windows.
 #include <malloc.h>
 #include <sys/resource.h>
@@ -58,8 +58,8 @@ long long HeapOf(const std::vector<T>& items) {
 }
 
 long long SimulationRecords(World& world) {
-    long long bytes = HeapOf(world.host.Label1History()) + HeapOf(world.host.Drags());
-    for (const auto& entry : world.host.Label1History()) bytes += HeapOf(entry.second);
+    long long bytes = HeapOf(world.host.IdleCounterHistory()) + HeapOf(world.host.Drags());
+    for (const auto& entry : world.host.IdleCounterHistory()) bytes += HeapOf(entry.second);
     const auto& received = world.Client().Received();
     bytes += HeapOf(received);
     for (const ReceivedLine& line : received) bytes += HeapOf(line.bytes);
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     // gives the same stream.
     std::mt19937 random(20240601);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    const FormEvent kinds[] = {FormEvent::Picture2Click, FormEvent::Picture3Click};
+    const WindowEvent kinds[] = {WindowEvent::StartClicked, WindowEvent::StopClicked};
     std::vector<double> times;
     times.reserve(static_cast<std::size_t>(commands));
     double t = 2.0;
@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
             world.host.Script(t, kinds[i % 2]);
         }
     }
-    world.host.Script(t + 5.0, FormEvent::Picture4Click);
+    world.host.Script(t + 5.0, WindowEvent::ExitClicked);
 
     // Samples are taken at the time of every kSampleEvery-th command, as the clock passes it, which may
     // be in the middle of a post. Each sample schedules the next, so the clock's own queue stays the
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
     samples.reserve(static_cast<std::size_t>(commands / kSampleEvery + 1));
     long next = kSampleEvery;
     std::function<void()> sample = [&] {
-        samples.push_back(Sample{next, liveBytes - SimulationRecords(world), world.form.MaxPumpDepth()});
+        samples.push_back(Sample{next, liveBytes - SimulationRecords(world), world.announcer.MaxPumpDepth()});
         next += kSampleEvery;
         if (next <= commands) world.desktop.Clock().At(times[static_cast<std::size_t>(next - 1)], sample);
     };
@@ -158,6 +158,7 @@ int main(int argc, char** argv) {
         "memory commands=%ld lines=%zu virtual_s=%.0f samples=%zu warm_bytes=%lld max_bytes=%lld "
         "growth_bytes=%lld records_bytes=%lld depth_warm=%d depth_max=%d depth_end=%d maxrss_kib_before=%ld maxrss_kib_after=%ld\n",
         commands, world.Client().Received().size(), outcome.endTime, samples.size(), warm.logicBytes, most,
-        most - warm.logicBytes, SimulationRecords(world), warm.pumpDepth, deepest, world.form.MaxPumpDepth(), rssBefore, rssAfter);
+        most - warm.logicBytes, SimulationRecords(world), warm.pumpDepth, deepest, world.announcer.MaxPumpDepth(),
+        rssBefore, rssAfter);
     return 0;
 }

@@ -8,7 +8,7 @@
 #include "desktop.h"
 #include "post_cost.h"
 #include "sim_host.h"
-#include "varn32.h"
+#include "client_automation.h"
 
 namespace {
 
@@ -27,8 +27,8 @@ bool Measure(int roomPosition, int posts) {
     hostOptions.maxIdlePumps = LONG_MAX;
     sim::SimHost host(desktop, hostOptions);
     bench::CountingWindowSystem counter(desktop);
-    Varn32 varn(counter, host);
-    return bench::ReportPostCost("sim", roomPosition, varn, counter, posts,
+    ClientAutomation automation(counter, host);
+    return bench::ReportPostCost("sim", roomPosition, automation, counter, posts,
                                  [&client] { return static_cast<long>(client.Received().size()); });
 }
 

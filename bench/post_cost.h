@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "varn32.h"
+#include "client_automation.h"
 #include "window_system.h"
 
 namespace vorivevo::bench {
@@ -71,7 +71,7 @@ private:
 // the calls of one post by operation, and the median and worst wall time of a post in microseconds.
 // `received` tells how many lines the room has taken, to check that the posts went through.
 template <class ReceivedCount>
-bool ReportPostCost(const char* where, int roomPosition, Varn32& varn, CountingWindowSystem& counter,
+bool ReportPostCost(const char* where, int roomPosition, ClientAutomation& automation, CountingWindowSystem& counter,
                     int posts, ReceivedCount received) {
     using Clock = std::chrono::steady_clock;
     const long receivedBefore = received();
@@ -82,7 +82,7 @@ bool ReportPostCost(const char* where, int roomPosition, Varn32& varn, CountingW
         counter.calls = Calls{};
         const std::string line = "bench post " + std::to_string(i);
         const Clock::time_point start = Clock::now();
-        varn.PostToChat(line);
+        automation.PostToChat(line);
         const Clock::time_point end = Clock::now();
         if (i == 0) continue;
         micros.push_back(std::chrono::duration<double, std::micro>(end - start).count());

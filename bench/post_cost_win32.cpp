@@ -9,50 +9,14 @@
 #include <fstream>
 #include <string>
 
-#include "host_runtime.h"
+#include "client_automation.h"
 #include "post_cost.h"
-#include "varn32.h"
+#include "win32_event_pump.h"
 #include "win32_window_system.h"
 
 namespace {
 
 using namespace vorivevo;
-
-// Just enough of a host for the automation routines: the pump and the monotonic clock. This console
-// program has no window of its own, so the pump finds nothing, but it costs what the real pump's
-// PeekMessage costs.
-class BenchHost final : public HostRuntime {
-public:
-    BenchHost() { QueryPerformanceFrequency(&frequency_); }
-    void WaitForEvent(double) override {}
-    double MonotonicSeconds() override {
-        LARGE_INTEGER now;
-        QueryPerformanceCounter(&now);
-        return static_cast<double>(now.QuadPart) / static_cast<double>(frequency_.QuadPart);
-    }
-    double SecondsSinceMidnight() override { return MonotonicSeconds(); }
-    std::string Label1Text() override { return "0"; }
-    void SetLabel1Text(const std::string&) override {}
-    std::string Text1Text() override { return {}; }
-    std::string Text2Text() override { return {}; }
-    void ShowPostReport(const std::string&) override {}
-    int Timer1Interval() override { return 1000; }
-    bool Timer1Enabled() override { return false; }
-    void SetTimer1Enabled(bool) override {}
-    WindowHandle OwnWindow() override { return kNoWindow; }
-    void Show() override {}
-    void Unload() override {}
-    void ReportError(const std::string& message) override { std::fprintf(stderr, "%s\n", message.c_str()); }
-
-protected:
-    void PumpPending() override {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    }
-
-private:
-    LARGE_INTEGER frequency_{};
-};
 
 // Lines the room received that this program posted: the log's records "<time>\tbench post N".
 long BenchLinesReceived(const char* logPath) {
@@ -76,9 +40,11 @@ int main(int argc, char** argv) {
     const char* logPath = argv[3];
     Win32WindowSystem windows;
     bench::CountingWindowSystem counter(windows);
-    BenchHost host;
-    Varn32 varn(counter, host);
-    const bool ok = bench::ReportPostCost("wine", roomPosition, varn, counter, posts,
+    // This console program has no window of its own, so the pump finds nothing, but it costs what the
+    // real pump's PeekMessage costs.
+    Win32EventPump events;
+    ClientAutomation automation(counter, events);
+    const bool ok = bench::ReportPostCost("wine", roomPosition, automation, counter, posts,
                                           [logPath] { return BenchLinesReceived(logPath); });
     return ok ? 0 : 1;
 }

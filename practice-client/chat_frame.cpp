@@ -30,19 +30,19 @@ HWND Child(HWND parent, int index) {
     return GetDlgItem(parent, kFirstChildId + index);
 }
 
-HWND ChildWithRole(HWND parent, const std::vector<ChildSpec>& children, ChildRole role) {
-    int index = IndexOfRole(children, role);
+HWND ChildWithRole(HWND parent, Children children, ChildRole role) {
+    int index = children.IndexOf(role);
     return index < 0 ? nullptr : Child(parent, index);
 }
 
 // The transcript and people list fill the window; icons made before the entry box sit in a row
 // above it, icons made after it sit to its right.
 void LayoutRoom(HWND room, int width, int height) {
-    const auto& children = RoomChildren();
-    int entryIndex = IndexOfRole(children, ChildRole::Entry);
+    const Children children = kRoomChildren;
+    int entryIndex = children.IndexOf(ChildRole::Entry);
     int iconsAfterEntry = 0;
-    for (std::size_t i = static_cast<std::size_t>(entryIndex) + 1; i < children.size(); ++i) {
-        if (IconIndex(children, static_cast<int>(i)) >= 0) ++iconsAfterEntry;
+    for (int i = entryIndex + 1; i < children.size(); ++i) {
+        if (children.IconIndex(i) >= 0) ++iconsAfterEntry;
     }
     const int bottomRowY = height - kMargin - kRowHeight;
     const int iconRowY = bottomRowY - kMargin / 2 - kRowHeight;
@@ -51,8 +51,8 @@ void LayoutRoom(HWND room, int width, int height) {
     const int iconStep = kIconWidth + kMargin / 2;
     int iconsBefore = 0;
     int iconsAfter = 0;
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        HWND child = Child(room, static_cast<int>(i));
+    for (int i = 0; i < children.size(); ++i) {
+        HWND child = Child(room, i);
         switch (children[i].role) {
             case ChildRole::Transcript:
                 Place(child, kMargin, kMargin, sideX - 2 * kMargin, viewHeight);
@@ -69,7 +69,7 @@ void LayoutRoom(HWND room, int width, int height) {
             case ChildRole::Decoration:
             case ChildRole::Send:
             case ChildRole::DialogIcon:
-                if (static_cast<int>(i) < entryIndex) {
+                if (i < entryIndex) {
                     Place(child, kMargin + iconsBefore++ * iconStep, iconRowY, kIconWidth, kRowHeight);
                 } else {
                     int x = width - kMargin - (iconsAfterEntry - iconsAfter++) * iconStep + kMargin / 2;
@@ -80,20 +80,33 @@ void LayoutRoom(HWND room, int width, int height) {
     }
 }
 
-void LayoutOtherChild(HWND window, int width, int height) {
-    const auto& children = OtherChildChildren();
+// A label on top, the transcript or list below it, then a bottom row: the entry box, if any, and the
+// icons at the right.
+void LayoutOtherWindow(HWND window, Children children, int width, int height) {
+    int icons = 0;
+    for (const ChildWindow& child : children) icons += child.control == Control::Icon;
     const int bottomRowY = height - kMargin - kRowHeight;
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        HWND child = Child(window, static_cast<int>(i));
+    const int iconStep = kIconWidth + kMargin / 2;
+    const int viewY = kMargin + kRowHeight;
+    int iconsPlaced = 0;
+    for (int i = 0; i < children.size(); ++i) {
+        HWND child = Child(window, i);
         switch (children[i].role) {
-            case ChildRole::Transcript:
-                Place(child, kMargin, kMargin, width - 2 * kMargin, bottomRowY - 2 * kMargin);
-                break;
             case ChildRole::Label:
-                Place(child, kMargin, bottomRowY + 4, width - 3 * kMargin - kIconWidth, kRowHeight - 4);
+                Place(child, kMargin, kMargin, width - 2 * kMargin, kRowHeight - 4);
                 break;
-            default:
-                Place(child, width - kMargin - kIconWidth, bottomRowY, kIconWidth, kRowHeight);
+            case ChildRole::Transcript:
+            case ChildRole::People:
+                Place(child, kMargin, viewY, width - 2 * kMargin, bottomRowY - viewY - kMargin);
+                break;
+            case ChildRole::Entry:
+                Place(child, kMargin, bottomRowY, width - 2 * kMargin - icons * iconStep, kRowHeight);
+                break;
+            case ChildRole::Decoration:
+            case ChildRole::Send:
+            case ChildRole::DialogIcon:
+                Place(child, width - kMargin - (icons - iconsPlaced++) * iconStep + kMargin / 2, bottomRowY,
+                      kIconWidth, kRowHeight);
                 break;
         }
     }
@@ -103,6 +116,12 @@ void LayoutOtherChild(HWND window, int width, int height) {
 
 ChatFrame::ChatFrame(HINSTANCE instance, const Options& options, ClientEvents& events)
     : instance_(instance), options_(options), events_(events) {}
+
+Children ChatFrame::OtherWindowChildren(HWND window) const {
+    const auto found = otherChildren_.find(window);
+    // Before WM_CREATE (an early WM_SIZE) the window has no children yet.
+    return found != otherChildren_.end() ? found->second : Children();
+}
 
 bool ChatFrame::RegisterWindowClasses() {
     if (!RegisterControlClasses(instance_)) return false;
@@ -120,8 +139,8 @@ bool ChatFrame::RegisterWindowClasses() {
     childClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     childClass.lpszClassName = kRoomClass;
     if (!RegisterClassA(&childClass)) return false;
-    childClass.lpfnWndProc = OtherChildProc;
-    childClass.lpszClassName = kOtherChildClass;
+    childClass.lpfnWndProc = OtherWindowProc;
+    childClass.lpszClassName = kOtherWindowClass;
     return RegisterClassA(&childClass) != 0;
 }
 
@@ -131,16 +150,21 @@ bool ChatFrame::Create() {
                              860, 620, nullptr, nullptr, instance_, this);
     if (!frame_) return false;
 
-    // The status line is the frame's first child, so finding the MDI client takes a walk past it.
-    statusLine_ = CreateWindowExA(0, kStaticClass, "Signed on as You", WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 10, 10,
-                                  frame_, nullptr, instance_, nullptr);
-    SendMessageA(statusLine_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    CLIENTCREATESTRUCT clientCreate{};
-    clientCreate.idFirstChild = 50000;
-    mdiClient_ = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
-                                 WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 10, 10,
-                                 frame_, nullptr, instance_, &clientCreate);
-    if (!mdiClient_) return false;
+    for (const client_model::FrameChild child : client_model::kFrameChildren) {
+        if (child == client_model::FrameChild::StatusLine) {
+            statusLine_ = CreateWindowExA(0, ClassOf(Control::Static), client_model::kStatusLineText,
+                                          WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 10, 10, frame_, nullptr, instance_,
+                                          nullptr);
+            SendMessageA(statusLine_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+            continue;
+        }
+        CLIENTCREATESTRUCT clientCreate{};
+        clientCreate.idFirstChild = 50000;
+        mdiClient_ = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+                                     WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 10, 10,
+                                     frame_, nullptr, instance_, &clientCreate);
+    }
+    if (!statusLine_ || !mdiClient_) return false;
     LayoutFrame();
 
     // Each new MDI child goes on top of the others, so they are made from the bottom up.
@@ -151,12 +175,12 @@ bool ChatFrame::Create() {
         if (isRoom) room_ = child;
     }
     if (room_) {
-        transcript_ = ChildWithRole(room_, RoomChildren(), ChildRole::Transcript);
-        entry_ = ChildWithRole(room_, RoomChildren(), ChildRole::Entry);
+        transcript_ = ChildWithRole(room_, kRoomChildren, ChildRole::Transcript);
+        entry_ = ChildWithRole(room_, kRoomChildren, ChildRole::Entry);
         SetWindowLongPtrA(entry_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         entryProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(entry_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EntryProc)));
-        HWND people = ChildWithRole(room_, RoomChildren(), ChildRole::People);
+        HWND people = ChildWithRole(room_, kRoomChildren, ChildRole::People);
         for (const char* name : {"Practice Host", "You"}) {
             SendMessageA(people, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
         }
@@ -171,7 +195,7 @@ bool ChatFrame::Create() {
 HWND ChatFrame::CreateMdiChild(bool isRoom, int position) {
     std::string title = isRoom ? "Practice Room" : "Notices " + std::to_string(position);
     MDICREATESTRUCTA create{};
-    create.szClass = isRoom ? kRoomClass : kOtherChildClass;
+    create.szClass = isRoom ? kRoomClass : kOtherWindowClass;
     create.szTitle = title.c_str();
     create.hOwner = instance_;
     create.x = CW_USEDEFAULT;
@@ -235,10 +259,10 @@ void ChatFrame::AppendToTranscript(const std::string& ansiText) {
 void ChatFrame::OnChildCommand(HWND mdiChild, bool isRoom, WPARAM wParam) {
     if (HIWORD(wParam) != BN_CLICKED) return;
     int index = LOWORD(wParam) - kFirstChildId;
-    const auto& children = isRoom ? RoomChildren() : OtherChildChildren();
-    int icon = IconIndex(children, index);
+    const Children children = isRoom ? kRoomChildren : OtherWindowChildren(mdiChild);
+    int icon = children.IconIndex(index);
     if (icon < 0) return;
-    if (isRoom && children[static_cast<std::size_t>(index)].role == ChildRole::Send) {
+    if (isRoom && children[index].role == ChildRole::Send) {
         events_.OnSendPressed();
     } else if (isRoom) {
         events_.OnIconPressed("room", icon);
@@ -276,7 +300,7 @@ LRESULT CALLBACK ChatFrame::RoomProc(HWND window, UINT message, WPARAM wParam, L
     return MdiChildProc(window, message, wParam, lParam, true);
 }
 
-LRESULT CALLBACK ChatFrame::OtherChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ChatFrame::OtherWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return MdiChildProc(window, message, wParam, lParam, false);
 }
 
@@ -289,13 +313,20 @@ LRESULT ChatFrame::MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM
     auto* self = Self(window);
     switch (message) {
         case WM_CREATE:
-            if (self) CreateChildren(window, self->instance_, isRoom ? RoomChildren() : OtherChildChildren());
+            if (self && isRoom) {
+                CreateChildren(window, self->instance_, kRoomChildren);
+            } else if (self) {
+                // Conversations and directories by turns, in the order the windows are made.
+                const Children children = client_model::OtherWindowChildren(self->otherWindowsMade_++);
+                self->otherChildren_.emplace(window, children);
+                CreateChildren(window, self->instance_, children);
+            }
             break;
         case WM_SIZE:
             if (isRoom) {
                 LayoutRoom(window, LOWORD(lParam), HIWORD(lParam));
-            } else {
-                LayoutOtherChild(window, LOWORD(lParam), HIWORD(lParam));
+            } else if (self) {
+                LayoutOtherWindow(window, self->OtherWindowChildren(window), LOWORD(lParam), HIWORD(lParam));
             }
             break;
         case WM_COMMAND:
@@ -308,7 +339,10 @@ LRESULT ChatFrame::MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 self->transcript_ = nullptr;
                 self->entry_ = nullptr;
             }
-            if (self) self->otherPositions_.erase(window);
+            if (self) {
+                self->otherPositions_.erase(window);
+                self->otherChildren_.erase(window);
+            }
             break;
         default:
             break;

@@ -9,6 +9,7 @@
 
 #include "client_events.h"
 #include "control_commands.h"
+#include "window_layout.h"
 
 namespace vorivevo::practice {
 
@@ -39,7 +40,7 @@ public:
 private:
     static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK RoomProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK OtherChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK OtherWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool isRoom);
     static LRESULT CALLBACK EntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -47,6 +48,7 @@ private:
     HWND CreateMdiChild(bool isRoom, int position);
     void LayoutFrame();
     void OnChildCommand(HWND mdiChild, bool isRoom, WPARAM wParam);
+    Children OtherWindowChildren(HWND window) const;
 
     HINSTANCE instance_;
     const Options& options_;
@@ -61,6 +63,8 @@ private:
     bool keepText_ = false;
     bool ownChange_ = false;
     std::map<HWND, int> otherPositions_;  // each other MDI window's place from the top when it was made
+    std::map<HWND, Children> otherChildren_;
+    int otherWindowsMade_ = 0;
 };
 
 }  // namespace vorivevo::practice

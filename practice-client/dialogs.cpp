@@ -28,14 +28,15 @@ std::string NameFor(DialogKind kind) {
     return kind == DialogKind::Palette ? "Palette" : "Modal";
 }
 
-void LayoutDialog(const std::vector<HWND>& children) {
-    const auto& specs = DialogChildren();
+// The icons in a row at the bottom, the text above them.
+void LayoutDialog(const std::vector<HWND>& windows) {
     int icons = 0;
-    for (std::size_t i = 0; i < specs.size() && i < children.size(); ++i) {
-        if (specs[i].role == ChildRole::DialogIcon) {
-            MoveWindow(children[i], 10 + icons++ * (kIconWidth + 8), 56, kIconWidth, kIconHeight, FALSE);
+    for (int i = 0; i < kDialogChildren.size() && i < static_cast<int>(windows.size()); ++i) {
+        const HWND window = windows[static_cast<std::size_t>(i)];
+        if (kDialogChildren[i].role == ChildRole::DialogIcon) {
+            MoveWindow(window, 10 + icons++ * (kIconWidth + 8), 56, kIconWidth, kIconHeight, FALSE);
         } else {
-            MoveWindow(children[i], 10, 10, kDialogWidth - 20, 40, FALSE);
+            MoveWindow(window, 10, 10, kDialogWidth - 20, 40, FALSE);
         }
     }
 }
@@ -70,8 +71,8 @@ int DialogStack::Open(DialogKind kind, int id) {
     HWND window = CreateWindowExA(0, ClassFor(kind), title.c_str(), WS_POPUP | WS_BORDER, 0, 0, kDialogWidth,
                                   kDialogHeight, owner_, nullptr, instance_, this);
     if (!window) return 0;
-    std::vector<HWND> children = CreateChildren(window, instance_, DialogChildren());
-    SetWindowTextA(children[static_cast<std::size_t>(IndexOfRole(DialogChildren(), ChildRole::Label))],
+    std::vector<HWND> children = CreateChildren(window, instance_, kDialogChildren);
+    SetWindowTextA(children[static_cast<std::size_t>(kDialogChildren.IndexOf(ChildRole::Label))],
                    (title + ": press a button to answer.").c_str());
     LayoutDialog(children);
 
@@ -119,7 +120,7 @@ LRESULT CALLBACK DialogStack::DialogProc(HWND window, UINT message, WPARAM wPara
     if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && self) {
         const Dialog* dialog = self->Find(window);
-        int icon = IconIndex(DialogChildren(), LOWORD(wParam) - kFirstChildId);
+        int icon = kDialogChildren.IconIndex(LOWORD(wParam) - kFirstChildId);
         // Copied out first: the handler may close this very dialog.
         if (dialog && icon >= 0) {
             DialogKind kind = dialog->kind;

@@ -38,18 +38,20 @@ DWORD StyleFor(ChildRole role) {
 }  // namespace
 
 bool RegisterControlClasses(HINSTANCE instance) {
-    return RegisterSuperclass(instance, kRichClass, "EDIT") && RegisterSuperclass(instance, kListboxClass, "LISTBOX") &&
-           RegisterSuperclass(instance, kStaticClass, "STATIC") && RegisterSuperclass(instance, kIconClass, "BUTTON");
+    return RegisterSuperclass(instance, ClassOf(Control::RichText), "EDIT") &&
+           RegisterSuperclass(instance, ClassOf(Control::ListBox), "LISTBOX") &&
+           RegisterSuperclass(instance, ClassOf(Control::Static), "STATIC") &&
+           RegisterSuperclass(instance, ClassOf(Control::Icon), "BUTTON");
 }
 
-std::vector<HWND> CreateChildren(HWND parent, HINSTANCE instance, const std::vector<ChildSpec>& children) {
+std::vector<HWND> CreateChildren(HWND parent, HINSTANCE instance, Children children) {
     std::vector<HWND> windows;
     auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        const ChildSpec& wanted = children[i];
-        HWND child = CreateWindowExA(0, wanted.className, wanted.text, StyleFor(wanted.role), 0, 0, 10, 10, parent,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstChildId + i)), instance,
-                                     nullptr);
+    for (int i = 0; i < children.size(); ++i) {
+        const ChildWindow& wanted = children[i];
+        HWND child = CreateWindowExA(0, ClassOf(wanted.control), wanted.text, StyleFor(wanted.role), 0, 0, 10, 10,
+                                     parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstChildId + i)),
+                                     instance, nullptr);
         if (child) SendMessageA(child, WM_SETFONT, font, FALSE);
         // Lines sent in a session can be longer than an edit control takes by default.
         if (child && (wanted.role == ChildRole::Transcript || wanted.role == ChildRole::Entry)) {

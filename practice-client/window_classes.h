@@ -1,4 +1,5 @@
-// The control classes the client's windows are built from (superclasses of the system's), and building children from them.
+// The control classes the client's windows are built from (superclasses of the system's), and building
+// children from them.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +20,6 @@ constexpr int kFirstChildId = 1000;
 
 // Creates `children` under `parent` in their order (which is their sibling order), each with its
 // control-id and the dialog font; returns their handles in the same order.
-std::vector<HWND> CreateChildren(HWND parent, HINSTANCE instance, const std::vector<ChildSpec>& children);
+std::vector<HWND> CreateChildren(HWND parent, HINSTANCE instance, Children children);
 
 }  // namespace vorivevo::practice

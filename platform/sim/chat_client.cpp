@@ -10,11 +10,8 @@ namespace vorivevo::sim {
 
 namespace {
 
-// Our own name for the MDI children's class; nothing looks it up.
-constexpr char kMdiChildClass[] = "SimMdiChild";
-constexpr int kRoomLayoutChildren = 10;
-constexpr int kEntryBoxIndex = 7;
-constexpr int kSendButtonIndex = 9;
+using client_model::ChildRole;
+using client_model::Control;
 
 }  // namespace
 
@@ -22,18 +19,31 @@ ChatClient::ChatClient(Desktop& desktop, ChatClientOptions options) : desktop_(d
     if (options_.mdiChildren < 0 || options_.roomPosition < 0 || options_.roomPosition > options_.mdiChildren)
         throw std::logic_error("ChatClient: the room's position must lie among the MDI children");
     frame_ = desktop_.CreateWindow(kNoWindow, options_.frameClass, "Online Client");
-    // Something above the MDI area, so that finding it is a walk and not just the first child.
-    desktop_.CreateWindow(frame_, options_.staticClass, "Tool bar");
-    mdiClient_ = desktop_.CreateWindow(frame_, options_.mdiClientClass);
-    desktop_.CreateWindow(frame_, options_.staticClass, "Status");
+    for (const client_model::FrameChild child : client_model::kFrameChildren) {
+        if (child == client_model::FrameChild::StatusLine) {
+            desktop_.CreateWindow(frame_, options_.staticClass, client_model::kStatusLineText);
+        } else {
+            mdiClient_ = desktop_.CreateWindow(frame_, options_.mdiClientClass);
+        }
+    }
     // Each new MDI child is activated, so comes out on top: create them from the bottom up.
     for (int position = options_.mdiChildren; position >= 1; --position) {
         if (position == options_.roomPosition) {
             CreateRoom("Chat Room");
         } else {
-            CreateDecoy(position);
+            CreateOtherWindow(position);
         }
     }
+}
+
+const std::string& ChatClient::ClassFor(Control control) const {
+    switch (control) {
+        case Control::RichText: return options_.richTextClass;
+        case Control::ListBox: return options_.listBoxClass;
+        case Control::Static: return options_.staticClass;
+        case Control::Icon: break;
+    }
+    return options_.iconClass;
 }
 
 ChatClient::~ChatClient() { desktop_.DestroyWindow(frame_); }
@@ -53,19 +63,16 @@ WindowHandle ChatClient::SendButtonOf(int room) const {
 int ChatClient::CreateRoom(const std::string& title) {
     const int index = Rooms();
     RoomWindows windows;
-    windows.room = desktop_.CreateWindow(mdiClient_, kMdiChildClass, title, Desktop::Placement::Top);
-    const std::string* layout[kRoomLayoutChildren] = {
-        &options_.richTextClass, &options_.listBoxClass, &options_.staticClass, &options_.iconClass,
-        &options_.iconClass,     &options_.iconClass,    &options_.iconClass,   &options_.richTextClass,
-        &options_.iconClass,     &options_.iconClass,
-    };
+    windows.room =
+        desktop_.CreateWindow(mdiClient_, client_model::kRoomClass, title, Desktop::Placement::Top);
     int created = 0;
-    for (int child = 0; child < kRoomLayoutChildren && created < options_.roomChildren; ++child) {
-        if (child == 1 && !options_.roomHasListBox) continue;
-        const WindowHandle window = desktop_.CreateWindow(windows.room, *layout[child]);
+    for (const client_model::ChildWindow& child : client_model::kRoomChildren) {
+        if (created == options_.roomChildren) break;
+        if (child.role == ChildRole::People && !options_.roomHasListBox) continue;
+        const WindowHandle window = desktop_.CreateWindow(windows.room, ClassFor(child.control), child.text);
         ++created;
-        if (child == kEntryBoxIndex) windows.entry = window;
-        if (child == kSendButtonIndex) windows.send = window;
+        if (child.role == ChildRole::Entry) windows.entry = window;
+        if (child.role == ChildRole::Send) windows.send = window;
     }
     rooms_.push_back(windows);
     if (windows.entry != kNoWindow) {
@@ -113,27 +120,16 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
     }
 }
 
-void ChatClient::CreateDecoy(int position) {
-    const WindowHandle window = desktop_.CreateWindow(mdiClient_, kMdiChildClass,
+void ChatClient::CreateOtherWindow(int position) {
+    const WindowHandle window = desktop_.CreateWindow(mdiClient_, client_model::kOtherWindowClass,
                                                       "Window " + std::to_string(position), Desktop::Placement::Top);
-    if (decoys_++ % 2 == 0) {
-        // A conversation window: rich text, but no list of people.
-        desktop_.CreateWindow(window, options_.staticClass);
-        desktop_.CreateWindow(window, options_.richTextClass);
-        desktop_.CreateWindow(window, options_.iconClass);
-        desktop_.CreateWindow(window, options_.richTextClass);
-        desktop_.CreateWindow(window, options_.iconClass);
-    } else {
-        // A list of people or places, with no rich text.
-        desktop_.CreateWindow(window, options_.listBoxClass);
-        desktop_.CreateWindow(window, options_.staticClass);
-        desktop_.CreateWindow(window, options_.iconClass);
-    }
+    for (const client_model::ChildWindow& child : client_model::OtherWindowChildren(otherWindows_++))
+        desktop_.CreateWindow(window, ClassFor(child.control), child.text);
 }
 
 WindowHandle ChatClient::OpenWindow() {
     const int position = static_cast<int>(MdiChildren().size()) + 1;
-    CreateDecoy(position);
+    CreateOtherWindow(position);
     return desktop_.Children(mdiClient_).front();
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "client_window_tree.h"
 #include "desktop.h"
 #include "transcript.h"
 
@@ -15,23 +16,22 @@ enum class SendBehaviour {
     NeverEmpties,  // the client refuses every line: presses are counted, the box keeps its text
 };
 
-// The layout of the client's windows. A room's children, from the top (GW_CHILD first):
-// [0] rich text (the transcript view), [1] list box, [2] static, [3] icon (the room's first icon),
-// [4] icon, [5] icon, [6] icon, [7] rich text (the entry box), [8] icon, [9] icon (the send button).
+// The client's windows are those of the client model (client_window_tree.h); these options leave parts
+// out, and may spell the classes otherwise.
 struct ChatClientOptions {
     int mdiChildren = 1;     // MDI children in all, the room included
     int roomPosition = 1;    // the room's place among them from the top of the z-order, 1 first; 0: no room
-    bool roomHasListBox = true;  // false leaves child [1] out, so what follows moves up by one
+    bool roomHasListBox = true;  // false leaves the list of people out, so what follows moves up by one
     int roomChildren = 10;   // the room keeps only this many of its children, from the top
     SendBehaviour send = SendBehaviour::Normal;
     int pressesNeeded = 1;   // for SendBehaviour::NeedsPresses
     // Class names as the client registers them; a test may give them in other letter cases.
-    std::string frameClass = "AOL Frame25";
-    std::string mdiClientClass = "MDIClient";
-    std::string richTextClass = "RICHCNTL";
-    std::string listBoxClass = "_AOL_Listbox";
-    std::string staticClass = "_AOL_Static";
-    std::string iconClass = "_AOL_Icon";
+    std::string frameClass = client_model::kFrameClass;
+    std::string mdiClientClass = client_model::kMdiClientClass;
+    std::string richTextClass = client_model::ClassOf(client_model::Control::RichText);
+    std::string listBoxClass = client_model::ClassOf(client_model::Control::ListBox);
+    std::string staticClass = client_model::ClassOf(client_model::Control::Static);
+    std::string iconClass = client_model::ClassOf(client_model::Control::Icon);
 };
 
 // A line as a room received it: the virtual time, the exact Windows-1252 bytes and which room (0 the
@@ -43,9 +43,7 @@ struct ReceivedLine {
 };
 
 // Creates its windows on construction and destroys them with itself, so the desktop must outlive it.
-// The other MDI children are plausible decoys: some have a rich-text child without a list box, others
-// a list box without rich text, so only a window with both is taken for a room. All its windows share
-// one thread.
+// All its windows share one thread.
 //
 // The user's side of each entry box: the draft the user counts as theirs and their caret in it. Keys
 // typed while the box shows that draft (with its caret given back after a post) change it; keys typed
@@ -128,8 +126,9 @@ private:
     };
 
     WindowHandle Alive(WindowHandle window) const { return desktop_.IsWindow(window) ? window : kNoWindow; }
+    const std::string& ClassFor(client_model::Control control) const;
     int CreateRoom(const std::string& title);
-    void CreateDecoy(int index);
+    void CreateOtherWindow(int position);
     void OnSendClicked(int room);
     void SendFrom(int room);
     std::optional<LResult> OnEntryMessage(int room, const MessageContext& message);
@@ -139,7 +138,7 @@ private:
     WindowHandle frame_ = kNoWindow;
     WindowHandle mdiClient_ = kNoWindow;
     std::vector<RoomWindows> rooms_;
-    int decoys_ = 0;
+    int otherWindows_ = 0;
     long presses_ = 0;
     double sendSeconds_ = 0.0;
     bool keepsText_ = false;

@@ -52,7 +52,13 @@ std::ostream& operator<<(std::ostream& out, const SentMessage& sent) {
         std::snprintf(hex, sizeof hex, "0x%04X", static_cast<unsigned>(sent.message));
         out << hex;
     }
-    return out << ", " << sent.wParam << ')';
+    out << ", " << sent.wParam << ')';
+    if (sent.window != kNoWindow) {
+        char to[24];
+        std::snprintf(to, sizeof to, " to 0x%08X", static_cast<unsigned>(sent.window));
+        out << to;
+    }
+    return out;
 }
 
 Desktop::Desktop() = default;
@@ -355,8 +361,14 @@ void Desktop::BeforeCall(long calls, std::function<void()> action) {
 }
 
 std::vector<SentMessage> Desktop::TrafficTo(WindowHandle window) const {
-    const auto found = traffic_.find(window);
-    return found == traffic_.end() ? std::vector<SentMessage>{} : found->second;
+    return TrafficTo(std::vector<WindowHandle>{window});
+}
+
+std::vector<SentMessage> Desktop::TrafficTo(const std::vector<WindowHandle>& windows) const {
+    std::vector<SentMessage> sent;
+    for (const SentMessage& message : traffic_)
+        if (std::find(windows.begin(), windows.end(), message.window) != windows.end()) sent.push_back(message);
+    return sent;
 }
 
 void Desktop::Charge(long CallCounts::*operation) {
@@ -406,7 +418,7 @@ int Desktop::GetClassNameA(WindowHandle window, char* buffer, int size) {
 Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LParam lParam,
                        const std::string* setText, std::string* getTextBuffer) {
     Charge(&CallCounts::sendMessage);
-    if (recordTraffic_) traffic_[window].push_back(SentMessage{message, wParam});
+    if (recordTraffic_) traffic_.push_back(SentMessage{message, wParam, window});
     if (Find(window) == nullptr) return Reply{Delivery::NoWindow, 0};
     const WindowHandle key = ThreadOf(window);
     // As the real back end: nothing is sent to a thread that has just left a message unanswered, and a

@@ -33,12 +33,13 @@ struct MessageContext {
 // send further messages, and even destroy its own window.
 using MessageHandler = std::function<std::optional<LResult>(const MessageContext&)>;
 
-// One entry of a window's message traffic.
+// One entry of the message traffic: the message, its wParam and the window it was sent to.
 struct SentMessage {
     Message message;
     WParam wParam;
+    WindowHandle window = kNoWindow;
     bool operator==(const SentMessage& other) const {
-        return message == other.message && wParam == other.wParam;
+        return message == other.message && wParam == other.wParam && window == other.window;
     }
     bool operator!=(const SentMessage& other) const { return !(*this == other); }
 };
@@ -155,8 +156,10 @@ public:
     void SetCallBudget(long calls) { callBudget_ = calls; }
     bool CallBudgetExceeded() const { return budgetExceeded_; }
 
-    // The messages sent to a handle, oldest first, whether or not a window had it (handle 0 included).
+    // The messages sent to a handle, oldest first, whether or not a window had it (handle 0 included);
+    // and those sent to any of several, in the order they were sent.
     std::vector<SentMessage> TrafficTo(WindowHandle window) const;
+    std::vector<SentMessage> TrafficTo(const std::vector<WindowHandle>& windows) const;
     void ClearTraffic() { traffic_.clear(); }
     // Long runs that need no traffic can switch it off to keep memory flat.
     void SetTrafficRecording(bool on) { recordTraffic_ = on; }
@@ -246,7 +249,7 @@ private:
     long callBudget_ = kDefaultCallBudget;
     bool budgetExceeded_ = false;
     bool recordTraffic_ = true;
-    std::unordered_map<WindowHandle, std::vector<SentMessage>> traffic_;
+    std::vector<SentMessage> traffic_;
     std::vector<SetWindowPosCall> setWindowPosCalls_;
 };
 

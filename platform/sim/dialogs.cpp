@@ -3,11 +3,20 @@
 
 namespace vorivevo::sim {
 
+std::vector<std::string> DialogChildClasses() {
+    std::vector<std::string> classes;
+    for (const client_model::ChildWindow& child : client_model::kDialogChildren)
+        classes.push_back(client_model::ClassOf(child.control));
+    return classes;
+}
+
 Dialogs::~Dialogs() {
     for (const auto& entry : dialogs_) desktop_.DestroyWindow(entry.first);
 }
 
-const char* Dialogs::ClassOf(DialogKind kind) { return kind == DialogKind::Palette ? "_AOL_Palette" : "_AOL_Modal"; }
+const char* Dialogs::ClassOf(DialogKind kind) {
+    return kind == DialogKind::Palette ? client_model::kPaletteClass : client_model::kModalClass;
+}
 
 WindowHandle Dialogs::Open(DialogKind kind, DialogOptions options) {
     const std::string className = options.className.empty() ? ClassOf(kind) : options.className;

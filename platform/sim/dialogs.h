@@ -5,21 +5,26 @@
 #include <string>
 #include <vector>
 
+#include "client_window_tree.h"
 #include "desktop.h"
 
 namespace vorivevo::sim {
 
 enum class DialogKind { Palette, Modal };
 
+// The children's classes of the client model's dialog, from the top.
+std::vector<std::string> DialogChildClasses();
+
 struct DialogOptions {
     std::string title = "Prompt";
     // Empty: the kind's own class, "_AOL_Palette" or "_AOL_Modal".
     std::string className;
-    // The dialog's children from the top; [1] is its first icon.
-    std::vector<std::string> childClasses = {"_AOL_Static", "_AOL_Icon", "_AOL_Icon"};
-    // The child whose press answers the prompt; with closeOnDismiss the dialog then closes. A dialog
-    // whose first icon is not the dismiss button stays open however often that icon is pressed.
-    int dismissChild = 1;
+    // The dialog's children from the top.
+    std::vector<std::string> childClasses = DialogChildClasses();
+    // The child whose press answers the prompt (the model's first icon); with closeOnDismiss the dialog
+    // then closes. A dialog whose first icon is not the dismiss button stays open however often that icon
+    // is pressed.
+    int dismissChild = client_model::kDialogChildren.FirstOf(client_model::Control::Icon);
     bool closeOnDismiss = true;
 };
 

@@ -1,4 +1,4 @@
-// The host runtime's pump, waits, timer and move loop on the virtual clock.
+// The simulated host's pump, waits, timer and move loop on the virtual clock.
 #include "sim_host.h"
 
 #include <algorithm>
@@ -18,17 +18,20 @@ constexpr Message kWmClose = 0x0010;
 }  // namespace
 
 SimHost::SimHost(Desktop& desktop, SimHostOptions options)
-    : desktop_(desktop), options_(std::move(options)), text1_(options_.text1), text2_(options_.text2) {
-    ownWindow_ = desktop_.CreateWindow(kNoWindow, kOwnWindowClass, kFormCaption);
+    : desktop_(desktop),
+      options_(std::move(options)),
+      homePage_(options_.homePage),
+      displayName_(options_.displayName) {
+    ownWindow_ = desktop_.CreateWindow(kNoWindow, kOwnWindowClass, kWindowCaption);
     desktop_.SetHandler(ownWindow_, [this](const MessageContext& message) { return OnOwnWindowMessage(message); });
 }
 
 SimHost::~SimHost() { desktop_.DestroyWindow(ownWindow_); }
 
-void SimHost::Script(double time, FormEvent event) { Script({ScriptedEvent{time, event}}); }
+void SimHost::Script(double time, WindowEvent event) { Script({ScriptedEvent{time, event}}); }
 
 void SimHost::ScriptDrag(double time, double dragSeconds) {
-    Script({ScriptedEvent{time, FormEvent::Picture1MouseDown, dragSeconds}});
+    Script({ScriptedEvent{time, WindowEvent::NameBarPressed, dragSeconds}});
 }
 
 void SimHost::Script(const std::vector<ScriptedEvent>& events) {
@@ -50,35 +53,35 @@ void SimHost::NoteCallAfterUnload() {
     if (unloadedAt_) ++hostCallsAfterUnload_;
 }
 
-double SimHost::SecondsSinceMidnight() {
-    double seconds = std::fmod(options_.startOfDay + Now(), kSecondsPerDay);
+Duration SimHost::TimeOfDay() {
+    double seconds = std::fmod(options_.startOfDay + Time(), kSecondsPerDay);
     if (seconds < 0) seconds += kSecondsPerDay;
-    return seconds;
+    return Duration{seconds};
 }
 
-void SimHost::SetLabel1Text(const std::string& text) {
+void SimHost::SetIdleCounterText(const std::string& text) {
     NoteCallAfterUnload();
-    label1_ = text;
-    label1History_.emplace_back(Now(), text);
+    idleCounter_ = text;
+    idleCounterHistory_.emplace_back(Time(), text);
 }
 
-void SimHost::SetTimer1Enabled(bool enabled) {
+void SimHost::EnableDialogTimer() {
     NoteCallAfterUnload();
-    if (enabled == timerEnabled_) return;
-    timerEnabled_ = enabled;
-    timerStart_ = Now();
+    if (timerEnabled_) return;
+    timerEnabled_ = true;
+    timerStart_ = Time();
     ticksPassed_ = 0;
 }
 
 void SimHost::Show() {
     NoteCallAfterUnload();
-    if (!shownAt_) shownAt_ = Now();
+    if (!shownAt_) shownAt_ = Time();
 }
 
 void SimHost::Unload() {
     NoteCallAfterUnload();
     if (unloadedAt_) return;
-    unloadedAt_ = Now();
+    unloadedAt_ = Time();
     callsAtUnload_ = desktop_.CallsMade();
     desktop_.DestroyWindow(ownWindow_);
 }
@@ -93,19 +96,19 @@ double SimHost::NextScriptedTime() const {
     return nextScripted_ < script_.size() ? script_[nextScripted_].time : kNever;
 }
 
-bool SimHost::SomethingDueNow() const { return NextScriptedTime() <= Now() || NextTickTime() <= Now(); }
+bool SimHost::SomethingDueNow() const { return NextScriptedTime() <= Time() || NextTickTime() <= Time(); }
 
-void SimHost::Deliver(FormEvent event) {
-    if (options_.logDeliveries) deliveries_.push_back(Delivery{Now(), event});
-    if (event == FormEvent::Timer1Tick) ++ticksDelivered_;
-    if (FormEventSink* sink = Sink()) sink->Record(event);
+void SimHost::Deliver(WindowEvent event) {
+    if (options_.logDeliveries) deliveries_.push_back(Delivery{Time(), event});
+    if (event == WindowEvent::DialogTimerTick) ++ticksDelivered_;
+    if (WindowEventSink* sink = sink_) sink->Record(event);
 }
 
 bool SimHost::RecordDueInput() {
     bool any = false;
-    while (nextScripted_ < script_.size() && script_[nextScripted_].time <= Now()) {
+    while (nextScripted_ < script_.size() && script_[nextScripted_].time <= Time()) {
         const ScriptedEvent event = script_[nextScripted_++];
-        if (event.event == FormEvent::Picture1MouseDown) dragSeconds_ = event.dragSeconds;
+        if (event.event == WindowEvent::NameBarPressed) dragSeconds_ = event.dragSeconds;
         Deliver(event.event);
         any = true;
     }
@@ -113,15 +116,15 @@ bool SimHost::RecordDueInput() {
 }
 
 bool SimHost::RecordDueTick() {
-    if (NextTickTime() > Now()) return false;
+    if (NextTickTime() > Time()) return false;
     // Every grid point up to now merges into this one tick. The division only guesses how many; the
     // comparisons with the grid points themselves settle it, rounding and all.
-    const double guess = std::floor((Now() - timerStart_) / IntervalSeconds());
+    const double guess = std::floor((Time() - timerStart_) / IntervalSeconds());
     long long passed = std::max(ticksPassed_ + 1, static_cast<long long>(guess));
-    while (passed > ticksPassed_ + 1 && GridPoint(passed) > Now()) --passed;
-    while (GridPoint(passed + 1) <= Now()) ++passed;
+    while (passed > ticksPassed_ + 1 && GridPoint(passed) > Time()) --passed;
+    while (GridPoint(passed + 1) <= Time()) ++passed;
     ticksPassed_ = passed;
-    Deliver(FormEvent::Timer1Tick);
+    Deliver(WindowEvent::DialogTimerTick);
     return true;
 }
 
@@ -137,12 +140,12 @@ void SimHost::PumpPending() {
     ++pumpCalls_;
     NoteCallAfterUnload();
     // What the outside world does at this moment happens before the pump looks for input.
-    desktop_.Clock().AdvanceTo(Now());
+    desktop_.Clock().AdvanceTo(Time());
     const bool input = RecordDueInput();
     const bool tick = RecordDueTick();
-    if (input || tick || Now() != lastPumpTime_) {
+    if (input || tick || Time() != lastPumpTime_) {
         idlePumps_ = 0;
-        lastPumpTime_ = Now();
+        lastPumpTime_ = Time();
     } else if (options_.maxIdlePumps >= 0 && ++idlePumps_ > options_.maxIdlePumps) {
         // Left over the limit, so that a loop that swallows the first throw meets it again.
         throw HorizonReached{"the logic pumped " + std::to_string(options_.maxIdlePumps) +
@@ -150,19 +153,25 @@ void SimHost::PumpPending() {
     }
 }
 
-void SimHost::WaitForEvent(double deadline) {
+void SimHost::DoEvents() {
+    PumpPending();
+    if (sink_ != nullptr) sink_->RunRecorded();
+}
+
+void SimHost::WaitForEvent(Instant until) {
+    const double deadline = until.time_since_epoch().count();
     ++waitCalls_;
     NoteCallAfterUnload();
     if (waitObserver_) waitObserver_();
     VirtualClock& clock = desktop_.Clock();
     for (;;) {
-        clock.AdvanceTo(Now());
+        clock.AdvanceTo(Time());
         if (SomethingDueNow()) return;
-        if (deadline <= Now()) {
+        if (deadline <= Time()) {
             // A real clock moves on between two readings. Standing still here would trap a caller whose
             // own arithmetic puts its deadline a rounding error short of its wait (start + 0.4 - start
             // can come out below 0.4), so let the smallest step of time pass.
-            clock.AdvanceTo(std::nextafter(Now(), kNever));
+            clock.AdvanceTo(std::nextafter(Time(), kNever));
             return;
         }
         const double wake = std::min({NextScriptedTime(), NextTickTime(), deadline});
@@ -180,7 +189,7 @@ void SimHost::WaitForEvent(double deadline) {
 
 std::optional<LResult> SimHost::OnOwnWindowMessage(const MessageContext& message) {
     if (message.message == kWmClose) {
-        Deliver(FormEvent::CloseRequest);
+        Deliver(WindowEvent::CloseRequest);
         return LResult{0};
     }
     if (message.message != WM_NCLBUTTONDOWN || message.wParam != HTCAPTION) return std::nullopt;
@@ -196,22 +205,22 @@ void SimHost::PlayMoveLoop() {
         ~LoopEnd() { inMoveLoop = false; }
     } loopEnd{inMoveLoop_};
     VirtualClock& clock = desktop_.Clock();
-    const double end = Now() + dragSeconds_;
-    drags_.push_back(Drag{Now(), end});
+    const double end = Time() + dragSeconds_;
+    drags_.push_back(Drag{Time(), end});
     for (;;) {
-        clock.AdvanceTo(Now());
+        clock.AdvanceTo(Time());
         // The window procedure only notes input that arrives during the drag; our pump runs it later.
         RecordDueInput();
         // The move loop dispatches WM_TIMER itself, so ticks run here, nested in the drag.
         if (RecordDueTick()) {
-            if (FormEventSink* sink = Sink()) sink->RunRecordedTicks();
+            if (WindowEventSink* sink = sink_) sink->RunRecordedTicks();
         }
         const double next = std::min({NextScriptedTime(), NextTickTime(), clock.NextActionTime()});
         if (next > end) break;
         AdvanceWithin(next, "a drag");
     }
     AdvanceWithin(end, "a drag");
-    drags_.back().end = Now();
+    drags_.back().end = Time();
 }
 
 }  // namespace vorivevo::sim

@@ -1,23 +1,26 @@
-// The host runtime on the simulated desktop: the window's controls, its timer and scripted user input,
-// all on the desktop's virtual clock.
+// The host on the simulated desktop: the event loop, the window's controls, its timer and scripted user
+// input, all on the desktop's virtual clock.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "announcer_view.h"
 #include "desktop.h"
-#include "form1_controls.h"
-#include "host_runtime.h"
+#include "event_loop.h"
+#include "window_controls.h"
+#include "window_events.h"
 
 namespace vorivevo::sim {
 
-// What the user does, at a virtual time. For Picture1MouseDown, dragSeconds is how long the button stays
+// What the user does, at a virtual time. For NameBarPressed, dragSeconds is how long the button stays
 // down in the move loop that follows.
 struct ScriptedEvent {
     double time;
-    FormEvent event;
+    WindowEvent event;
     double dragSeconds = 2.0;
 };
 
@@ -27,9 +30,9 @@ struct SimHostOptions {
     double startOfDay = 9 * 3600.0;
     // The run ends (HorizonReached) when a wait or a drag would take the clock past this (virtual seconds).
     double horizon = 3600.0;
-    std::string text1 = kText1Initial;
-    std::string text2 = kText2Initial;
-    int timer1IntervalMs = kTimer1IntervalMs;
+    std::string homePage = kHomePageInitial;
+    std::string displayName = kDisplayNameInitial;
+    std::chrono::milliseconds dialogTimerInterval = kDialogTimerInterval;
     // A log of every event handed to the logic, with its time; long runs may turn it off.
     bool logDeliveries = true;
     // Pumps in a row that find the clock standing still and nothing to deliver before the run is taken
@@ -42,7 +45,7 @@ struct SimHostOptions {
 //   tick, as the platform hands over timer ticks only when no input is waiting.
 // - Ticks fall due every interval while the timer is enabled, the first one interval after enabling.
 //   Ticks that fell due while nothing pumped are merged into one, and the next falls due on the same
-//   grid. Enabling an enabled timer does not restart it; disabling drops a tick that was due.
+//   grid. Enabling an enabled timer does not restart it.
 // - WM_CLOSE sent to the own window (another program closing it) is a close request, noted at once.
 // - WM_NCLBUTTONDOWN with HTCAPTION on the own window plays the system's move loop for as long as the
 //   button stays down: the dragSeconds of the last mouse-down delivered (see SetDragSeconds). Ticks that
@@ -55,7 +58,7 @@ struct SimHostOptions {
 //   of rounding further on.
 // The run ends by HorizonReached, from WaitForEvent or a drag, when nothing can ever happen any more or
 // the clock would pass the horizon.
-class SimHost final : public HostRuntime {
+class SimHost final : public EventLoop, public AnnouncerView {
 public:
     // The own window, class "VorivevoForm", title "Form1", exists (hidden) from here on.
     explicit SimHost(Desktop& desktop, SimHostOptions options = {});
@@ -65,32 +68,36 @@ public:
 
     static constexpr char kOwnWindowClass[] = "VorivevoForm";
 
+    // Where the window's events go: EventLoop::DoEvents pumps, then runs what the sink noted.
+    void AttachSink(WindowEventSink* sink) { sink_ = sink; }
+
     // The user's actions. Events at the same time are delivered in the order scripted; an event given a
     // time already past is due at once.
-    void Script(double time, FormEvent event);
+    void Script(double time, WindowEvent event);
     void ScriptDrag(double time, double dragSeconds);
     void Script(const std::vector<ScriptedEvent>& events);
     // How long the button stays down in the next move loop, for drags begun without a scripted
     // mouse-down; a scripted one sets it anew. 2 s to begin with.
     void SetDragSeconds(double seconds) { dragSeconds_ = seconds; }
     // As if the user had tabbed into the text box and typed.
-    void SetText1(const std::string& text) { text1_ = text; }
-    void SetText2(const std::string& text) { text2_ = text; }
+    void SetHomePageText(const std::string& text) { homePage_ = text; }
+    void SetDisplayNameText(const std::string& text) { displayName_ = text; }
 
-    double Now() const { return desktop_.Clock().Now(); }
+    // Virtual seconds since the run began: the desktop's clock, which Now() reads as an Instant.
+    double Time() const { return desktop_.Clock().Now(); }
 
     // Called each time the logic waits, that is, whenever no command is in the middle of a post.
     void SetWaitObserver(std::function<void()> observer) { waitObserver_ = std::move(observer); }
 
     struct Delivery {
         double time;
-        FormEvent event;
+        WindowEvent event;
     };
     // Every event handed to the sink's Record, oldest first (see SimHostOptions::logDeliveries).
     const std::vector<Delivery>& Deliveries() const { return deliveries_; }
     long TicksDelivered() const { return ticksDelivered_; }
-    // Each value Label1 took, with the time it was written.
-    const std::vector<std::pair<double, std::string>>& Label1History() const { return label1History_; }
+    // Each value the idle-minutes counter took, with the time it was written.
+    const std::vector<std::pair<double, std::string>>& IdleCounterHistory() const { return idleCounterHistory_; }
     // Each report of what a post did, with the time it was shown.
     const std::vector<std::pair<double, std::string>>& PostReports() const { return postReports_; }
     struct Drag {
@@ -107,29 +114,30 @@ public:
     const std::vector<std::string>& Errors() const { return errors_; }
     long WaitCalls() const { return waitCalls_; }
     long PumpCalls() const { return pumpCalls_; }
+    bool DialogTimerEnabled() const { return timerEnabled_; }
 
-    // HostRuntime
-    void WaitForEvent(double deadline) override;
-    double MonotonicSeconds() override { return Now(); }
-    double SecondsSinceMidnight() override;
-    std::string Label1Text() override { return label1_; }
-    void SetLabel1Text(const std::string& text) override;
-    std::string Text1Text() override { return text1_; }
-    std::string Text2Text() override { return text2_; }
-    void ShowPostReport(const std::string& report) override { postReports_.push_back({Now(), report}); }
-    int Timer1Interval() override { return options_.timer1IntervalMs; }
-    bool Timer1Enabled() override { return timerEnabled_; }
-    void SetTimer1Enabled(bool enabled) override;
+    // EventLoop
+    void DoEvents() override;
+    void WaitForEvent(Instant deadline) override;
+    Instant Now() override { return Instant{Duration{Time()}}; }
+
+    // AnnouncerView
+    std::string IdleCounterText() override { return idleCounter_; }
+    void SetIdleCounterText(const std::string& text) override;
+    std::string HomePageText() override { return homePage_; }
+    std::string DisplayNameText() override { return displayName_; }
+    void EnableDialogTimer() override;
     WindowHandle OwnWindow() override { return ownWindow_; }
     void Show() override;
     void Unload() override;
     void ReportError(const std::string& message) override { errors_.push_back(message); }
-
-protected:
-    void PumpPending() override;
+    void ShowPostReport(const std::string& report) override { postReports_.push_back({Time(), report}); }
+    Duration TimeOfDay() override;
 
 private:
-    double IntervalSeconds() const { return options_.timer1IntervalMs / 1000.0; }
+    double IntervalSeconds() const { return Duration{options_.dialogTimerInterval}.count(); }
+    // Delivers every event due now to the sink's Record.
+    void PumpPending();
     // The time of the timer's tick-th tick since it was last enabled (the first is tick 1).
     double GridPoint(long long tick) const;
     double NextTickTime() const;
@@ -139,7 +147,7 @@ private:
     bool RecordDueInput();
     // Hands one (merged) tick to Record if one is due; true if it did.
     bool RecordDueTick();
-    void Deliver(FormEvent event);
+    void Deliver(WindowEvent event);
     // Moves the clock to `time`, or to the horizon and ends the run if `time` lies beyond it.
     void AdvanceWithin(double time, const char* what);
     std::optional<LResult> OnOwnWindowMessage(const MessageContext& message);
@@ -149,11 +157,12 @@ private:
     Desktop& desktop_;
     SimHostOptions options_;
     WindowHandle ownWindow_ = kNoWindow;
-    std::string label1_ = kLabel1Initial;
-    std::string text1_;
-    std::string text2_;
+    std::string idleCounter_ = kIdleCounterInitial;
+    std::string homePage_;
+    std::string displayName_;
 
-    bool timerEnabled_ = kTimer1InitiallyEnabled;
+    WindowEventSink* sink_ = nullptr;
+    bool timerEnabled_ = false;
     double timerStart_ = 0.0;
     long long ticksPassed_ = 0;  // grid points of the current enabling already delivered or merged
 
@@ -165,7 +174,7 @@ private:
 
     std::vector<Delivery> deliveries_;
     long ticksDelivered_ = 0;
-    std::vector<std::pair<double, std::string>> label1History_;
+    std::vector<std::pair<double, std::string>> idleCounterHistory_;
     std::vector<std::pair<double, std::string>> postReports_;
     std::vector<Drag> drags_;
     std::optional<double> shownAt_;

@@ -1,4 +1,4 @@
-// Label1: the counter's text, drawn by the tile that holds it over that tile's bitmap.
+// The idle-minutes counter's text, drawn by the tile that holds it over that tile's bitmap.
 #pragma once
 
 #include "win32_api.h"

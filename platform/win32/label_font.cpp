@@ -42,7 +42,7 @@ LabelFont::LabelFont(int pixelsPerInch) : face_(kPreferredFaces[0]) {
     font_.Reset(CreateFontW(-MulDiv(kPointSize, pixelsPerInch, kPointsPerInch), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
                             FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
                             DEFAULT_PITCH | FF_SWISS, face_.c_str()));
-    if (!font_) throw std::runtime_error("CreateFont failed for Label1");
+    if (!font_) throw std::runtime_error("CreateFont failed for the counter");
 }
 
 }  // namespace vorivevo

@@ -1,4 +1,5 @@
-// The font of Label1: "Small Fonts" at 6 points, or the nearest small face where the machine lacks it.
+// The font of the idle-minutes counter: "Small Fonts" at 6 points, or the nearest small face where the
+// machine lacks it.
 #pragma once
 
 #include "win32_api.h"

@@ -14,14 +14,14 @@ namespace {
 
 // The command a tile gives when clicked or pressed from the keyboard; none for the name bar and the
 // idle panel.
-std::optional<FormEvent> ClickOf(ControlId id) {
+std::optional<WindowEvent> ClickOf(ControlId id) {
     switch (id) {
-        case ControlId::Picture2:
-            return FormEvent::Picture2Click;
-        case ControlId::Picture3:
-            return FormEvent::Picture3Click;
-        case ControlId::Picture4:
-            return FormEvent::Picture4Click;
+        case ControlId::StartTile:
+            return WindowEvent::StartClicked;
+        case ControlId::StopTile:
+            return WindowEvent::StopClicked;
+        case ControlId::ExitTile:
+            return WindowEvent::ExitClicked;
         default:
             return std::nullopt;
     }
@@ -154,8 +154,8 @@ void TileWindow::OnButtonDown(UINT message) {
     TRACKMOUSEEVENT leave{sizeof(TRACKMOUSEEVENT), TME_LEAVE, window_, 0};
     TrackMouseEvent(&leave);
     target_.OnTilePressed(id_);
-    if (id_ == ControlId::Picture1) {
-        target_.OnTileEvent(FormEvent::Picture1MouseDown);
+    if (id_ == ControlId::NameBar) {
+        target_.OnTileEvent(WindowEvent::NameBarPressed);
         return;
     }
     if (message == WM_LBUTTONDOWN && ClickOf(id_)) {
@@ -169,14 +169,14 @@ void TileWindow::OnLeftButtonUp(LPARAM lParam) {
     if (!leftPressed_) return;
     leftPressed_ = false;
     if (GetCapture() == window_) ReleaseCapture();
-    const std::optional<FormEvent> click = ClickOf(id_);
+    const std::optional<WindowEvent> click = ClickOf(id_);
     if (click && ShowsAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) target_.OnTileEvent(*click);
 }
 
 // Space or Enter on a focused command tile does what a click does, once a key press: a key held down
 // repeats, and one command for every repeat would flood the room.
 bool TileWindow::OnKeyDown(WPARAM key, LPARAM flags) {
-    const std::optional<FormEvent> click = ClickOf(id_);
+    const std::optional<WindowEvent> click = ClickOf(id_);
     if (!click || (key != VK_SPACE && key != VK_RETURN)) return false;
     SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     constexpr LPARAM kRepeat = LPARAM{1} << 30;  // the key was already down
@@ -213,7 +213,7 @@ std::wstring TileWindow::AccessibleDescription() const { return target_.TileTip(
 bool TileWindow::Pressable() const { return ClickOf(id_).has_value(); }
 
 void TileWindow::Press() noexcept {
-    if (const std::optional<FormEvent> click = ClickOf(id_)) target_.OnTileEvent(*click);
+    if (const std::optional<WindowEvent> click = ClickOf(id_)) target_.OnTileEvent(*click);
 }
 
 bool TileWindow::ShowsAt(POINT clientPoint) const {

@@ -1,4 +1,4 @@
-// One picture tile: a child window that paints its bitmap (and Label1, on Picture5), turns mouse presses
+// One tile: a child window that paints its bitmap (and the counter, on the idle panel), turns mouse presses
 // and keys into the window's events, and describes itself to screen readers.
 #pragma once
 
@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "form_layout.h"
-#include "host_runtime.h"
+#include "control_layout.h"
+#include "window_events.h"
 #include "label.h"
 #include "tile_accessible.h"
 #include "tile_bitmap.h"
@@ -18,7 +18,7 @@ namespace vorivevo {
 // take note.
 class TileEventTarget {
 public:
-    virtual void OnTileEvent(FormEvent event) noexcept = 0;
+    virtual void OnTileEvent(WindowEvent event) noexcept = 0;
     // A mouse button went down on the tile; the pointer has left it since the last press.
     virtual void OnTilePressed(ControlId id) noexcept = 0;
     virtual void OnTileLeft(ControlId id) noexcept = 0;

@@ -1,11 +1,11 @@
-// The program's entry: makes the window, the window system and the host runtime, and runs Form1.
+// The program's entry: makes the window, the window system and the host, and runs the announcer.
 #include "win32_api.h"
 
 #include <exception>
 
 #include "error_box.h"
-#include "form1.h"
-#include "form_window.h"
+#include "announcer.h"
+#include "main_window.h"
 #include "win32_host.h"
 #include "win32_window_system.h"
 
@@ -17,12 +17,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     try {
         // Declared in this order so that each outlives what refers to it.
-        vorivevo::FormWindow window(instance);
+        vorivevo::MainWindow window(instance);
         vorivevo::Win32WindowSystem windows;
         vorivevo::Win32Host host(window);
-        vorivevo::Form1 form(windows, host);
-        host.AttachSink(&form);
-        const int exitCode = form.Run();
+        vorivevo::Announcer announcer(windows, host, host);
+        host.AttachSink(&announcer);
+        const int exitCode = announcer.Run();
         host.AttachSink(nullptr);
         if (SUCCEEDED(com)) CoUninitialize();
         return exitCode;

@@ -7,14 +7,13 @@
 #include <utility>
 #include <vector>
 
-#include "host_runtime.h"
+#include "event_loop.h"
 #include "window_system.h"
 
 namespace vorivevo::contract {
 
-// The client's windows. The room's children, from the top: [0] rich text (the transcript view),
-// [1] list box, [2] static, [3] icon (the first), [4]-[6] icons, [7] rich text (the entry box),
-// [8] icon, [9] icon (Send).
+// The client's windows are the client model's (client_window_tree.h); a layout leaves parts of them out,
+// and makes the client misbehave.
 struct ChatLayout {
     int mdiChildren = 1;
     int roomPosition = 1;  // among the MDI children, from the top of the z-order, 1 first
@@ -29,6 +28,12 @@ struct ChatLayout {
 
 enum class DialogKind { Palette, Modal };
 
+// A window of our own and its children, from the top.
+struct Family {
+    WindowHandle parent;
+    std::vector<WindowHandle> children;
+};
+
 struct DialogPress {
     WindowHandle dialog;
     int child;  // index among the dialog's children, from the top
@@ -39,12 +44,12 @@ public:
     virtual ~ContractDesktop() = default;
 
     virtual WindowSystem& Windows() = 0;
-    virtual HostRuntime& Runtime() = 0;
-    // How often the runtime's event pump has run so far.
+    virtual EventLoop& Events() = 0;
+    // How often the event loop's pump has run so far.
     virtual long Dispatches() = 0;
 
     // A top-level window of our own whose children have these classes, in this order from the top.
-    virtual WindowHandle MakeParent(const std::vector<std::string>& childClasses) = 0;
+    virtual Family MakeParent(const std::vector<std::string>& childClasses) = 0;
     // A child of `parent` (0: a top-level window) of a class of our own.
     virtual WindowHandle MakeWindow(WindowHandle parent, const std::string& className) = 0;
     // A window holding this text (UTF-8), as an edit box would.

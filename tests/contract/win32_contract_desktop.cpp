@@ -21,18 +21,18 @@
 #include <vector>
 
 #include "ansi_text.h"
+#include "client_window_tree.h"
 #include "contract_desktop.h"
-#include "form1_controls.h"
+#include "win32_event_pump.h"
 #include "win32_window_system.h"
 
 namespace vorivevo::contract {
 namespace {
 
-// The room's children from the top, as the client creates them; control ids are kFirstChildId + index.
-constexpr int kRoomLayoutChildren = 10;
-constexpr int kListBoxIndex = 1;
-constexpr int kEntryBoxIndex = 7;
-constexpr int kSendButtonIndex = 9;
+using client_model::ChildRole;
+using client_model::Control;
+
+// A child's control id is this plus its place in the client model's list of the window's children.
 constexpr int kFirstChildId = 100;
 constexpr UINT kFirstMdiChildId = 50000;
 constexpr UINT kRunTask = WM_APP + 1;
@@ -40,7 +40,6 @@ constexpr UINT kRunTask = WM_APP + 1;
 // Our own class names; nothing looks them up.
 constexpr char kParentClass[] = "_Vorivevo_Parent";
 constexpr char kEditClass[] = "_Vorivevo_Edit";
-constexpr char kMdiChildClass[] = "_Vorivevo_MdiChild";
 constexpr char kRunnerClass[] = "_Vorivevo_Runner";
 
 std::string ToAnsi(const std::string& utf8) {
@@ -247,61 +246,6 @@ private:
     HWND runner_ = nullptr;
 };
 
-// The host runtime of the cases: the thread's event pump, counted, a blocking wait and QPC clock;
-// the controls hold only what is written to them.
-class PumpingRuntime final : public HostRuntime {
-public:
-    PumpingRuntime() { QueryPerformanceFrequency(&frequency_); }
-
-    long Pumps() const { return pumps_; }
-
-    void WaitForEvent(double deadline) override {
-        const double remainingMs = (deadline - MonotonicSeconds()) * 1000.0;
-        // Rounded up, so that the wait never ends short of the deadline.
-        const DWORD timeoutMs =
-            remainingMs > 0.0 ? static_cast<DWORD>(std::min(remainingMs + 1.0, 2147483647.0)) : 0;
-        MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-    double MonotonicSeconds() override {
-        LARGE_INTEGER now;
-        QueryPerformanceCounter(&now);
-        return static_cast<double>(now.QuadPart) / static_cast<double>(frequency_.QuadPart);
-    }
-    double SecondsSinceMidnight() override {
-        SYSTEMTIME local;
-        GetLocalTime(&local);
-        return local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond + local.wMilliseconds / 1000.0;
-    }
-    std::string Label1Text() override { return label1_; }
-    void SetLabel1Text(const std::string& text) override { label1_ = text; }
-    std::string Text1Text() override { return kText1Initial; }
-    std::string Text2Text() override { return kText2Initial; }
-    void ShowPostReport(const std::string&) override {}
-    int Timer1Interval() override { return kTimer1IntervalMs; }
-    bool Timer1Enabled() override { return timer1Enabled_; }
-    void SetTimer1Enabled(bool enabled) override { timer1Enabled_ = enabled; }
-    WindowHandle OwnWindow() override { return kNoWindow; }
-    void Show() override {}
-    void Unload() override {}
-    void ReportError(const std::string& message) override { ADD_FAILURE() << "error reported: " << message; }
-
-protected:
-    void PumpPending() override {
-        ++pumps_;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-
-private:
-    LARGE_INTEGER frequency_{};
-    long pumps_ = 0;
-    std::string label1_ = kLabel1Initial;
-    bool timer1Enabled_ = kTimer1InitiallyEnabled;
-};
-
 class Win32ContractDesktop;
 
 // What the client's windows ask of the stage; it runs on the client thread.
@@ -326,17 +270,19 @@ public:
     }
 
     WindowSystem& Windows() override { return windows_; }
-    HostRuntime& Runtime() override { return runtime_; }
-    long Dispatches() override { return runtime_.Pumps(); }
+    EventLoop& Events() override { return events_; }
+    long Dispatches() override { return events_.Pumps(); }
 
-    WindowHandle MakeParent(const std::vector<std::string>& childClasses) override {
+    Family MakeParent(const std::vector<std::string>& childClasses) override {
         return client_.Run([&] {
             const HWND parent = CreateTopLevel(kParentClass, {Base::Own, PlainProc}, "");
             std::vector<HWND> children;
             for (const auto& className : childClasses)
                 children.push_back(CreateChild(parent, className, {Base::Own, PlainProc}, 0, ""));
             ExpectChildOrder(parent, children);
-            return ToWindowHandle(parent);
+            Family family{ToWindowHandle(parent), {}};
+            for (const HWND child : children) family.children.push_back(ToWindowHandle(child));
+            return family;
         });
     }
 
@@ -381,12 +327,11 @@ public:
 
     WindowHandle OpenDialog(DialogKind kind) override {
         return client_.Run([&] {
-            const HWND dialog = CreateTopLevel(kind == DialogKind::Palette ? "_AOL_Palette" : "_AOL_Modal",
-                                               {Base::Own, DialogProc}, "Prompt");
+            const char* dialogClass =
+                kind == DialogKind::Palette ? client_model::kPaletteClass : client_model::kModalClass;
+            const HWND dialog = CreateTopLevel(dialogClass, {Base::Own, DialogProc}, "Prompt");
             SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-            CreateChild(dialog, "_AOL_Static", {Base::Static, nullptr}, kFirstChildId, "Prompt");
-            CreateChild(dialog, "_AOL_Icon", {Base::Button, nullptr}, kFirstChildId + 1, "OK");
-            CreateChild(dialog, "_AOL_Icon", {Base::Button, nullptr}, kFirstChildId + 2, "Cancel");
+            CreateChildren(dialog, client_model::kDialogChildren, ClientClasses{});
             return ToWindowHandle(dialog);
         });
     }
@@ -400,8 +345,8 @@ public:
         return CallWindowProcA(entryProc_, window, message, wParam, lParam);
     }
     void OnRoomCommand(HWND room, WPARAM wParam) {
-        if (room == room_ && HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kFirstChildId + kSendButtonIndex)
-            OnSendClicked();
+        const int sendId = kFirstChildId + client_model::kRoomChildren.IndexOf(ChildRole::Send);
+        if (room == room_ && HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == sendId) OnSendClicked();
     }
     void OnDialogCommand(HWND dialog, WPARAM wParam) {
         if (HIWORD(wParam) != BN_CLICKED) return;
@@ -459,13 +404,51 @@ private:
                                    expected + "\"");
     }
 
+    // The client's classes, as the client model spells them unless a case asks for other letter cases.
     struct ClientClasses {
         std::string mdiClient;  // empty: the system's own
-        std::string richText = "RICHCNTL";
-        std::string listBox = "_AOL_Listbox";
-        std::string staticText = "_AOL_Static";
-        std::string icon = "_AOL_Icon";
+        std::string richText = client_model::ClassOf(Control::RichText);
+        std::string listBox = client_model::ClassOf(Control::ListBox);
+        std::string staticText = client_model::ClassOf(Control::Static);
+        std::string icon = client_model::ClassOf(Control::Icon);
+
+        const std::string& Of(Control control) const {
+            switch (control) {
+                case Control::RichText: return richText;
+                case Control::ListBox: return listBox;
+                case Control::Static: return staticText;
+                case Control::Icon: break;
+            }
+            return icon;
+        }
     };
+
+    static ClassKind KindOf(Control control) {
+        switch (control) {
+            case Control::RichText: return {Base::Edit, nullptr};
+            case Control::ListBox: return {Base::ListBox, nullptr};
+            case Control::Static: return {Base::Static, nullptr};
+            case Control::Icon: break;
+        }
+        return {Base::Button, nullptr};
+    }
+
+    // The children in the model's order, each with the id of its place there; `keep` may leave some out.
+    template <typename Keep>
+    std::vector<HWND> CreateChildren(HWND parent, client_model::Children children, const ClientClasses& names,
+                                     Keep keep) {
+        std::vector<HWND> created(static_cast<std::size_t>(children.size()), nullptr);
+        for (int index = 0; index < children.size(); ++index) {
+            const client_model::ChildWindow& child = children[index];
+            if (!keep(child)) continue;
+            created[static_cast<std::size_t>(index)] =
+                CreateChild(parent, names.Of(child.control), KindOf(child.control), kFirstChildId + index, child.text);
+        }
+        return created;
+    }
+    std::vector<HWND> CreateChildren(HWND parent, client_model::Children children, const ClientClasses& names) {
+        return CreateChildren(parent, children, names, [](const client_model::ChildWindow&) { return true; });
+    }
 
     void BuildClient(const ChatLayout& layout) {
         if (frame_ != nullptr) throw std::logic_error("OpenChatClient: one client per stage");
@@ -482,44 +465,49 @@ private:
             names.icon = "_aol_icon";
         }
 
-        frame_ = CreateTopLevel("AOL Frame25", {Base::Own, FrameProc}, "Online Client");
-        // Something above the MDI area, so that finding it is a walk and not just the first child.
-        CreateChild(frame_, names.staticText, {Base::Static, nullptr}, 0, "Tool bar");
-        CLIENTCREATESTRUCT clientCreate{};
-        clientCreate.idFirstChild = kFirstMdiChildId;
-        const char* mdiClass = "MDICLIENT";
-        if (!names.mdiClient.empty()) {
-            classes_.Need(names.mdiClient, {Base::MdiClient, nullptr});
-            mdiClass = names.mdiClient.c_str();
+        frame_ = CreateTopLevel(client_model::kFrameClass, {Base::Own, FrameProc}, "Online Client");
+        for (const client_model::FrameChild child : client_model::kFrameChildren) {
+            if (child == client_model::FrameChild::StatusLine) {
+                CreateChild(frame_, names.staticText, {Base::Static, nullptr}, 0, client_model::kStatusLineText);
+                continue;
+            }
+            CLIENTCREATESTRUCT clientCreate{};
+            clientCreate.idFirstChild = kFirstMdiChildId;
+            const char* mdiClass = "MDICLIENT";
+            if (!names.mdiClient.empty()) {
+                classes_.Need(names.mdiClient, {Base::MdiClient, nullptr});
+                mdiClass = names.mdiClient.c_str();
+            }
+            mdiClient_ = CreateWindowExA(0, mdiClass, nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 400,
+                                         300, frame_, nullptr, GetModuleHandleA(nullptr), &clientCreate);
+            if (mdiClient_ == nullptr) throw std::runtime_error("could not create the MDI client");
         }
-        mdiClient_ = CreateWindowExA(0, mdiClass, nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 400, 300,
-                                     frame_, nullptr, GetModuleHandleA(nullptr), &clientCreate);
-        if (mdiClient_ == nullptr) throw std::runtime_error("could not create the MDI client");
         SetWindowLongPtrA(frame_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        CreateChild(frame_, names.staticText, {Base::Static, nullptr}, 0, "Status");
 
-        classes_.Need(kMdiChildClass, {Base::Own, MdiChildProc});
+        classes_.Need(client_model::kRoomClass, {Base::Own, MdiChildProc});
+        classes_.Need(client_model::kOtherWindowClass, {Base::Own, MdiChildProc});
         // Each new MDI child is activated and so comes out on top: build from the bottom up.
         std::vector<HWND> fromTop;
-        int decoys = 0;
+        int otherWindows = 0;
         for (int position = layout.mdiChildren; position >= 1; --position) {
             const bool isRoom = position == layout.roomPosition;
-            const HWND child = CreateMdiChild(isRoom ? "Chat Room" : "Window " + std::to_string(position));
+            const HWND child = CreateMdiChild(isRoom ? client_model::kRoomClass : client_model::kOtherWindowClass,
+                                              isRoom ? "Chat Room" : "Window " + std::to_string(position));
             fromTop.insert(fromTop.begin(), child);
             if (isRoom) {
                 room_ = child;
                 BuildRoom(names);
             } else {
-                BuildDecoy(child, decoys++, names);
+                CreateChildren(child, client_model::OtherWindowChildren(otherWindows++), names);
             }
         }
         ExpectChildOrder(mdiClient_, fromTop);
-        ExpectClassName(mdiClient_, names.mdiClient.empty() ? "MDIClient" : names.mdiClient);
+        ExpectClassName(mdiClient_, names.mdiClient.empty() ? client_model::kMdiClientClass : names.mdiClient);
     }
 
-    HWND CreateMdiChild(const std::string& title) {
+    HWND CreateMdiChild(const char* className, const std::string& title) {
         MDICREATESTRUCTA create{};
-        create.szClass = kMdiChildClass;
+        create.szClass = className;
         create.szTitle = title.c_str();
         create.hOwner = GetModuleHandleA(nullptr);
         create.x = create.y = create.cx = create.cy = CW_USEDEFAULT;
@@ -531,44 +519,19 @@ private:
 
     void BuildRoom(const ClientClasses& names) {
         SetWindowLongPtrA(room_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        const struct {
-            const std::string* className;
-            Base base;
-        } children[kRoomLayoutChildren] = {
-            {&names.richText, Base::Edit}, {&names.listBox, Base::ListBox}, {&names.staticText, Base::Static},
-            {&names.icon, Base::Button},   {&names.icon, Base::Button},     {&names.icon, Base::Button},
-            {&names.icon, Base::Button},   {&names.richText, Base::Edit},   {&names.icon, Base::Button},
-            {&names.icon, Base::Button},
-        };
-        int created = 0;
-        for (int index = 0; index < kRoomLayoutChildren && created < layout_.roomChildren; ++index) {
-            if (index == kListBoxIndex && !layout_.roomHasListBox) continue;
-            const HWND child = CreateChild(room_, *children[index].className, {children[index].base, nullptr},
-                                           kFirstChildId + index, "");
-            ++created;
-            if (index == kEntryBoxIndex) entryBox_ = child;
-        }
+        int kept = 0;
+        const std::vector<HWND> children =
+            CreateChildren(room_, client_model::kRoomChildren, names, [&](const client_model::ChildWindow& child) {
+                if (kept == layout_.roomChildren) return false;
+                if (child.role == ChildRole::People && !layout_.roomHasListBox) return false;
+                ++kept;
+                return true;
+            });
+        entryBox_ = children[static_cast<std::size_t>(client_model::kRoomChildren.IndexOf(ChildRole::Entry))];
         if (entryBox_ != nullptr && layout_.keepsText) {
             SetWindowLongPtrA(entryBox_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
             entryProc_ = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrA(entryBox_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(KeepingEntryProc)));
-        }
-    }
-
-    // Plausible decoys: rich text without a list box, or a list box without rich text.
-    void BuildDecoy(HWND window, int decoy, const ClientClasses& names) {
-        const ClassKind rich{Base::Edit, nullptr}, list{Base::ListBox, nullptr}, label{Base::Static, nullptr},
-            icon{Base::Button, nullptr};
-        if (decoy % 2 == 0) {
-            CreateChild(window, names.staticText, label, kFirstChildId, "");
-            CreateChild(window, names.richText, rich, kFirstChildId + 1, "");
-            CreateChild(window, names.icon, icon, kFirstChildId + 2, "");
-            CreateChild(window, names.richText, rich, kFirstChildId + 3, "");
-            CreateChild(window, names.icon, icon, kFirstChildId + 4, "");
-        } else {
-            CreateChild(window, names.listBox, list, kFirstChildId, "");
-            CreateChild(window, names.staticText, label, kFirstChildId + 1, "");
-            CreateChild(window, names.icon, icon, kFirstChildId + 2, "");
         }
     }
 
@@ -591,7 +554,7 @@ private:
 
     ClientThread client_;
     Win32WindowSystem windows_;
-    PumpingRuntime runtime_;
+    Win32EventPump events_;
     // Released after the client thread has destroyed every window of these classes.
     StageClasses classes_;
     std::vector<HWND> topLevel_;

@@ -75,10 +75,10 @@ struct SquareCase {
 };
 
 const SquareCase kSquareTiles[] = {
-    {ControlId::Picture1, 96, 12, kNameBarBottom, kNameBarRight, {0xFF, 0xFF, 0x6F}},
-    {ControlId::Picture2, 33, 2, kBrown, kBrown, {0xFF, 0xFF, 0x9F}},
-    {ControlId::Picture3, 33, 3, kBrown, kBrown, {0xFF, 0xFF, 0x9F}},
-    {ControlId::Picture4, 33, 1, kBrown, kBrown, {0xFF, 0xFF, 0x9F}},
+    {ControlId::NameBar, 96, 12, kNameBarBottom, kNameBarRight, {0xFF, 0xFF, 0x6F}},
+    {ControlId::StartTile, 33, 2, kBrown, kBrown, {0xFF, 0xFF, 0x9F}},
+    {ControlId::StopTile, 33, 3, kBrown, kBrown, {0xFF, 0xFF, 0x9F}},
+    {ControlId::ExitTile, 33, 1, kBrown, kBrown, {0xFF, 0xFF, 0x9F}},
 };
 
 TEST(SquareTile, SizeFaceAndBevelBands) {
@@ -158,7 +158,7 @@ TEST(SquareTile, LetteringIsCentredOnTheFace) {
 }
 
 TEST(IdlePanelTile, SoftBevelAroundAFlatFace) {
-    const Image tile = RenderTile(ControlId::Picture5);
+    const Image tile = RenderTile(ControlId::IdlePanel);
     ASSERT_EQ(tile.width, 96);
     ASSERT_EQ(tile.height, 25);
     for (int y = 7; y <= 16; ++y)
@@ -197,7 +197,7 @@ TEST(IdlePanelTile, SoftBevelAroundAFlatFace) {
 }
 
 TEST(IdlePanelTile, WordsOnTheLeftAndAnEmptyFaceForTheCount) {
-    const Image tile = RenderTile(ControlId::Picture5);
+    const Image tile = RenderTile(ControlId::IdlePanel);
     const Box ink = InkBox(tile);
     ASSERT_FALSE(ink.Empty());
     EXPECT_GE(ink.left, 10);
@@ -208,45 +208,45 @@ TEST(IdlePanelTile, WordsOnTheLeftAndAnEmptyFaceForTheCount) {
 
     for (int y = 8; y <= 16; ++y)
         for (int x = 56; x <= 87; ++x)
-            ASSERT_EQ(tile.At(x, y), kFaceOrange) << "Label1's area at (" << x << ", " << y << ")";
-    EXPECT_NE(tile.At(88, 12), kFaceOrange) << "Label1's last column lies just beyond the face";
+            ASSERT_EQ(tile.At(x, y), kFaceOrange) << "the counter's area at (" << x << ", " << y << ")";
+    EXPECT_NE(tile.At(88, 12), kFaceOrange) << "the counter's last column lies just beyond the face";
 }
 
 TEST(RenderTile, ControlsWithoutABitmapAreRejected) {
-    EXPECT_THROW(RenderTile(ControlId::Label1), std::invalid_argument);
-    EXPECT_THROW(RenderTile(ControlId::Text1), std::invalid_argument);
+    EXPECT_THROW(RenderTile(ControlId::IdleCounter), std::invalid_argument);
+    EXPECT_THROW(RenderTile(ControlId::HomePageBox), std::invalid_argument);
 }
 
 // Expects the window's pixels (x0..x1, y) to be the tile's pixels shifted by (dx, dy).
-void ExpectRowFrom(const Image& form, int y, int x0, int x1, const Image& tile, int dx, int dy) {
+void ExpectRowFrom(const Image& window, int y, int x0, int x1, const Image& tile, int dx, int dy) {
     for (int x = x0; x <= x1; ++x)
-        ASSERT_EQ(form.At(x, y), tile.At(x - dx, y - dy)) << "window pixel (" << x << ", " << y << ")";
+        ASSERT_EQ(window.At(x, y), tile.At(x - dx, y - dy)) << "window pixel (" << x << ", " << y << ")";
 }
 
-TEST(ComposeForm, PaintsTheTilesBackToFront) {
-    const Image form = ComposeForm();
-    ASSERT_EQ(form.width, 96);
-    ASSERT_EQ(form.height, 73);
-    const Image bar = RenderTile(ControlId::Picture1), start = RenderTile(ControlId::Picture2),
-                stop = RenderTile(ControlId::Picture3), exitTile = RenderTile(ControlId::Picture4),
-                idle = RenderTile(ControlId::Picture5);
+TEST(ComposeWindow, PaintsTheTilesBackToFront) {
+    const Image window = ComposeWindow();
+    ASSERT_EQ(window.width, 96);
+    ASSERT_EQ(window.height, 73);
+    const Image bar = RenderTile(ControlId::NameBar), start = RenderTile(ControlId::StartTile),
+                stop = RenderTile(ControlId::StopTile), exitTile = RenderTile(ControlId::ExitTile),
+                idle = RenderTile(ControlId::IdlePanel);
 
-    for (int y = 0; y <= 23; ++y) ExpectRowFrom(form, y, 0, 95, bar, 0, 0);
+    for (int y = 0; y <= 23; ++y) ExpectRowFrom(window, y, 0, 95, bar, 0, 0);
     // Row 24: the command row's top pixels, not the name bar's bottom row.
     for (int y = 24; y <= 47; ++y) {
-        ExpectRowFrom(form, y, 0, 31, start, 0, 24);
-        ExpectRowFrom(form, y, 32, 64, exitTile, 32, 24);
-        ExpectRowFrom(form, y, 65, 95, stop, 64, 24);
+        ExpectRowFrom(window, y, 0, 31, start, 0, 24);
+        ExpectRowFrom(window, y, 32, 64, exitTile, 32, 24);
+        ExpectRowFrom(window, y, 65, 95, stop, 64, 24);
     }
     // Row 48: the idle panel's top pixels; the panel runs to the window's last row but one.
-    for (int y = 48; y <= 71; ++y) ExpectRowFrom(form, y, 0, 95, idle, 0, 48);
-    EXPECT_NE(form.At(32, 30), start.At(32, 6)) << "the seams must differ to tell the stacking apart";
-    EXPECT_NE(form.At(64, 30), stop.At(0, 6)) << "the seams must differ to tell the stacking apart";
+    for (int y = 48; y <= 71; ++y) ExpectRowFrom(window, y, 0, 95, idle, 0, 48);
+    EXPECT_NE(window.At(32, 30), start.At(32, 6)) << "the seams must differ to tell the stacking apart";
+    EXPECT_NE(window.At(64, 30), stop.At(0, 6)) << "the seams must differ to tell the stacking apart";
 }
 
-TEST(ComposeForm, BottomRowIsTheTextBoxesTopBorder) {
-    const Image form = ComposeForm();
-    for (int x = 0; x < 96; ++x) ASSERT_EQ(form.At(x, 72), kTextBoxBorderTop) << "column " << x;
+TEST(ComposeWindow, BottomRowIsTheTextBoxesTopBorder) {
+    const Image window = ComposeWindow();
+    for (int x = 0; x < 96; ++x) ASSERT_EQ(window.At(x, 72), kTextBoxBorderTop) << "column " << x;
 }
 
 TEST(ScaleNearest, RepeatsEachPixelFactorTimes) {

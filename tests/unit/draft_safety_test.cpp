@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "chat_client.h"
-#include "form1_lines.h"
+#include "expected_lines.h"
 #include "sim_host.h"
-#include "varn32.h"
+#include "client_automation.h"
 #include "windows1252.h"
 #include "world.h"
 
@@ -72,13 +72,14 @@ std::string RunSchedule(std::uint64_t seed) {
         if (kind < 9) {
             // A command or a drag: given at a moment our logic lets time pass, or between two of our calls
             // and so taken at the next dispatch, often inside a post.
-            const FormEvent commands[] = {FormEvent::Picture2Click, FormEvent::Picture2Click, FormEvent::Picture3Click,
-                                          FormEvent::Picture3Click, FormEvent::Picture4Click, FormEvent::CloseRequest};
+            const WindowEvent commands[] = {WindowEvent::StartClicked, WindowEvent::StartClicked,
+                                            WindowEvent::StopClicked,  WindowEvent::StopClicked,
+                                            WindowEvent::ExitClicked,  WindowEvent::CloseRequest};
             const double drag = within(0.05, 4);
             action = [&world, &commandTimes, kind, drag, command = commands[kind % 6]] {
-                commandTimes.push_back(world.host.Now());
-                if (kind < 6) world.host.Script(world.host.Now(), command);
-                else world.host.ScriptDrag(world.host.Now(), drag);
+                commandTimes.push_back(world.host.Time());
+                if (kind < 6) world.host.Script(world.host.Time(), command);
+                else world.host.ScriptDrag(world.host.Time(), drag);
             };
         } else if (kind < 12) {
             // Keys reach the box only as time passes (see the note at the top).
@@ -166,7 +167,7 @@ std::string RunSchedule(std::uint64_t seed) {
     std::sort(commandTimes.begin(), commandTimes.end());
     std::size_t answered = 0;
     for (const auto& delivery : world.host.Deliveries()) {
-        if (delivery.event == FormEvent::Timer1Tick || answered == commandTimes.size()) continue;
+        if (delivery.event == WindowEvent::DialogTimerTick || answered == commandTimes.size()) continue;
         if (delivery.time > commandTimes[answered] + kAnswered)
             return "(e) the command of " + std::to_string(commandTimes[answered]) + " s was taken only at " +
                    std::to_string(delivery.time) + " s";
@@ -204,7 +205,7 @@ TEST(DraftSafety, DragInsideThePostDoesNotCountAgainstItsBound) {
         options.client.pressesNeeded = 3;
         World world(options);
         world.Client().TypeDraft("typed");
-        world.desktop.BeforeCall(call, [&world] { world.host.ScriptDrag(world.host.Now(), 3.0); });
+        world.desktop.BeforeCall(call, [&world] { world.host.ScriptDrag(world.host.Time(), 3.0); });
         const RunOutcome outcome = world.Run();
         ASSERT_FALSE(outcome.transcript.empty()) << "a drag begun before call " << call << " lost the line";
         EXPECT_EQ(outcome.transcript.front().text, expected::kAdvert) << "drag before call " << call;
@@ -226,7 +227,7 @@ TEST(DraftSafety, TextThatGrewWhileReadIsNotTakenForTheDraft) {
         if (message.message == WM_GETTEXTLENGTH && ++lengthsAsked == 2) desktop.SetTextBytes(message.window, "my wordsk");
         return result;
     });
-    Varn32(desktop, host).PostToChat(expected::kLoaded);
+    ClientAutomation(desktop, host).PostToChat(expected::kLoaded);
     EXPECT_EQ(client.EntryText(), "my wordsk");
 }
 

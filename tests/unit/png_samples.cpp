@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     PngCase("noise", noise);
     PngCase("flat-wide", Image(2000, 3, kFaceOrange), 400);
     // What the README shows; at 4x it must stay small, which only LZ77 across rows achieves.
-    PngCase("window-4x", ScaleNearest(ComposeForm(), 4), 6000);
+    PngCase("window-4x", ScaleNearest(ComposeWindow(), 4), 6000);
 
     gCases.close();
     return gCases ? 0 : 1;

@@ -13,13 +13,14 @@ namespace {
 class SimContractDesktop final : public ContractDesktop {
 public:
     WindowSystem& Windows() override { return desktop_; }
-    HostRuntime& Runtime() override { return host_; }
+    EventLoop& Events() override { return host_; }
     long Dispatches() override { return host_.PumpCalls(); }
 
-    WindowHandle MakeParent(const std::vector<std::string>& childClasses) override {
-        const WindowHandle parent = desktop_.CreateWindow(kNoWindow, "_Vorivevo_Parent");
-        for (const auto& className : childClasses) desktop_.CreateWindow(parent, className);
-        return parent;
+    Family MakeParent(const std::vector<std::string>& childClasses) override {
+        Family family{desktop_.CreateWindow(kNoWindow, "_Vorivevo_Parent"), {}};
+        for (const auto& className : childClasses)
+            family.children.push_back(desktop_.CreateWindow(family.parent, className));
+        return family;
     }
     WindowHandle MakeWindow(WindowHandle parent, const std::string& className) override {
         return desktop_.CreateWindow(parent, className);

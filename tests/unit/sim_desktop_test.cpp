@@ -9,6 +9,7 @@
 #include "chat_client.h"
 #include "desktop.h"
 #include "dialogs.h"
+#include "table_expectations.h"
 #include "transcript.h"
 #include "windows1252.h"
 
@@ -125,7 +126,7 @@ TEST_F(DesktopTree, HandleZeroAndDeadHandlesDoNothingAndReturnZero) {
         desktop.SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     }
     const std::vector<SentMessage> expected = {{WM_GETTEXTLENGTH, 0}, {WM_GETTEXT, 3}, {WM_SETTEXT, 0}};
-    EXPECT_EQ(TrafficDifference(desktop.TrafficTo(kNoWindow), expected), "");
+    EXPECT_TRUE(TrafficIs(desktop.TrafficTo(kNoWindow), expected));
     EXPECT_EQ(desktop.Calls().setWindowPos, 2);
     EXPECT_TRUE(desktop.SetWindowPosCalls().empty());
 }
@@ -255,7 +256,7 @@ TEST_F(SimChatClient, PressSendsTheBoxAsBytesWithItsTimeAndEmptiesIt) {
     Press(desktop, client.SendButton());
     ASSERT_EQ(client.Received().size(), 1u);
     EXPECT_EQ(client.Received()[0].bytes, "^v\xF7\xA4hi");
-    EXPECT_EQ(TranscriptDifference(client.Transcript(), {{12.5, "^v\u00F7\u00A4hi"}}, 0.0), "");
+    EXPECT_TRUE(TranscriptIs(client.Transcript(), {{12.5, "^v\u00F7\u00A4hi"}}, 0.0));
     EXPECT_EQ(client.EntryBytes(), "");
 
     // Half a press, an up without a down, and a press on an empty box send nothing.

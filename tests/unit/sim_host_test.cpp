@@ -1,8 +1,8 @@
-// The simulated host runtime: when waits wake, how ticks and input reach the logic, the move loop, and
+// The simulated host: when waits wake, how ticks and input reach the logic, the move loop, and
 // the end of a run. The logic's own tests rely on these timings being exact.
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <chrono>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -12,31 +12,32 @@
 #include "desktop.h"
 #include "horizon_reached.h"
 #include "sim_host.h"
+#include "table_expectations.h"
 #include "world.h"
 
 namespace vorivevo::sim {
 namespace {
 
-constexpr double kForever = std::numeric_limits<double>::infinity();
+Instant At(double seconds) { return Instant{Duration{seconds}}; }
 
-const char* Name(FormEvent event) {
+const char* Name(WindowEvent event) {
     switch (event) {
-        case FormEvent::Picture1MouseDown: return "MouseDown";
-        case FormEvent::Picture2Click: return "Start";
-        case FormEvent::Picture3Click: return "Stop";
-        case FormEvent::Picture4Click: return "Exit";
-        case FormEvent::Timer1Tick: return "Tick";
-        case FormEvent::CloseRequest: return "Close";
+        case WindowEvent::NameBarPressed: return "MouseDown";
+        case WindowEvent::StartClicked: return "Start";
+        case WindowEvent::StopClicked: return "Stop";
+        case WindowEvent::ExitClicked: return "Exit";
+        case WindowEvent::DialogTimerTick: return "Tick";
+        case WindowEvent::CloseRequest: return "Close";
     }
     return "?";
 }
 
 // Notes what reaches the logic and when: "Name@time" for Record, "ticks@time" for RunRecordedTicks
 // and "run@time" for RunRecorded.
-class NotingSink : public FormEventSink {
+class NotingSink : public WindowEventSink {
 public:
     explicit NotingSink(SimHost& host) : host_(host) {}
-    void Record(FormEvent event) noexcept override { Note(Name(event)); }
+    void Record(WindowEvent event) noexcept override { Note(Name(event)); }
     void RunRecorded() override { Note("run"); }
     void RunRecordedTicks() noexcept override { Note("ticks"); }
     std::vector<std::string> notes;
@@ -44,7 +45,7 @@ public:
 private:
     void Note(const std::string& what) {
         std::ostringstream out;
-        out << what << '@' << host_.Now();
+        out << what << '@' << host_.Time();
         notes.push_back(out.str());
     }
     SimHost& host_;
@@ -66,25 +67,25 @@ protected:
 
 TEST_F(SimHostTest, WaitWakesAtTheEarliestOfInputTickAndDeadlineAndNeverGoesBack) {
     SimHostOptions options;
-    options.timer1IntervalMs = 3000;
+    options.dialogTimerInterval = std::chrono::seconds(3);
     SimHost& h = MakeHost(options);
-    h.Script(5.0, FormEvent::Picture2Click);
-    h.SetTimer1Enabled(true);
-    h.WaitForEvent(4.0);
-    EXPECT_DOUBLE_EQ(h.Now(), 3.0) << "the first tick, one interval after enabling";
-    h.WaitForEvent(4.0);
-    EXPECT_DOUBLE_EQ(h.Now(), 3.0) << "the tick is still pending";
+    h.Script(5.0, WindowEvent::StartClicked);
+    h.EnableDialogTimer();
+    h.WaitForEvent(At(4.0));
+    EXPECT_DOUBLE_EQ(h.Time(), 3.0) << "the first tick, one interval after enabling";
+    h.WaitForEvent(At(4.0));
+    EXPECT_DOUBLE_EQ(h.Time(), 3.0) << "the tick is still pending";
     h.DoEvents();
-    h.WaitForEvent(4.0);
-    EXPECT_DOUBLE_EQ(h.Now(), 4.0);
-    h.WaitForEvent(100.0);
-    EXPECT_DOUBLE_EQ(h.Now(), 5.0);
+    h.WaitForEvent(At(4.0));
+    EXPECT_DOUBLE_EQ(h.Time(), 4.0);
+    h.WaitForEvent(At(100.0));
+    EXPECT_DOUBLE_EQ(h.Time(), 5.0);
     h.DoEvents();
-    h.WaitForEvent(2.0);
-    EXPECT_GT(h.Now(), 5.0) << "a deadline in the past: time still passes, as between two readings of a clock";
-    EXPECT_LT(h.Now(), 5.0 + 1e-9);
-    h.WaitForEvent(kForever);
-    EXPECT_DOUBLE_EQ(h.Now(), 6.0);
+    h.WaitForEvent(At(2.0));
+    EXPECT_GT(h.Time(), 5.0) << "a deadline in the past: time still passes, as between two readings of a clock";
+    EXPECT_LT(h.Time(), 5.0 + 1e-9);
+    h.WaitForEvent(kNever);
+    EXPECT_DOUBLE_EQ(h.Time(), 6.0);
     EXPECT_EQ(sink->notes, (Notes{"Tick@3", "run@3", "Start@5", "run@5"}));
 }
 
@@ -92,65 +93,61 @@ TEST_F(SimHostTest, WaitLoopWhoseDeadlineRoundsShortOfItsLengthStillEnds) {
     SimHost& h = MakeHost();
     desktop.Clock().AdvanceTo(2.2);
     // 2.2 + 0.4 - 2.2 comes out below 0.4 in binary floating point.
-    const double start = h.MonotonicSeconds();
+    const Instant start = h.Now();
+    const Duration length = std::chrono::milliseconds(400);
     int passes = 0;
-    while (h.MonotonicSeconds() - start < 0.4) {
-        ASSERT_LT(++passes, 10) << "the clock stood still at " << h.Now();
-        h.WaitForEvent(start + 0.4);
+    while (h.Now() - start < length) {
+        ASSERT_LT(++passes, 10) << "the clock stood still at " << h.Time();
+        h.WaitForEvent(start + length);
     }
 }
 
 TEST_F(SimHostTest, TicksThatFellDueTogetherAreOneAndKeepTheirGrid) {
     SimHost& h = MakeHost();
-    h.SetTimer1Enabled(true);
+    h.EnableDialogTimer();
     desktop.Clock().AdvanceTo(3.5);
     h.DoEvents();
-    h.SetTimer1Enabled(true);  // already enabled: no restart
-    h.WaitForEvent(kForever);
-    EXPECT_DOUBLE_EQ(h.Now(), 4.0);
-    h.Script(4.5, FormEvent::Picture3Click);
+    h.EnableDialogTimer();  // already enabled: no restart
+    h.WaitForEvent(kNever);
+    EXPECT_DOUBLE_EQ(h.Time(), 4.0);
+    h.Script(4.5, WindowEvent::StopClicked);
     desktop.Clock().AdvanceTo(5.0);
     h.DoEvents();
     EXPECT_EQ(sink->notes, (Notes{"Tick@3.5", "run@3.5", "Stop@5", "Tick@5", "run@5"}))
         << "input comes before the tick in one pump";
-    h.SetTimer1Enabled(false);
-    desktop.Clock().AdvanceTo(5.2);
-    h.SetTimer1Enabled(true);
-    h.WaitForEvent(kForever);
-    EXPECT_DOUBLE_EQ(h.Now(), 6.2) << "enabling anew restarts the interval";
 }
 
 TEST_F(SimHostTest, RunEndsWhenNothingCanHappenOrAtTheHorizon) {
     SimHostOptions options;
     options.horizon = 100.0;
     SimHost& h = MakeHost(options);
-    EXPECT_THROW(h.WaitForEvent(kForever), HorizonReached);
-    EXPECT_DOUBLE_EQ(h.Now(), 0.0);
-    h.WaitForEvent(100.0);
-    EXPECT_DOUBLE_EQ(h.Now(), 100.0) << "the horizon itself is still inside the run";
-    h.Script(150.0, FormEvent::Picture4Click);
-    EXPECT_THROW(h.WaitForEvent(kForever), HorizonReached);
-    EXPECT_DOUBLE_EQ(h.Now(), 100.0);
+    EXPECT_THROW(h.WaitForEvent(kNever), HorizonReached);
+    EXPECT_DOUBLE_EQ(h.Time(), 0.0);
+    h.WaitForEvent(At(100.0));
+    EXPECT_DOUBLE_EQ(h.Time(), 100.0) << "the horizon itself is still inside the run";
+    h.Script(150.0, WindowEvent::ExitClicked);
+    EXPECT_THROW(h.WaitForEvent(kNever), HorizonReached);
+    EXPECT_DOUBLE_EQ(h.Time(), 100.0);
 }
 
 TEST_F(SimHostTest, WaitLetsTheWorldChangeOnTheWayAndWakesForWhatThatScripts) {
     SimHost& h = MakeHost();
-    desktop.Clock().At(2.0, [&] { h.Script(2.5, FormEvent::CloseRequest); });
-    h.WaitForEvent(kForever);
-    EXPECT_DOUBLE_EQ(h.Now(), 2.5);
+    desktop.Clock().At(2.0, [&] { h.Script(2.5, WindowEvent::CloseRequest); });
+    h.WaitForEvent(kNever);
+    EXPECT_DOUBLE_EQ(h.Time(), 2.5);
 }
 
 TEST_F(SimHostTest, DragRunsDueTicksInsideAndOnlyRecordsInput) {
     SimHost& h = MakeHost();
-    h.SetTimer1Enabled(true);
+    h.EnableDialogTimer();
     h.ScriptDrag(0.5, 2.7);
-    h.Script(2.2, FormEvent::Picture4Click);
-    h.WaitForEvent(kForever);
+    h.Script(2.2, WindowEvent::ExitClicked);
+    h.WaitForEvent(kNever);
     h.DoEvents();
-    ASSERT_DOUBLE_EQ(h.Now(), 0.5);
+    ASSERT_DOUBLE_EQ(h.Time(), 0.5);
     sink->notes.clear();
     desktop.SendMessageA(h.OwnWindow(), WM_NCLBUTTONDOWN, HTCAPTION, LParam{0});
-    EXPECT_DOUBLE_EQ(h.Now(), 3.2);
+    EXPECT_DOUBLE_EQ(h.Time(), 3.2);
     EXPECT_EQ(sink->notes, (Notes{"Tick@1", "ticks@1", "Tick@2", "ticks@2", "Exit@2.2", "Tick@3", "ticks@3"}));
     ASSERT_EQ(h.Drags().size(), 1u);
     EXPECT_DOUBLE_EQ(h.Drags()[0].start, 0.5);
@@ -160,10 +157,10 @@ TEST_F(SimHostTest, DayClockCrossesMidnight) {
     SimHostOptions options;
     options.startOfDay = 86399.5;
     SimHost& h = MakeHost(options);
-    EXPECT_DOUBLE_EQ(h.SecondsSinceMidnight(), 86399.5);
+    EXPECT_DOUBLE_EQ(h.TimeOfDay().count(), 86399.5);
     desktop.Clock().AdvanceTo(1.0);
-    EXPECT_DOUBLE_EQ(h.SecondsSinceMidnight(), 0.5);
-    EXPECT_DOUBLE_EQ(h.MonotonicSeconds(), 1.0);
+    EXPECT_DOUBLE_EQ(h.TimeOfDay().count(), 0.5);
+    EXPECT_DOUBLE_EQ(h.Now().time_since_epoch().count(), 1.0);
 }
 
 TEST_F(SimHostTest, EverythingAfterUnloadIsCountedAndAStuckPumpEndsTheRun) {
@@ -183,19 +180,18 @@ TEST_F(SimHostTest, EverythingAfterUnloadIsCountedAndAStuckPumpEndsTheRun) {
 
 class SimWorld : public ::testing::Test {};
 
-TEST_F(SimWorld, RunsFormOneToItsEndAndHandsBackTheTranscript) {
+TEST_F(SimWorld, RunsTheAnnouncerToItsEndAndHandsBackTheTranscript) {
     WorldOptions options;
     options.client.mdiChildren = 3;
     options.client.roomPosition = 2;
     World world(options);
     world.Client().TypeDraft("my draft");
-    world.host.Script(10.0, FormEvent::Picture4Click);
+    world.host.Script(10.0, WindowEvent::ExitClicked);
     const RunOutcome outcome = world.Run();
     EXPECT_TRUE(outcome.returned) << outcome.endedBy;
-    const std::string advert = AdvertLine(kText1Initial, kText2Initial);
-    EXPECT_EQ(TranscriptDifference(outcome.transcript,
-                                   {{0.0, advert}, {0.5, LoadedLine()}, {10.0, advert}, {10.4, UnloadedLine()}}, 1e-9),
-              "");
+    const std::string advert = AdvertLine(kHomePageInitial, kDisplayNameInitial);
+    EXPECT_TRUE(
+        TranscriptIs(outcome.transcript, {{0.0, advert}, {0.5, LoadedLine()}, {10.0, advert}, {10.4, UnloadedLine()}}));
     EXPECT_EQ(world.host.CallsAfterUnload(), 0);
     EXPECT_EQ(world.Client().EntryText(), "my draft");
 }
@@ -205,7 +201,7 @@ TEST_F(SimWorld, RunWithoutExitEndsAtTheHorizon) {
     options.clientRunning = false;
     options.host.horizon = 30.0;
     World world(options);
-    world.host.Script(1.0, FormEvent::Picture2Click);
+    world.host.Script(1.0, WindowEvent::StartClicked);
     const RunOutcome outcome = world.Run();
     EXPECT_FALSE(outcome.returned);
     EXPECT_FALSE(outcome.endedBy.empty());

@@ -8,6 +8,7 @@ namespace {
 struct RemoteState {
     std::string lastSetText;
     HANDLE release = nullptr;
+    HANDLE ready = nullptr;  // set again once blocked
 };
 
 RemoteState* StateOf(HWND window) { return reinterpret_cast<RemoteState*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
@@ -22,7 +23,9 @@ LRESULT CALLBACK RemoteProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             if (state == nullptr || wParam >= state->lastSetText.size()) return -1;
             return static_cast<unsigned char>(state->lastSetText[wParam]);
         case kRemoteBlock:
-            if (state != nullptr) WaitForSingleObject(state->release, 60000);
+            if (state == nullptr) return 0;
+            SetEvent(state->ready);
+            WaitForSingleObject(state->release, 60000);
             return 0;
         case WM_CLOSE:
             DestroyWindow(window);
@@ -53,8 +56,9 @@ int RunRemoteTarget(const std::wstring& className, const std::wstring& readyEven
     const HWND window = CreateWindowExA(0, ansiClass.c_str(), "", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
                                         windowClass.hInstance, nullptr);
     if (window == nullptr) return 3;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
     KernelHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, readyEvent.c_str()));
+    state.ready = ready.Get();
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
     SetEvent(ready.Get());
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
@@ -84,6 +88,12 @@ RemoteTarget::RemoteTarget() {
     if (WaitForMultipleObjects(2, waitFor, FALSE, 60000) != WAIT_OBJECT_0)
         throw std::runtime_error("the remote target did not come up");
     window_ = FindWindowA(className_.c_str(), nullptr);
+}
+
+void RemoteTarget::Block() const {
+    ResetEvent(ready_.Get());
+    PostMessageW(window_, kRemoteBlock, 0, 0);
+    WaitForSingleObject(ready_.Get(), 30000);
 }
 
 RemoteTarget::~RemoteTarget() {

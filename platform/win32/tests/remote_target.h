@@ -11,7 +11,7 @@
 namespace vorivevo::test {
 
 // Messages the remote target answers besides the standard ones.
-constexpr UINT kRemoteBlock = WM_APP + 1;     // posted: stop answering until the release event is set
+constexpr UINT kRemoteBlock = WM_APP + 1;     // posted: stop answering until the release event is set (Block)
 constexpr UINT kRemoteSetByte = WM_APP + 2;   // byte wParam of the last ANSI WM_SETTEXT, or -1
 
 // Runs in the started process: creates the ANSI window of class `className`, sets `readyEvent`, and
@@ -28,6 +28,9 @@ public:
 
     const std::string& ClassName() const { return className_; }
     HWND Window() const { return window_; }
+    // Stops the target answering, and returns once it has stopped: a message sent before then would be
+    // answered, since a thread takes sent messages before posted ones.
+    void Block() const;
     // Lets a blocked target answer again.
     void Release() const { SetEvent(release_.Get()); }
 

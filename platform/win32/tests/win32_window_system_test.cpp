@@ -316,7 +316,7 @@ TEST_F(Win32WindowSystemRemoteTest, HungRemoteWindowGivesZeroForEveryTextMessage
     ASSERT_NE(remote.Window(), nullptr);
     const WindowHandle window = ToWindowHandle(remote.Window());
     WriteText(windows, window, "draft");
-    PostMessageW(remote.Window(), test::kRemoteBlock, 0, 0);
+    remote.Block();
     std::string buffer = "     ";
     EXPECT_EQ(windows.SendMessageA(window, WM_GETTEXTLENGTH, 0, LParam{0}), 0);
     EXPECT_EQ(windows.SendMessageA(window, WM_GETTEXT, 6, TextBuffer{buffer}), 0);

@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "form_fixture.h"
+#include "window_fixture.h"
 #include "test_support.h"
 
 namespace vorivevo {
 namespace {
 
-using WindowGuidanceTest = test::FormFixture;
-using Events = std::vector<FormEvent>;
+using WindowGuidanceTest = test::WindowFixture;
+using Events = std::vector<WindowEvent>;
 
 constexpr LPARAM kKeyRepeat = LPARAM{1} << 30;
 
@@ -29,11 +29,11 @@ struct Part {
 
 // Left to right, top to bottom, as a screen reader walks the window.
 const Part kTiles[] = {
-    {ControlId::Picture1, L"VORIVEVO", ROLE_SYSTEM_GRIP},
-    {ControlId::Picture2, L"ON", ROLE_SYSTEM_PUSHBUTTON},
-    {ControlId::Picture4, L"X", ROLE_SYSTEM_PUSHBUTTON},
-    {ControlId::Picture3, L"OFF", ROLE_SYSTEM_PUSHBUTTON},
-    {ControlId::Picture5, L"Idle for 0 minutes", ROLE_SYSTEM_STATICTEXT},
+    {ControlId::NameBar, L"VORIVEVO", ROLE_SYSTEM_GRIP},
+    {ControlId::StartTile, L"ON", ROLE_SYSTEM_PUSHBUTTON},
+    {ControlId::ExitTile, L"X", ROLE_SYSTEM_PUSHBUTTON},
+    {ControlId::StopTile, L"OFF", ROLE_SYSTEM_PUSHBUTTON},
+    {ControlId::IdlePanel, L"Idle for 0 minutes", ROLE_SYSTEM_STATICTEXT},
 };
 
 IAccessible* AccessibleOf(HWND window) {
@@ -60,12 +60,12 @@ std::wstring NameOf(IAccessible* object) {
 }
 
 // What the tooltip control gets when it asks the window for a tool's text.
-std::wstring TipAskedFor(HWND form, HWND tooltip, HWND tool) {
+std::wstring TipAskedFor(HWND main, HWND tooltip, HWND tool) {
     NMTTDISPINFOW request{};
     request.hdr.hwndFrom = tooltip;
     request.hdr.idFrom = reinterpret_cast<UINT_PTR>(tool);
     request.hdr.code = TTN_GETDISPINFOW;
-    SendMessageW(form, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
+    SendMessageW(main, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
     return request.lpszText != nullptr ? request.lpszText : L"";
 }
 
@@ -76,14 +76,14 @@ TEST_F(WindowGuidanceTest, SpaceOrEnterOnACommandTileIsAClickOncePerPress) {
         LPARAM flags;
         Events expected;
     } cases[] = {
-        {ControlId::Picture2, VK_SPACE, 0, {FormEvent::Picture2Click}},
-        {ControlId::Picture2, VK_RETURN, 0, {FormEvent::Picture2Click}},
-        {ControlId::Picture4, VK_SPACE, 0, {FormEvent::Picture4Click}},
-        {ControlId::Picture3, VK_RETURN, 0, {FormEvent::Picture3Click}},
-        {ControlId::Picture2, VK_SPACE, kKeyRepeat, {}},  // a key held down
-        {ControlId::Picture2, 'A', 0, {}},
-        {ControlId::Picture1, VK_SPACE, 0, {}},
-        {ControlId::Picture5, VK_RETURN, 0, {}},
+        {ControlId::StartTile, VK_SPACE, 0, {WindowEvent::StartClicked}},
+        {ControlId::StartTile, VK_RETURN, 0, {WindowEvent::StartClicked}},
+        {ControlId::ExitTile, VK_SPACE, 0, {WindowEvent::ExitClicked}},
+        {ControlId::StopTile, VK_RETURN, 0, {WindowEvent::StopClicked}},
+        {ControlId::StartTile, VK_SPACE, kKeyRepeat, {}},  // a key held down
+        {ControlId::StartTile, 'A', 0, {}},
+        {ControlId::NameBar, VK_SPACE, 0, {}},
+        {ControlId::IdlePanel, VK_RETURN, 0, {}},
     };
     for (const auto& c : cases) {
         sink.events.clear();
@@ -94,15 +94,15 @@ TEST_F(WindowGuidanceTest, SpaceOrEnterOnACommandTileIsAClickOncePerPress) {
 }
 
 TEST_F(WindowGuidanceTest, FocusIsMarkedOnlyOnceTheKeyboardIsUsed) {
-    ShowWindow(Form(), SW_SHOWNOACTIVATE);
-    SetFocus(Control(ControlId::Picture2));
+    ShowWindow(Main(), SW_SHOWNOACTIVATE);
+    SetFocus(Control(ControlId::StartTile));
     test::PumpThreadMessages();
-    ASSERT_EQ(GetFocus(), Control(ControlId::Picture2));
+    ASSERT_EQ(GetFocus(), Control(ControlId::StartTile));
 
-    const Image art = RenderTile(ControlId::Picture2);
+    const Image art = RenderTile(ControlId::StartTile);
     const auto differingPixels = [&] {
         test::Canvas canvas(art.width, art.height);
-        window.PaintTile(ControlId::Picture2, canvas.Dc());
+        window.PaintTile(ControlId::StartTile, canvas.Dc());
         int count = 0;
         for (int y = 0; y < art.height; ++y)
             for (int x = 0; x < art.width; ++x) count += canvas.At(x, y) != art.At(x, y);
@@ -112,13 +112,13 @@ TEST_F(WindowGuidanceTest, FocusIsMarkedOnlyOnceTheKeyboardIsUsed) {
     EXPECT_EQ(differingPixels(), 0) << "a focus mark before any key";
 
     // A key the window does not use shows nothing; Space on the tile is the keyboard in use.
-    PostMessageW(Control(ControlId::Picture2), WM_KEYDOWN, VK_SPACE, 0);
+    PostMessageW(Control(ControlId::StartTile), WM_KEYDOWN, VK_SPACE, 0);
     host.DoEvents();
     EXPECT_TRUE(window.ShowsFocusCues());
-    EXPECT_EQ(SendMessageW(Control(ControlId::Picture2), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS, 0);
+    EXPECT_EQ(SendMessageW(Control(ControlId::StartTile), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS, 0);
     EXPECT_GT(differingPixels(), 40) << "no focus rectangle on the focused tile";
 
-    SetFocus(Control(ControlId::Picture3));
+    SetFocus(Control(ControlId::StopTile));
     EXPECT_EQ(differingPixels(), 0) << "the mark stayed on a tile that lost the focus";
 }
 
@@ -126,31 +126,31 @@ TEST_F(WindowGuidanceTest, EveryPartHasATooltipAndTheNameBarTellsTheLastPost) {
     const HWND tooltip = window.TooltipWindow();
     ASSERT_NE(tooltip, nullptr);
     EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 7);
-    for (ControlId id : {ControlId::Picture1, ControlId::Picture2, ControlId::Picture3, ControlId::Picture4,
-                         ControlId::Picture5, ControlId::Text1, ControlId::Text2}) {
-        const std::wstring tip = TipAskedFor(Form(), tooltip, Control(id));
+    for (ControlId id : {ControlId::NameBar, ControlId::StartTile, ControlId::StopTile, ControlId::ExitTile,
+                         ControlId::IdlePanel, ControlId::HomePageBox, ControlId::DisplayNameBox}) {
+        const std::wstring tip = TipAskedFor(Main(), tooltip, Control(id));
         EXPECT_GT(tip.size(), 20u) << "control " << static_cast<int>(id);
         EXPECT_EQ(tip, window.TipText(id));
     }
-    EXPECT_NE(window.TipText(ControlId::Picture2).find(L"I've Been Idle For"), std::wstring::npos);
-    EXPECT_NE(window.TipText(ControlId::Picture1).find(L"Tab"), std::wstring::npos)
+    EXPECT_NE(window.TipText(ControlId::StartTile).find(L"I've Been Idle For"), std::wstring::npos);
+    EXPECT_NE(window.TipText(ControlId::NameBar).find(L"Tab"), std::wstring::npos)
         << "the name bar does not say how to reach the text boxes";
 
     window.SetLastPostReport("Posted at 14:02");
-    const std::wstring nameBar = TipAskedFor(Form(), tooltip, Control(ControlId::Picture1));
+    const std::wstring nameBar = TipAskedFor(Main(), tooltip, Control(ControlId::NameBar));
     EXPECT_EQ(nameBar.substr(nameBar.size() - 15), L"Posted at 14:02");
 }
 
 // A tip that came back over the tile just clicked would hide the window's face.
 TEST_F(WindowGuidanceTest, TileJustPressedShowsNoTipUntilThePointerLeavesIt) {
     const HWND tooltip = window.TooltipWindow();
-    const HWND on = Control(ControlId::Picture2);
+    const HWND on = Control(ControlId::StartTile);
     SendMessageW(on, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(on, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ(TipAskedFor(Form(), tooltip, on), L"");
-    EXPECT_NE(TipAskedFor(Form(), tooltip, Control(ControlId::Picture3)), L"");
+    EXPECT_EQ(TipAskedFor(Main(), tooltip, on), L"");
+    EXPECT_NE(TipAskedFor(Main(), tooltip, Control(ControlId::StopTile)), L"");
     SendMessageW(on, WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(TipAskedFor(Form(), tooltip, on), window.TipText(ControlId::Picture2));
+    EXPECT_EQ(TipAskedFor(Main(), tooltip, on), window.TipText(ControlId::StartTile));
 }
 
 TEST_F(WindowGuidanceTest, ScreenReadersReadNamesAndRolesAndCanPress) {
@@ -169,17 +169,17 @@ TEST_F(WindowGuidanceTest, ScreenReadersReadNamesAndRolesAndCanPress) {
         object->Release();
     }
 
-    window.SetLabel1Text("1");
-    IAccessible* panel = AccessibleOf(Control(ControlId::Picture5));
+    window.SetIdleCounterText("1");
+    IAccessible* panel = AccessibleOf(Control(ControlId::IdlePanel));
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(NameOf(panel), L"Idle for 1 minute");
 
-    IAccessible* on = AccessibleOf(Control(ControlId::Picture2));
+    IAccessible* on = AccessibleOf(Control(ControlId::StartTile));
     ASSERT_NE(on, nullptr);
     EXPECT_EQ(on->accDoDefaultAction(Self()), S_OK);
     EXPECT_EQ(panel->accDoDefaultAction(Self()), DISP_E_MEMBERNOTFOUND);
     host.DoEvents();
-    EXPECT_EQ(sink.events, Events{FormEvent::Picture2Click});
+    EXPECT_EQ(sink.events, Events{WindowEvent::StartClicked});
 
     // A screen reader may hold the object after the window is gone.
     host.Unload();

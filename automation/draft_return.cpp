@@ -1,10 +1,10 @@
 // Giving the user's draft and caret back to the entry box a post took them from, now or once the
 // client answers again.
-#include "varn32.h"
+#include "client_automation.h"
 
 namespace vorivevo {
 
-bool Varn32::PutDraftBack(HeldDraft& held) {
+bool ClientAutomation::PutDraftBack(HeldDraft& held) {
     if (held.awaitingAnswer) {
         // Messages sent to one thread are handled in order, so an answer to this one means the client
         // has handled every message of ours before it: only now does the box show what they did.
@@ -41,23 +41,23 @@ bool Varn32::PutDraftBack(HeldDraft& held) {
     }
 }
 
-void Varn32::GiveBack(HeldDraft& held) {
+void ClientAutomation::GiveBack(HeldDraft& held) {
     if (PutDraftBack(held)) return;
-    drafts_.Keep(held, runtime_.MonotonicSeconds() + kOwedDraftRetrySeconds);
+    drafts_.Keep(held, events_.Now() + kOwedDraftRetry);
 }
 
-bool Varn32::SettleOwedDraft() {
+bool ClientAutomation::SettleOwedDraft() {
     if (!drafts_.Owes()) return true;
     if (PutDraftBack(drafts_.Owed())) {
         drafts_.Clear();
         return true;
     }
-    drafts_.TryAgainAt(runtime_.MonotonicSeconds() + kOwedDraftRetrySeconds);
+    drafts_.TryAgainAt(events_.Now() + kOwedDraftRetry);
     return false;
 }
 
-void Varn32::SettleOwedDraftWhenDue() {
-    if (drafts_.Owes() && runtime_.MonotonicSeconds() >= drafts_.NextTry()) SettleOwedDraft();
+void ClientAutomation::SettleOwedDraftWhenDue() {
+    if (drafts_.Owes() && events_.Now() >= drafts_.NextTry()) SettleOwedDraft();
 }
 
 }  // namespace vorivevo

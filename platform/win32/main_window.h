@@ -1,5 +1,5 @@
-// Form1's window: the frameless top-level window with its five tiles, Label1 and the two text boxes, and
-// the tooltips that say what each does.
+// The main window: the frameless top-level window with its five tiles, the idle-minutes counter and the
+// two text boxes, and the tooltips that say what each does.
 #pragma once
 
 #include "win32_api.h"
@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "form_layout.h"
-#include "host_runtime.h"
+#include "control_layout.h"
+#include "window_events.h"
 #include "label.h"
 #include "label_font.h"
 #include "tile_window.h"
@@ -19,44 +19,44 @@
 namespace vorivevo {
 
 // Where the window's events go. Both calls come from window procedures.
-class FormWindowListener {
+class MainWindowListener {
 public:
     // Only take note of the event.
-    virtual void OnFormEvent(FormEvent event) noexcept = 0;
-    // Timer1 ticked inside a loop of the system's that we do not own (the move loop of a drag), where the
+    virtual void OnWindowEvent(WindowEvent event) noexcept = 0;
+    // The dialog timer ticked inside a loop of the system's that we do not own (the move loop of a drag), where the
     // noted ticks have to run at once.
     virtual void OnTickInSystemLoop() noexcept = 0;
 
 protected:
-    ~FormWindowListener() = default;
+    ~MainWindowListener() = default;
 };
 
-class FormWindow final : private TileEventTarget {
+class MainWindow final : private TileEventTarget {
 public:
     static constexpr const wchar_t* kClassName = L"VorivevoForm";
 
     // Creates the window, still hidden, with every control at its place and initial value. The scale
     // factor is the display's pixels per inch over 96, whole, at least 1. Throws std::runtime_error.
-    explicit FormWindow(HINSTANCE instance);
-    FormWindow(HINSTANCE instance, int scaleFactor);
-    FormWindow(const FormWindow&) = delete;
-    FormWindow& operator=(const FormWindow&) = delete;
-    ~FormWindow();
+    explicit MainWindow(HINSTANCE instance);
+    MainWindow(HINSTANCE instance, int scaleFactor);
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+    ~MainWindow();
 
     static int ScaleFactorFor(int pixelsPerInch) noexcept;
     static int ScreenPixelsPerInch() noexcept;
 
     // nullptr once the window is destroyed.
     HWND Handle() const noexcept { return window_.Get(); }
-    // The tiles' and text boxes' windows; Label1 has none (its tile draws it).
+    // The tiles' and text boxes' windows; the counter has none (its tile draws it).
     HWND ControlWindow(ControlId id) const noexcept;
     int ScaleFactor() const noexcept { return scale_; }
     const std::wstring& LabelFaceName() const noexcept { return font_.FaceName(); }
 
-    void SetListener(FormWindowListener* listener) noexcept { listener_ = listener; }
+    void SetListener(MainWindowListener* listener) noexcept { listener_ = listener; }
 
-    std::string Label1Text() const { return label_->Text(); }
-    void SetLabel1Text(const std::string& text);
+    std::string IdleCounterText() const { return label_->Text(); }
+    void SetIdleCounterText(const std::string& text);
     // What the last post did, in the user's words (UTF-8); the name bar's tooltip tells it.
     void SetLastPostReport(const std::string& text);
     // The tooltip of a control, as it would show now; empty for the counter, which has none.
@@ -68,9 +68,10 @@ public:
     // The text box's current text, UTF-8; empty once the window is gone.
     std::string EditText(ControlId textBox) const;
 
-    // True when the timer runs: SetTimer can fail (no window, or no timers left to the process).
+    // Starts the dialog timer, or restarts it if it runs. True when it runs: SetTimer can fail (no
+    // window, or no timers left to the process). Destroy stops it.
     bool StartTimer(UINT intervalMs) noexcept;
-    void StopTimer() noexcept;
+    bool TimerRunning() const noexcept { return timerRunning_; }
 
     void Show() noexcept;
     void Destroy() noexcept;
@@ -80,18 +81,18 @@ public:
     bool HandleDialogKey(const MSG& message) noexcept;
 
     // What a tile shows, drawn to `dc` in the tile's coordinates.
-    void PaintTile(ControlId picture, HDC dc) const noexcept;
+    void PaintTile(ControlId tile, HDC dc) const noexcept;
 
 private:
     static bool ClassRegistered(HINSTANCE instance);
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void OnTileEvent(FormEvent event) noexcept override;
+    void OnTileEvent(WindowEvent event) noexcept override;
     void OnTilePressed(ControlId id) noexcept override;
     void OnTileLeft(ControlId id) noexcept override;
     std::wstring TileName(ControlId id) const override;
     std::wstring TileTip(ControlId id) const override { return TipText(id); }
-    void Report(FormEvent event) noexcept;
+    void Report(WindowEvent event) noexcept;
     void CreateControls(HINSTANCE instance);
     void CreateTooltips(HINSTANCE instance);
     void OnChangeUiState(WPARAM wParam);
@@ -100,16 +101,17 @@ private:
     HWND CreateTextBox(ControlId id, const char* text, const RECT& rect, HINSTANCE instance);
     RECT Scaled(const ControlGeometry& geometry) const noexcept;
     TileWindow* Tile(ControlId id) const noexcept;
+    void StopTimer() noexcept;
     bool InSystemLoop() const noexcept { return inSizeMove_ || nonClientDepth_ > 0; }
 
     int scale_;
     LabelFont font_;
     std::unique_ptr<Label> label_;
-    std::array<std::unique_ptr<TileWindow>, 5> tiles_;  // Picture1 ... Picture5
-    HWND text1_ = nullptr;
-    HWND text2_ = nullptr;
+    std::array<std::unique_ptr<TileWindow>, kControlCount> tiles_;  // by ControlId; none for the others
+    HWND homePageBox_ = nullptr;
+    HWND displayNameBox_ = nullptr;
     UniqueWindow window_;
-    FormWindowListener* listener_ = nullptr;
+    MainWindowListener* listener_ = nullptr;
     HWND lastFocus_ = nullptr;
     // Not owned by the window: under some window systems an owned pop-up takes away its owner's place
     // above all windows. Destroyed before the window.

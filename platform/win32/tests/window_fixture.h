@@ -1,4 +1,4 @@
-// The window with its host runtime and a sink that only records, for the window and host tests.
+// The window with its host and a sink that only records, for the window and host tests.
 #pragma once
 
 #include "win32_api.h"
@@ -7,31 +7,31 @@
 
 #include <vector>
 
-#include "form_window.h"
+#include "main_window.h"
 #include "win32_host.h"
 
 namespace vorivevo::test {
 
-class RecordingSink final : public FormEventSink {
+class RecordingSink final : public WindowEventSink {
 public:
-    void Record(FormEvent event) noexcept override { events.push_back(event); }
+    void Record(WindowEvent event) noexcept override { events.push_back(event); }
     void RunRecorded() override { ++runs; }
     void RunRecordedTicks() noexcept override { ++tickRuns; }
 
-    std::vector<FormEvent> events;
+    std::vector<WindowEvent> events;
     int runs = 0;
     int tickRuns = 0;
 };
 
-class FormFixture : public ::testing::Test {
+class WindowFixture : public ::testing::Test {
 protected:
     void SetUp() override { host.AttachSink(&sink); }
     void TearDown() override { host.AttachSink(nullptr); }
 
     HWND Control(ControlId id) const { return window.ControlWindow(id); }
-    HWND Form() const { return window.Handle(); }
+    HWND Main() const { return window.Handle(); }
 
-    FormWindow window{GetModuleHandleW(nullptr), 1};
+    MainWindow window{GetModuleHandleW(nullptr), 1};
     Win32Host host{window};
     RecordingSink sink;
 };

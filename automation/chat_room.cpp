@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "varn32.h"
+#include "client_automation.h"
 
 namespace vorivevo {
 
@@ -47,28 +47,28 @@ std::optional<TextSelection> SelectionFrom(LResult answer) {
 // stack unwinds, so it must not dispatch events.
 class PostHold {
 public:
-    PostHold(Varn32& varn, const std::string& line) : varn_(varn) { held.line = line; }
+    PostHold(ClientAutomation& automation, const std::string& line) : automation_(automation) { held.line = line; }
     PostHold(const PostHold&) = delete;
     PostHold& operator=(const PostHold&) = delete;
     ~PostHold() {
         if (held.box == kNoWindow) return;
         try {
-            varn_.GiveBack(held);
+            automation_.GiveBack(held);
         } catch (...) {
             // Already unwinding, perhaps: a second exception would end the process without its report.
         }
     }
 
     // True when the step was done; notes an unanswered message, which stops the post.
-    bool Ok(Varn32::Outcome outcome) {
-        if (outcome == Varn32::Outcome::Unanswered) held.awaitingAnswer = true;
-        return outcome == Varn32::Outcome::Done;
+    bool Ok(ClientAutomation::Outcome outcome) {
+        if (outcome == ClientAutomation::Outcome::Unanswered) held.awaitingAnswer = true;
+        return outcome == ClientAutomation::Outcome::Done;
     }
     // A write's outcome, and what it may have done to the box.
-    bool Wrote(Varn32::Outcome outcome) {
-        if (outcome == Varn32::Outcome::Done || outcome == Varn32::Outcome::Unanswered) {
+    bool Wrote(ClientAutomation::Outcome outcome) {
+        if (outcome == ClientAutomation::Outcome::Done || outcome == ClientAutomation::Outcome::Unanswered) {
             held.writes = HeldDraft::Writes::MayHaveLanded;
-        } else if (outcome == Varn32::Outcome::Refused && held.writes == HeldDraft::Writes::None) {
+        } else if (outcome == ClientAutomation::Outcome::Refused && held.writes == HeldDraft::Writes::None) {
             held.writes = HeldDraft::Writes::Refused;
         }
         return Ok(outcome);
@@ -77,16 +77,16 @@ public:
     HeldDraft held;
 
 private:
-    Varn32& varn_;
+    ClientAutomation& automation_;
 };
 
-void Varn32::DispatchEvents() {
-    const double before = runtime_.MonotonicSeconds();
-    runtime_.DoEvents();
-    dispatchedSeconds_ += runtime_.MonotonicSeconds() - before;
+void ClientAutomation::DispatchEvents() {
+    const Instant before = events_.Now();
+    events_.DoEvents();
+    dispatched_ += events_.Now() - before;
 }
 
-WindowHandle Varn32::LocateChatRoom() {
+WindowHandle ClientAutomation::LocateChatRoom() {
     const WindowHandle main = windows_.FindWindowA(kClientMainClass);
     const WindowHandle mdi = FindChildByClass(main, kMdiClientClass);
     WindowHandle child = windows_.GetWindow(mdi, GW_CHILD);
@@ -106,34 +106,34 @@ WindowHandle Varn32::LocateChatRoom() {
     return count < kRoomSearchPasses ? child : kNoWindow;
 }
 
-WindowHandle Varn32::StepSiblings(WindowHandle window, int steps) {
+WindowHandle ClientAutomation::StepSiblings(WindowHandle window, int steps) {
     for (int i = 0; i < steps; ++i) window = windows_.GetWindow(window, GW_HWNDNEXT);
     return window;
 }
 
-Varn32::Found Varn32::LocateInRoom(const char* pattern, int steps) {
+ClientAutomation::Found ClientAutomation::LocateInRoom(const char* pattern, int steps) {
     const WindowHandle room = LocateChatRoom();
     return Found{room, StepSiblings(FindChildByClass(room, pattern), steps)};
 }
 
-WindowHandle Varn32::LocateChatEntry() { return LocateInRoom(kRichTextClass, kEntryBoxSteps).window; }
+WindowHandle ClientAutomation::LocateChatEntry() { return LocateInRoom(kRichTextClass, kEntryBoxSteps).window; }
 
-WindowHandle Varn32::LocateChatSendButton() { return LocateInRoom(kIconClass, kSendButtonSteps).window; }
+WindowHandle ClientAutomation::LocateChatSendButton() { return LocateInRoom(kIconClass, kSendButtonSteps).window; }
 
-void Varn32::PressChatSend() {
+void ClientAutomation::PressChatSend() {
     const WindowHandle button = LocateChatSendButton();
     windows_.SendMessageA(button, WM_LBUTTONDOWN, 0, LParam{0});
     windows_.SendMessageA(button, WM_LBUTTONUP, 0, LParam{0});
 }
 
-bool Varn32::StillThere(const Found& at) {
+bool ClientAutomation::StillThere(const Found& at) {
     const Found now = LocateInRoom(kRichTextClass, kEntryBoxSteps);
     return now.room == at.room && now.window == at.window;
 }
 
 // The draft is taken right before our first write, with nothing dispatched in between, so that no key
 // the user typed into their own text before it is lost.
-Varn32::Outcome Varn32::TakeBox(HeldDraft& held) {
+ClientAutomation::Outcome ClientAutomation::TakeBox(HeldDraft& held) {
     std::string draft;
     const Outcome read = ReadBox(held.box, draft);
     if (read != Outcome::Done) return read;
@@ -145,7 +145,7 @@ Varn32::Outcome Varn32::TakeBox(HeldDraft& held) {
     return Outcome::Done;
 }
 
-Varn32::Outcome Varn32::PressSendOver(const Found& at, const std::string& line) {
+ClientAutomation::Outcome ClientAutomation::PressSendOver(const Found& at, const std::string& line) {
     const Found button = LocateInRoom(kIconClass, kSendButtonSteps);
     if (button.room != at.room || button.window == kNoWindow) return Outcome::Refused;
     // Nothing is dispatched from here to the press: what the box holds now is what the client sends.
@@ -160,8 +160,8 @@ Varn32::Outcome Varn32::PressSendOver(const Found& at, const std::string& line) 
     return Outcome::Done;
 }
 
-PostResult Varn32::PostToChat(const std::string& line) {
-    runtime_.DoEvents();
+PostResult ClientAutomation::PostToChat(const std::string& line) {
+    events_.DoEvents();
     // A draft still owed to the box comes first; while the client does not answer, our line goes nowhere.
     if (!SettleOwedDraft()) return PostResult::NoAnswer;
 
@@ -185,13 +185,12 @@ PostResult Varn32::PostToChat(const std::string& line) {
     // The client empties the box when it takes the line. One that never does (it refuses the line, or the
     // box found is some other window) must not hold us here: after a while the draft goes back over our
     // line, as it would after a send.
-    const double start = runtime_.MonotonicSeconds();
-    const double dispatchedAtStart = dispatchedSeconds_;
+    const Instant start = events_.Now();
+    const Duration dispatchedAtStart = dispatched_;
     bool taken = false;
     for (int pass = 0;; ++pass) {
-        const double ownSeconds =
-            runtime_.MonotonicSeconds() - start - (dispatchedSeconds_ - dispatchedAtStart);
-        if (pass == kSendGiveUpPasses || ownSeconds >= kSendGiveUpSeconds) break;
+        const Duration ownTime = events_.Now() - start - (dispatched_ - dispatchedAtStart);
+        if (pass == kSendGiveUpPasses || ownTime >= kSendGiveUp) break;
         std::string text;
         if (!StillThere(at) || !hold.Ok(ReadBox(held.box, text))) return stopped();
         if (!text.empty()) {

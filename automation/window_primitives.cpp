@@ -3,7 +3,7 @@
 #include <cctype>
 #include <utility>
 
-#include "varn32.h"
+#include "client_automation.h"
 
 namespace vorivevo {
 
@@ -20,7 +20,7 @@ bool ClassMatches(const std::string& className, const std::string& pattern) {
 
 }  // namespace
 
-WindowHandle Varn32::FindChildByClass(WindowHandle parent, const std::string& pattern) {
+WindowHandle ClientAutomation::FindChildByClass(WindowHandle parent, const std::string& pattern) {
     WindowHandle child = windows_.GetWindow(parent, GW_CHILD);
     for (int walked = 0; child != kNoWindow && walked < kMaxSiblingWalk; ++walked) {
         // The whole 250-character buffer is compared, so a class shorter than the pattern meets a NUL.
@@ -30,13 +30,13 @@ WindowHandle Varn32::FindChildByClass(WindowHandle parent, const std::string& pa
     return kNoWindow;
 }
 
-std::string Varn32::WindowClassOf(WindowHandle window) {
+std::string ClientAutomation::WindowClassOf(WindowHandle window) {
     std::string buffer(kClassBufferLength, '\0');
     windows_.GetClassNameA(window, buffer.data(), kClassBufferLength);
     return buffer;
 }
 
-std::string Varn32::ReadWindowText(WindowHandle window) {
+std::string ClientAutomation::ReadWindowText(WindowHandle window) {
     const LResult claimed = windows_.SendMessageA(window, WM_GETTEXTLENGTH, 0, LParam{0});
     const long length = static_cast<long>(std::clamp<LResult>(claimed, 0, kMaxTextLength));
     std::string buffer(static_cast<std::size_t>(length), ' ');
@@ -44,11 +44,11 @@ std::string Varn32::ReadWindowText(WindowHandle window) {
     return buffer;
 }
 
-void Varn32::WriteWindowText(WindowHandle window, const std::string& text) {
+void ClientAutomation::WriteWindowText(WindowHandle window, const std::string& text) {
     windows_.SendMessageA(window, WM_SETTEXT, 0, TextIn{text});
 }
 
-Varn32::Outcome Varn32::OutcomeOf(const Reply& reply) {
+ClientAutomation::Outcome ClientAutomation::OutcomeOf(const Reply& reply) {
     switch (reply.delivery) {
         case Delivery::Answered: return Outcome::Done;
         case Delivery::NoWindow: return Outcome::Gone;
@@ -57,13 +57,14 @@ Varn32::Outcome Varn32::OutcomeOf(const Reply& reply) {
     return Outcome::Unanswered;
 }
 
-Varn32::Outcome Varn32::SendTo(WindowHandle window, Message message, WParam wParam, LParam lParam, LResult* answer) {
+ClientAutomation::Outcome ClientAutomation::SendTo(WindowHandle window, Message message, WParam wParam, LParam lParam,
+                                                   LResult* answer) {
     const Reply reply = windows_.Send(window, message, wParam, lParam);
     if (answer != nullptr) *answer = reply.result;
     return OutcomeOf(reply);
 }
 
-Varn32::Outcome Varn32::ReadBox(WindowHandle box, std::string& text) {
+ClientAutomation::Outcome ClientAutomation::ReadBox(WindowHandle box, std::string& text) {
     const Reply length = windows_.Send(box, WM_GETTEXTLENGTH, 0, LParam{0});
     if (!length.Answered()) return OutcomeOf(length);
     const LResult announced = std::clamp<LResult>(length.result, 0, kMaxTextLength);
@@ -80,39 +81,38 @@ Varn32::Outcome Varn32::ReadBox(WindowHandle box, std::string& text) {
     return Outcome::Done;
 }
 
-Varn32::Outcome Varn32::WriteBox(WindowHandle box, const std::string& text) {
+ClientAutomation::Outcome ClientAutomation::WriteBox(WindowHandle box, const std::string& text) {
     const Reply reply = windows_.Send(box, WM_SETTEXT, 0, TextIn{text});
     if (reply.Answered() && reply.result == 0) return Outcome::Refused;
     return OutcomeOf(reply);
 }
 
-void Varn32::PressWindow(WindowHandle window) {
+void ClientAutomation::PressWindow(WindowHandle window) {
     windows_.SendMessageA(window, WM_LBUTTONDOWN, 0, LParam{0});
     windows_.SendMessageA(window, WM_LBUTTONUP, 0, LParam{0});
 }
 
-void Varn32::PinAboveAll(WindowHandle window) {
+void ClientAutomation::PinAboveAll(WindowHandle window) {
     windows_.SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
 
-void Varn32::BeginWindowDrag(WindowHandle window) {
-    runtime_.DoEvents();
+void ClientAutomation::BeginWindowDrag(WindowHandle window) {
+    events_.DoEvents();
     windows_.ReleaseCapture();
     // Runs the system's move loop; returns when the button is released.
     windows_.SendMessageA(window, WM_NCLBUTTONDOWN, HTCAPTION, LParam{0});
 }
 
-void Varn32::WaitSeconds(double seconds) {
-    // The monotonic clock, not the clock of the day: a wait across midnight still lasts `seconds`. The
-    // deadline is worked out once and compared as it is, so that rounding cannot leave the wait
-    // short of a deadline that the runtime's wait already reached.
-    const double deadline = runtime_.MonotonicSeconds() + std::max(seconds, 0.0);
+void ClientAutomation::WaitSeconds(Duration length) {
+    // The deadline is worked out once and compared as it is, so that rounding cannot leave the wait
+    // short of a deadline that the event loop's wait already reached.
+    const Instant deadline = events_.Now() + std::max(length, Duration::zero());
     for (;;) {
-        if (runtime_.MonotonicSeconds() >= deadline) return;
-        runtime_.DoEvents();
-        if (runtime_.MonotonicSeconds() >= deadline) return;
+        if (events_.Now() >= deadline) return;
+        events_.DoEvents();
+        if (events_.Now() >= deadline) return;
         SettleOwedDraftWhenDue();
-        runtime_.WaitForEvent(std::min(deadline, drafts_.NextTry()));
+        events_.WaitForEvent(std::min(deadline, drafts_.NextTry()));
     }
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "draft_keeper.h"
-#include "host_runtime.h"
+#include "event_loop.h"
 #include "window_system.h"
 
 namespace vorivevo {
@@ -17,18 +17,18 @@ enum class PostResult {
     NotTaken,    // the box or the room changed under the post, or the client kept the line
 };
 
-// Holds nothing found: every call starts afresh from the client's windows. What it holds is the two
-// interfaces it works through and the keeper of what a post still owes the user's entry box, which the
+// Holds nothing found: every call starts afresh from the client's windows. What it holds is the window
+// system and the event loop it works through, and the keeper of what a post still owes the user's entry box, which the
 // window's logic keeps from one post to the next.
-class Varn32 {
+class ClientAutomation {
 public:
-    Varn32(WindowSystem& windows, HostRuntime& runtime, DraftKeeper& drafts)
-        : windows_(windows), runtime_(runtime), drafts_(drafts) {}
+    ClientAutomation(WindowSystem& windows, EventLoop& events, DraftKeeper& drafts)
+        : windows_(windows), events_(events), drafts_(drafts) {}
     // With a keeper of its own, for callers that make one post and wait for nothing owed (tests,
     // benchmarks).
-    Varn32(WindowSystem& windows, HostRuntime& runtime) : Varn32(windows, runtime, ownDrafts_) {}
-    Varn32(const Varn32&) = delete;
-    Varn32& operator=(const Varn32&) = delete;
+    ClientAutomation(WindowSystem& windows, EventLoop& events) : ClientAutomation(windows, events, ownDrafts_) {}
+    ClientAutomation(const ClientAutomation&) = delete;
+    ClientAutomation& operator=(const ClientAutomation&) = delete;
 
     // Window primitives.
     WindowHandle FindChildByClass(WindowHandle parent, const std::string& pattern);
@@ -39,14 +39,14 @@ public:
     void PinAboveAll(WindowHandle window);
     void BeginWindowDrag(WindowHandle window);
     // Also gives back, while it waits, what a post still owes the user's entry box (see SettleOwedDraft).
-    void WaitSeconds(double seconds);
+    void WaitSeconds(Duration length);
 
     // The chat room.
     WindowHandle LocateChatRoom();
     WindowHandle LocateChatEntry();
     WindowHandle LocateChatSendButton();
     void PressChatSend();
-    // Never sends, loses or moves the user's draft: see varn32_chat.cpp.
+    // Never sends, loses or moves the user's draft: see chat_room.cpp.
     PostResult PostToChat(const std::string& line);
 
     // Gives back what an earlier post owes the user's entry box, once the client answers again. True when
@@ -65,14 +65,14 @@ public:
     static constexpr long kMaxTextLength = 1L << 20;
     // Far above any real count of sibling windows; a list that changes under a walk cannot trap it.
     static constexpr int kMaxSiblingWalk = 100000;
-    // How long a post keeps pressing Send on a box that does not empty: seconds of its own (handlers
+    // How long a post keeps pressing Send on a box that does not empty: time of its own (handlers
     // dispatched inside it, such as a drag, do not count), and passes of its loop (each presses once at
     // most).
-    static constexpr double kSendGiveUpSeconds = 2.0;
+    static constexpr Duration kSendGiveUp = std::chrono::seconds(2);
     static constexpr int kSendGiveUpPasses = 50;
-    // How often a draft owed to the user's box is tried again while the client does not answer
-    // (seconds); the window system's own hold on a client that left a message unanswered is longer.
-    static constexpr double kOwedDraftRetrySeconds = 0.5;
+    // How often a draft owed to the user's box is tried again while the client does not answer; the
+    // window system's own hold on a client that left a message unanswered is longer.
+    static constexpr Duration kOwedDraftRetry = std::chrono::milliseconds(500);
 
 private:
     // What became of one step on the entry box.
@@ -107,12 +107,12 @@ private:
     friend class PostHold;
 
     WindowSystem& windows_;
-    HostRuntime& runtime_;
+    EventLoop& events_;
     DraftKeeper ownDrafts_;
     DraftKeeper& drafts_;
-    // Seconds spent in the event pump by this object's room searches, so that a post can leave out of its
+    // Time spent in the event pump by this object's room searches, so that a post can leave out of its
     // bound the handlers run there.
-    double dispatchedSeconds_ = 0.0;
+    Duration dispatched_{};
 };
 
 }  // namespace vorivevo

@@ -1,4 +1,4 @@
-#include "form_window.h"
+#include "main_window.h"
 
 #include <commctrl.h>
 
@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "ansi_text.h"
-#include "form1_controls.h"
+#include "window_controls.h"
 #include "tile_art.h"
 #include "window_parts.h"
 
 namespace vorivevo {
 namespace {
 
-constexpr UINT_PTR kTimer1Id = 1;
+constexpr UINT_PTR kDialogTimerId = 1;
 constexpr int kControlIdBase = 100;
 constexpr int kBasePixelsPerInch = 96;
 // A tooltip wraps its lines at this width (pixels at 96 DPI), and stays this long (milliseconds):
@@ -22,33 +22,11 @@ constexpr int kBasePixelsPerInch = 96;
 constexpr int kTipWidth = 320;
 constexpr int kTipShownMs = 20000;
 
-constexpr ControlId kPictures[] = {ControlId::Picture1, ControlId::Picture2, ControlId::Picture3,
-                                   ControlId::Picture4, ControlId::Picture5};
-
-std::size_t TileIndex(ControlId picture) {
-    switch (picture) {
-        case ControlId::Picture1:
-            return 0;
-        case ControlId::Picture2:
-            return 1;
-        case ControlId::Picture3:
-            return 2;
-        case ControlId::Picture4:
-            return 3;
-        case ControlId::Picture5:
-            return 4;
-        default:
-            return 5;
-    }
-}
-
-bool IsPicture(ControlId id) { return TileIndex(id) < 5; }
-
-// The controls that take the focus, in tab-index order; Label1 takes none.
+// The controls that take the focus, in tab-index order; the counter takes none.
 std::vector<ControlId> TabOrder() {
     std::vector<ControlGeometry> focusable;
-    for (const ControlGeometry& control : kFormLayout)
-        if (control.id != ControlId::Label1 && control.tabIndex >= 0) focusable.push_back(control);
+    for (const ControlGeometry& control : kWindowLayout)
+        if (control.id != ControlId::IdleCounter && control.tabIndex >= 0) focusable.push_back(control);
     std::sort(focusable.begin(), focusable.end(),
               [](const ControlGeometry& a, const ControlGeometry& b) { return a.tabIndex < b.tabIndex; });
     std::vector<ControlId> order;
@@ -58,36 +36,36 @@ std::vector<ControlId> TabOrder() {
 
 }  // namespace
 
-int FormWindow::ScaleFactorFor(int pixelsPerInch) noexcept {
+int MainWindow::ScaleFactorFor(int pixelsPerInch) noexcept {
     return std::max(1, pixelsPerInch / kBasePixelsPerInch);
 }
 
-int FormWindow::ScreenPixelsPerInch() noexcept {
+int MainWindow::ScreenPixelsPerInch() noexcept {
     WindowDc screen(nullptr);
     const int pixelsPerInch = screen.Get() != nullptr ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
     return pixelsPerInch > 0 ? pixelsPerInch : kBasePixelsPerInch;
 }
 
-FormWindow::FormWindow(HINSTANCE instance) : FormWindow(instance, ScaleFactorFor(ScreenPixelsPerInch())) {}
+MainWindow::MainWindow(HINSTANCE instance) : MainWindow(instance, ScaleFactorFor(ScreenPixelsPerInch())) {}
 
 // The label's font follows the layout's density (96 per inch times the scale factor), not the display's,
 // so that 6 points fit the label's 9 rows at every density.
-FormWindow::FormWindow(HINSTANCE instance, int scaleFactor)
+MainWindow::MainWindow(HINSTANCE instance, int scaleFactor)
     : scale_(std::max(1, scaleFactor)), font_(kBasePixelsPerInch * scale_) {
-    label_ = std::make_unique<Label>(kLabel1Initial, font_.Get(), Scaled(GeometryOf(ControlId::Label1)));
-    for (ControlId picture : kPictures) {
-        const Label* drawn = picture == ControlId::Picture5 ? label_.get() : nullptr;
-        tiles_[TileIndex(picture)] =
-            std::make_unique<TileWindow>(picture, ScaleNearest(RenderTile(picture), scale_), drawn,
+    label_ = std::make_unique<Label>(kIdleCounterInitial, font_.Get(), Scaled(GeometryOf(ControlId::IdleCounter)));
+    for (ControlId tile : kTiles) {
+        const Label* drawn = tile == ControlId::IdlePanel ? label_.get() : nullptr;
+        tiles_[static_cast<std::size_t>(tile)] =
+            std::make_unique<TileWindow>(tile, ScaleNearest(RenderTile(tile), scale_), drawn,
                                          static_cast<TileEventTarget&>(*this));
     }
 
     if (!ClassRegistered(instance)) throw std::runtime_error("RegisterClassEx failed for the window");
     const DWORD style = WS_POPUP | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_TOOLWINDOW;  // no task-bar button
-    RECT outer{0, 0, kFormWidth * scale_, kFormHeight * scale_};
+    RECT outer{0, 0, kWindowWidth * scale_, kWindowHeight * scale_};
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-    const std::wstring caption = Utf8ToWide(kFormCaption);
+    const std::wstring caption = Utf8ToWide(kWindowCaption);
     // A pop-up given CW_USEDEFAULT gets the system's placement for pop-ups, the screen's top-left corner.
     const HWND window = CreateWindowExW(exStyle, kClassName, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                                         outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
@@ -95,16 +73,16 @@ FormWindow::FormWindow(HINSTANCE instance, int scaleFactor)
     if (window == nullptr) throw std::runtime_error("CreateWindowEx failed for the window");
     window_.Reset(window);
     CreateControls(instance);
-    lastFocus_ = Tile(ControlId::Picture1)->Handle();
+    lastFocus_ = Tile(ControlId::NameBar)->Handle();
 }
 
-FormWindow::~FormWindow() { Destroy(); }
+MainWindow::~MainWindow() { Destroy(); }
 
-bool FormWindow::ClassRegistered(HINSTANCE instance) {
+bool MainWindow::ClassRegistered(HINSTANCE instance) {
     static const RegisteredClass registered([instance] {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = &FormWindow::Proc;
+        windowClass.lpfnWndProc = &MainWindow::Proc;
         windowClass.hInstance = instance;
         windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -115,21 +93,21 @@ bool FormWindow::ClassRegistered(HINSTANCE instance) {
     return registered.Ok();
 }
 
-void FormWindow::CreateControls(HINSTANCE instance) {
+void MainWindow::CreateControls(HINSTANCE instance) {
     // Created topmost first; each is then put right below the one before, so the stacking is the
     // layout's whatever order the system gives new children.
     std::vector<HWND> stack;
-    for (const ControlGeometry& control : kFormLayout) {
-        if (control.id == ControlId::Label1) continue;
+    for (const ControlGeometry& control : kWindowLayout) {
+        if (control.id == ControlId::IdleCounter) continue;
         const RECT rect = Scaled(control);
-        if (IsPicture(control.id)) {
-            TileWindow& tile = *tiles_[TileIndex(control.id)];
+        if (IsTile(control.id)) {
+            TileWindow& tile = *Tile(control.id);
             tile.Create(window_.Get(), rect, instance);
             stack.push_back(tile.Handle());
         } else {
-            const char* initial = control.id == ControlId::Text1 ? kText1Initial : kText2Initial;
+            const char* initial = control.id == ControlId::HomePageBox ? kHomePageInitial : kDisplayNameInitial;
             const HWND textBox = CreateTextBox(control.id, initial, rect, instance);
-            (control.id == ControlId::Text1 ? text1_ : text2_) = textBox;
+            (control.id == ControlId::HomePageBox ? homePageBox_ : displayNameBox_) = textBox;
             stack.push_back(textBox);
         }
     }
@@ -139,7 +117,7 @@ void FormWindow::CreateControls(HINSTANCE instance) {
 }
 
 // The tooltips are an aid: where the system cannot make them, the window works without.
-void FormWindow::CreateTooltips(HINSTANCE instance) {
+void MainWindow::CreateTooltips(HINSTANCE instance) {
     const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
     if (!InitCommonControlsEx(&classes)) return;
     // TTS_ALWAYSTIP: the window is seldom the active one; the user is in the chat client.
@@ -162,7 +140,7 @@ void FormWindow::CreateTooltips(HINSTANCE instance) {
     }
 }
 
-HWND FormWindow::CreateTextBox(ControlId id, const char* text, const RECT& rect, HINSTANCE instance) {
+HWND MainWindow::CreateTextBox(ControlId id, const char* text, const RECT& rect, HINSTANCE instance) {
     const std::wstring initial = Utf8ToWide(text);
     const HWND textBox = CreateWindowExW(
         WS_EX_CLIENTEDGE, L"EDIT", initial.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_AUTOHSCROLL,
@@ -173,46 +151,43 @@ HWND FormWindow::CreateTextBox(ControlId id, const char* text, const RECT& rect,
     return textBox;
 }
 
-RECT FormWindow::Scaled(const ControlGeometry& geometry) const noexcept {
+RECT MainWindow::Scaled(const ControlGeometry& geometry) const noexcept {
     return RECT{geometry.x * scale_, geometry.y * scale_, (geometry.x + geometry.width) * scale_,
                 (geometry.y + geometry.height) * scale_};
 }
 
-TileWindow* FormWindow::Tile(ControlId id) const noexcept {
-    const std::size_t index = TileIndex(id);
-    return index < tiles_.size() ? tiles_[index].get() : nullptr;
-}
+TileWindow* MainWindow::Tile(ControlId id) const noexcept { return tiles_[static_cast<std::size_t>(id)].get(); }
 
-HWND FormWindow::ControlWindow(ControlId id) const noexcept {
-    if (id == ControlId::Text1) return text1_;
-    if (id == ControlId::Text2) return text2_;
+HWND MainWindow::ControlWindow(ControlId id) const noexcept {
+    if (id == ControlId::HomePageBox) return homePageBox_;
+    if (id == ControlId::DisplayNameBox) return displayNameBox_;
     const TileWindow* tile = Tile(id);
     return tile != nullptr ? tile->Handle() : nullptr;
 }
 
-void FormWindow::SetLabel1Text(const std::string& text) {
+void MainWindow::SetIdleCounterText(const std::string& text) {
     label_->SetText(text);
-    Tile(ControlId::Picture5)->InvalidateLabel();
+    Tile(ControlId::IdlePanel)->InvalidateLabel();
 }
 
-void FormWindow::SetLastPostReport(const std::string& text) {
+void MainWindow::SetLastPostReport(const std::string& text) {
     lastPostReport_ = Utf8ToWide(text);
-    const HWND nameBar = ControlWindow(ControlId::Picture1);
+    const HWND nameBar = ControlWindow(ControlId::NameBar);
     // A tooltip that shows now reads its text again.
     if (tooltip_.Get() != nullptr && IsWindowVisible(tooltip_.Get())) SendMessageW(tooltip_.Get(), TTM_UPDATE, 0, 0);
     if (nameBar != nullptr) NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, nameBar, OBJID_CLIENT, CHILDID_SELF);
 }
 
-std::wstring FormWindow::TipText(ControlId id) const {
+std::wstring MainWindow::TipText(ControlId id) const {
     const WindowPart* part = FindWindowPart(id);
     if (part == nullptr) return {};
     std::wstring tip = part->tip;
-    if (id == ControlId::Picture1 && !lastPostReport_.empty()) tip += L"\n\n" + lastPostReport_;
+    if (id == ControlId::NameBar && !lastPostReport_.empty()) tip += L"\n\n" + lastPostReport_;
     return tip;
 }
 
-std::wstring FormWindow::TileName(ControlId id) const {
-    if (id == ControlId::Picture5) {
+std::wstring MainWindow::TileName(ControlId id) const {
+    if (id == ControlId::IdlePanel) {
         const std::wstring count = Utf8ToWide(label_->Text());
         return L"Idle for " + count + (count == L"1" ? L" minute" : L" minutes");
     }
@@ -220,15 +195,15 @@ std::wstring FormWindow::TileName(ControlId id) const {
     return part != nullptr ? part->name : L"";
 }
 
-std::optional<ControlId> FormWindow::ControlOf(HWND window) const noexcept {
+std::optional<ControlId> MainWindow::ControlOf(HWND window) const noexcept {
     for (const WindowPart& part : kWindowParts)
         if (window != nullptr && ControlWindow(part.id) == window) return part.id;
     return std::nullopt;
 }
 
-std::string FormWindow::EditText(ControlId textBox) const {
+std::string MainWindow::EditText(ControlId textBox) const {
     const HWND edit = ControlWindow(textBox);
-    if (edit == nullptr || (textBox != ControlId::Text1 && textBox != ControlId::Text2)) return {};
+    if (edit == nullptr || (textBox != ControlId::HomePageBox && textBox != ControlId::DisplayNameBox)) return {};
     const int length = GetWindowTextLengthW(edit);
     if (length <= 0) return {};
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
@@ -237,38 +212,38 @@ std::string FormWindow::EditText(ControlId textBox) const {
     return WideToUtf8(text);
 }
 
-bool FormWindow::StartTimer(UINT intervalMs) noexcept {
-    if (window_.Get() != nullptr) timerRunning_ = SetTimer(window_.Get(), kTimer1Id, intervalMs, nullptr) != 0;
+bool MainWindow::StartTimer(UINT intervalMs) noexcept {
+    if (window_.Get() != nullptr) timerRunning_ = SetTimer(window_.Get(), kDialogTimerId, intervalMs, nullptr) != 0;
     return timerRunning_;
 }
 
-void FormWindow::StopTimer() noexcept {
-    if (timerRunning_ && window_.Get() != nullptr) KillTimer(window_.Get(), kTimer1Id);
+void MainWindow::StopTimer() noexcept {
+    if (timerRunning_ && window_.Get() != nullptr) KillTimer(window_.Get(), kDialogTimerId);
     timerRunning_ = false;
 }
 
 // Shown activated, like any program just started, so that the name bar has the keyboard focus. (Not
 // activating would not keep Wine from treating the window as managed: pinning it above all windows
 // without SWP_NOACTIVATE has done that already.)
-void FormWindow::Show() noexcept {
+void MainWindow::Show() noexcept {
     if (window_.Get() == nullptr) return;
     ShowWindow(window_.Get(), SW_SHOW);
     UpdateWindow(window_.Get());
 }
 
-void FormWindow::Destroy() noexcept {
+void MainWindow::Destroy() noexcept {
     StopTimer();
     tooltip_.Reset();
     window_.Reset();
 }
 
-bool FormWindow::HandleDialogKey(const MSG& message) noexcept {
+bool MainWindow::HandleDialogKey(const MSG& message) noexcept {
     if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return false;
-    const HWND form = window_.Get();
-    if (form == nullptr || (message.hwnd != form && !IsChild(form, message.hwnd))) return false;
+    const HWND main = window_.Get();
+    if (main == nullptr || (message.hwnd != main && !IsChild(main, message.hwnd))) return false;
     if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
     // Tab is the keyboard in use: from now on the focus shows.
-    SendMessageW(form, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    SendMessageW(main, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     try {
         const std::vector<ControlId> order = TabOrder();
         const std::size_t count = order.size();
@@ -284,34 +259,34 @@ bool FormWindow::HandleDialogKey(const MSG& message) noexcept {
     return true;
 }
 
-void FormWindow::PaintTile(ControlId picture, HDC dc) const noexcept {
-    if (const TileWindow* tile = Tile(picture)) tile->Paint(dc);
+void MainWindow::PaintTile(ControlId id, HDC dc) const noexcept {
+    if (const TileWindow* tile = Tile(id)) tile->Paint(dc);
 }
 
-void FormWindow::OnTileEvent(FormEvent event) noexcept { Report(event); }
+void MainWindow::OnTileEvent(WindowEvent event) noexcept { Report(event); }
 
-void FormWindow::OnTilePressed(ControlId id) noexcept {
+void MainWindow::OnTilePressed(ControlId id) noexcept {
     tipHeldBack_ = id;
     if (tooltip_.Get() != nullptr) SendMessageW(tooltip_.Get(), TTM_POP, 0, 0);
 }
 
-void FormWindow::OnTileLeft(ControlId id) noexcept {
+void MainWindow::OnTileLeft(ControlId id) noexcept {
     if (id == tipHeldBack_) tipHeldBack_.reset();
 }
 
-void FormWindow::Report(FormEvent event) noexcept {
-    if (listener_ != nullptr) listener_->OnFormEvent(event);
+void MainWindow::Report(WindowEvent event) noexcept {
+    if (listener_ != nullptr) listener_->OnWindowEvent(event);
 }
 
-LRESULT CALLBACK FormWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+LRESULT CALLBACK MainWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == WM_NCCREATE) {
-        auto* created = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* created = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
     }
-    auto* form = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (form == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     try {
-        return form->HandleMessage(window, message, wParam, lParam);
+        return self->HandleMessage(window, message, wParam, lParam);
     } catch (...) {
         // Nothing may cross into the platform's frames. A close request must still not destroy the window.
         if (message == WM_CLOSE) return 0;
@@ -319,11 +294,11 @@ LRESULT CALLBACK FormWindow::Proc(HWND window, UINT message, WPARAM wParam, LPAR
     }
 }
 
-LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER:
-            if (wParam != kTimer1Id) break;
-            Report(FormEvent::Timer1Tick);
+            if (wParam != kDialogTimerId) break;
+            Report(WindowEvent::DialogTimerTick);
             if (InSystemLoop() && listener_ != nullptr) listener_->OnTickInSystemLoop();
             return 0;
         case WM_ENTERSIZEMOVE:
@@ -365,18 +340,18 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             break;
         case WM_CLOSE:
             // Alt+F4, the task manager: the logic decides; the window stays until it is unloaded.
-            Report(FormEvent::CloseRequest);
+            Report(WindowEvent::CloseRequest);
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
-            if (wParam != FALSE) Report(FormEvent::CloseRequest);
+            if (wParam != FALSE) Report(WindowEvent::CloseRequest);
             return 0;
         case WM_DESTROY:
             tooltip_.Reset();
             timerRunning_ = false;
-            text1_ = nullptr;
-            text2_ = nullptr;
+            homePageBox_ = nullptr;
+            displayNameBox_ = nullptr;
             lastFocus_ = nullptr;
             break;
         case WM_NCDESTROY: {
@@ -391,7 +366,7 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 // Only the focus cue is ours; the window has no keyboard accelerators to underline.
-void FormWindow::OnChangeUiState(WPARAM wParam) {
+void MainWindow::OnChangeUiState(WPARAM wParam) {
     if ((HIWORD(wParam) & UISF_HIDEFOCUS) == 0) return;
     bool shown = focusCuesShown_;
     if (LOWORD(wParam) == UIS_CLEAR) shown = true;
@@ -403,7 +378,7 @@ void FormWindow::OnChangeUiState(WPARAM wParam) {
         if (const HWND control = ControlWindow(part.id)) SendMessageW(control, WM_UPDATEUISTATE, update, 0);
 }
 
-LRESULT FormWindow::OnNotify(NMHDR& header) {
+LRESULT MainWindow::OnNotify(NMHDR& header) {
     if (header.hwndFrom != tooltip_.Get() || header.code != TTN_GETDISPINFOW) return 0;
     auto& request = reinterpret_cast<NMTTDISPINFOW&>(header);
     const std::optional<ControlId> id = ControlOf(reinterpret_cast<HWND>(request.hdr.idFrom));

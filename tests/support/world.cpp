@@ -8,10 +8,10 @@
 namespace vorivevo::sim {
 
 World::World(const WorldOptions& options)
-    : dialogs(desktop), host(desktop, options.host), form(desktop, host) {
+    : dialogs(desktop), host(desktop, options.host), announcer(desktop, host, host) {
     if (options.clientRunning) client_ = std::make_unique<ChatClient>(desktop, options.client);
     desktop.SetSendMessageCost(options.sendMessageCost);
-    host.AttachSink(&form);
+    host.AttachSink(&announcer);
 }
 
 World::~World() { host.AttachSink(nullptr); }
@@ -30,7 +30,7 @@ RunOutcome World::Run() {
     ran_ = true;
     RunOutcome outcome;
     try {
-        outcome.exitCode = form.Run();
+        outcome.exitCode = announcer.Run();
         outcome.returned = true;
     } catch (const HorizonReached& end) {
         outcome.endedBy = end.reason;

@@ -1,14 +1,14 @@
-// A whole simulated run for tests: the desktop, the client, its dialogs, the host runtime and Form1.
+// A whole simulated run for tests: the desktop, the client, its dialogs, the host and the announcer.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "announcer.h"
 #include "chat_client.h"
 #include "desktop.h"
 #include "dialogs.h"
-#include "form1.h"
 #include "sim_host.h"
 #include "transcript.h"
 
@@ -23,7 +23,7 @@ struct WorldOptions {
 };
 
 struct RunOutcome {
-    bool returned = false;    // Form1::Run returned: Exit, a close request or an error
+    bool returned = false;    // Announcer::Run returned: Exit, a close request or an error
     int exitCode = 0;         // its result, when it returned
     std::string endedBy;      // why the run was cut short, when it was (HorizonReached)
     double endTime = 0.0;     // virtual seconds
@@ -39,7 +39,7 @@ public:
     World(const World&) = delete;
     World& operator=(const World&) = delete;
 
-    // Runs Form1 until it returns or the run reaches its horizon. Once per World.
+    // Runs the announcer until it returns or the run reaches its horizon. Once per World.
     RunOutcome Run();
 
     ChatClient& Client();  // throws std::logic_error when the client is not running
@@ -49,7 +49,7 @@ public:
     Desktop desktop;
     Dialogs dialogs;
     SimHost host;
-    Form1 form;
+    Announcer announcer;
 
 private:
     std::unique_ptr<ChatClient> client_;

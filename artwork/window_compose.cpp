@@ -25,15 +25,15 @@ void PaintTextBoxTopEdge(Image& target, const ControlGeometry& box) {
 
 }  // namespace
 
-Image ComposeForm() {
+Image ComposeWindow() {
     constexpr Rgb buttonFace{0xF0, 0xF0, 0xF0};  // the window's own background, wholly covered
-    Image form(kFormWidth, kFormHeight, buttonFace);
-    for (ControlId picture : {ControlId::Picture1, ControlId::Picture2, ControlId::Picture3, ControlId::Picture4,
-                              ControlId::Picture5})
-        PaintClipped(form, RenderTile(picture), GeometryOf(picture));
-    PaintTextBoxTopEdge(form, GeometryOf(ControlId::Text1));
-    PaintTextBoxTopEdge(form, GeometryOf(ControlId::Text2));
-    return form;
+    Image window(kWindowWidth, kWindowHeight, buttonFace);
+    for (ControlId tile : {ControlId::NameBar, ControlId::StartTile, ControlId::StopTile, ControlId::ExitTile,
+                              ControlId::IdlePanel})
+        PaintClipped(window, RenderTile(tile), GeometryOf(tile));
+    PaintTextBoxTopEdge(window, GeometryOf(ControlId::HomePageBox));
+    PaintTextBoxTopEdge(window, GeometryOf(ControlId::DisplayNameBox));
+    return window;
 }
 
 Image ScaleNearest(const Image& image, int factor) {

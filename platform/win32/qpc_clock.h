@@ -1,0 +1,19 @@
+// The monotonic clock on Windows: the performance counter, read as seconds.
+#pragma once
+
+#include "win32_api.h"
+
+#include "event_loop.h"
+
+namespace vorivevo {
+
+class QpcClock {
+public:
+    QpcClock() noexcept;
+    Instant Now() const noexcept;
+
+private:
+    double ticksPerSecond_ = 1.0;
+};
+
+}  // namespace vorivevo

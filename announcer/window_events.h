@@ -13,6 +13,19 @@ enum class WindowEvent {
     CloseRequest,     // the window system asks the window to close (not the Exit command)
 };
 
+// A short name for an event, for logs and the messages of failed tests.
+inline const char* WindowEventName(WindowEvent event) {
+    switch (event) {
+        case WindowEvent::NameBarPressed: return "NameBar";
+        case WindowEvent::StartClicked: return "Start";
+        case WindowEvent::StopClicked: return "Stop";
+        case WindowEvent::ExitClicked: return "Exit";
+        case WindowEvent::DialogTimerTick: return "Tick";
+        case WindowEvent::CloseRequest: return "Close";
+    }
+    return "?";
+}
+
 // Implemented by the announcer. The host's platform callbacks hand events to Record, which only notes
 // them; they run later, in our own frames, from the host's EventLoop::DoEvents, which calls RunRecorded
 // after it has pumped. No exception crosses either call into a platform callback.

@@ -26,6 +26,7 @@ function(vorivevo_generate_icon outVar)
     OUTPUT ${tool}
     COMMAND ${VORIVEVO_HOST_CXX} -std=c++17 -O2 -I${VORIVEVO_ARTWORK_DIR} ${sources} -o ${tool}
     DEPENDS ${sources} ${VORIVEVO_ARTWORK_DIR}/tile_art.h ${VORIVEVO_ARTWORK_DIR}/control_layout.h
+            ${VORIVEVO_ARTWORK_DIR}/tool_output.h
     COMMENT "Compiling the icon maker for the build machine"
     VERBATIM)
   add_custom_command(

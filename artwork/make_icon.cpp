@@ -1,21 +1,13 @@
 // Build-time tool: writes the program's icon to the .ico file named on its command line.
 #include <cstdio>
-#include <fstream>
 
 #include "tile_art.h"
+#include "tool_output.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTPUT.ico\n", argv[0]);
         return 2;
     }
-    const std::vector<std::uint8_t> bytes = vorivevo::RenderIconFile();
-    std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
-        return 1;
-    }
-    return 0;
+    return vorivevo::WriteToolOutput(argv[0], argv[1], vorivevo::RenderIconFile());
 }

@@ -1,13 +1,13 @@
 // Build-time tool: writes a PNG of the window as it first shows, enlarged by a whole factor.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string_view>
 
 #include "control_layout.h"
 #include "pixel_font.h"
 #include "png_file.h"
 #include "tile_art.h"
+#include "tool_output.h"
 
 namespace {
 
@@ -34,13 +34,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s OUTPUT.png [FACTOR]   (FACTOR: a whole number, 1 or more)\n", argv[0]);
         return 2;
     }
-    const std::vector<std::uint8_t> bytes = EncodePng(ScaleNearest(WindowAtStartUp(), factor));
-    std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
-        return 1;
-    }
-    return 0;
+    return WriteToolOutput(argv[0], argv[1], EncodePng(ScaleNearest(WindowAtStartUp(), factor)));
 }

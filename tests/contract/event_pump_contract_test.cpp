@@ -20,23 +20,10 @@ using Notes = std::vector<std::string>;
 // RunRecorded.
 class NotingSink final : public WindowEventSink {
 public:
-    void Record(WindowEvent event) noexcept override { notes.push_back(Name(event)); }
+    void Record(WindowEvent event) noexcept override { notes.push_back(WindowEventName(event)); }
     void RunRecorded() override { notes.push_back("run"); }
     void RunRecordedTicks() noexcept override { notes.push_back("ticks"); }
     Notes notes;
-
-private:
-    static const char* Name(WindowEvent event) {
-        switch (event) {
-            case WindowEvent::NameBarPressed: return "NameBar";
-            case WindowEvent::StartClicked: return "Start";
-            case WindowEvent::StopClicked: return "Stop";
-            case WindowEvent::ExitClicked: return "Exit";
-            case WindowEvent::DialogTimerTick: return "Tick";
-            case WindowEvent::CloseRequest: return "Close";
-        }
-        return "?";
-    }
 };
 
 class EventPumpContract : public ::testing::Test {

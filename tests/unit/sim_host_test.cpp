@@ -20,24 +20,12 @@ namespace {
 
 Instant At(double seconds) { return Instant{Duration{seconds}}; }
 
-const char* Name(WindowEvent event) {
-    switch (event) {
-        case WindowEvent::NameBarPressed: return "MouseDown";
-        case WindowEvent::StartClicked: return "Start";
-        case WindowEvent::StopClicked: return "Stop";
-        case WindowEvent::ExitClicked: return "Exit";
-        case WindowEvent::DialogTimerTick: return "Tick";
-        case WindowEvent::CloseRequest: return "Close";
-    }
-    return "?";
-}
-
 // Notes what reaches the logic and when: "Name@time" for Record, "ticks@time" for RunRecordedTicks
 // and "run@time" for RunRecorded.
 class NotingSink : public WindowEventSink {
 public:
     explicit NotingSink(SimHost& host) : host_(host) {}
-    void Record(WindowEvent event) noexcept override { Note(Name(event)); }
+    void Record(WindowEvent event) noexcept override { Note(WindowEventName(event)); }
     void RunRecorded() override { Note("run"); }
     void RunRecordedTicks() noexcept override { Note("ticks"); }
     std::vector<std::string> notes;

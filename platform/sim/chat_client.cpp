@@ -176,7 +176,9 @@ void ChatClient::SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded) {
 
 void ChatClient::OnSendClicked(int index) {
     ++presses_;
-    if (sendSeconds_ > 0.0) {
+    if (sendSeconds_ > 0.0 && sendRunsLoop_) {
+        desktop_.RunLoopInHandler(frame_, sendSeconds_, [this, index] { SendFrom(index); });
+    } else if (sendSeconds_ > 0.0) {
         desktop_.TakeTime(frame_, sendSeconds_, [this, index] { SendFrom(index); });
     } else {
         SendFrom(index);

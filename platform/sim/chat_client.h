@@ -94,6 +94,9 @@ public:
     // A press that sends keeps the client's thread busy this long (a slow network, a warning shown
     // inside the handler); the line goes and the box empties at the end.
     void SetSendSeconds(double seconds) { sendSeconds_ = seconds; }
+    // Meanwhile the Send handler runs a message loop (a warning box): the client's windows answer our
+    // messages from inside it, and only at its end does the handler take what the box then holds.
+    void SetSendRunsLoop(bool loops) { sendRunsLoop_ = loops; }
     // The entry boxes answer WM_SETTEXT with 0 and keep their text (the client is busy composing).
     void SetKeepsText(bool keeps) { keepsText_ = keeps; }
     // While an entry box holds what a post put there, every other read (WM_GETTEXTLENGTH, then WM_GETTEXT)
@@ -141,6 +144,7 @@ private:
     int otherWindows_ = 0;
     long presses_ = 0;
     double sendSeconds_ = 0.0;
+    bool sendRunsLoop_ = false;
     bool keepsText_ = false;
     bool flicker_ = false;
     long lengthReads_ = 0;

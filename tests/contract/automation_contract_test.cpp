@@ -226,6 +226,31 @@ TEST_F(AutomationContract, SendSlowerThanTheTimeOutGetsTheDraftBackOnceTheClient
     EXPECT_EQ(desktop_->Selection(), (std::pair<unsigned, unsigned>{2, 7}));
 }
 
+// A Send handler that shows a warning box (a message loop) for longer than the time-out and the hold
+// answers later messages from inside that loop while the press is still under way: were the draft given
+// back then, the handler would send it when it goes on. Nor may a dialog be pressed meanwhile, even by
+// an automation that knows of no press (its own keeper): the press would let the handler go on.
+TEST_F(AutomationContract, SendHandlerThatRunsALoopNeverSendsTheDraft) {
+    ChatLayout layout;
+    layout.sendMilliseconds = 9000;
+    layout.sendRunsLoop = true;
+    desktop_->OpenChatClient(layout);
+    desktop_->TypeDraft("half a thought");
+    desktop_->Select(2, 7);
+    desktop_->OpenDialog(DialogKind::Modal);
+    auto automation = Automation();
+    EXPECT_NE(automation.PostToChat(kLine), PostResult::Posted);
+    ClientAutomation unaware(desktop_->Windows(), desktop_->Events());
+    unaware.WaitSeconds(std::chrono::seconds(5));
+    unaware.DismissModal();
+    EXPECT_TRUE(desktop_->DialogPresses().empty()) << "a dialog was pressed while the press was under way";
+    automation.WaitSeconds(std::chrono::seconds(7));
+    EXPECT_FALSE(drafts_.Owes());
+    EXPECT_EQ(desktop_->Received(), std::vector<std::string>{kLineBytes});
+    EXPECT_EQ(desktop_->EntryText(), "half a thought");
+    EXPECT_EQ(desktop_->Selection(), (std::pair<unsigned, unsigned>{2, 7}));
+}
+
 TEST_F(AutomationContract, DismissPressesTheFirstIconOfTheTopmostDialogOnly) {
     auto automation = Automation();
     automation.DismissPalette();  // none open: reaches no window

@@ -23,6 +23,7 @@ struct ChatLayout {
     bool refusesLines = false;  // Send never takes the line
     bool keepsText = false;     // the entry box answers WM_SETTEXT with 0 and keeps its text
     int sendMilliseconds = 0;   // the Send handler takes this long before it takes the line
+    bool sendRunsLoop = false;  // ... and runs a message loop meanwhile (a warning box shown inside it)
     bool otherLetterCase = false;  // "RichCntl", "_aol_icon", "_Aol_ListBox" ... as the class names
 };
 

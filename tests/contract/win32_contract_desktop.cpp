@@ -539,8 +539,12 @@ private:
     // or waits for more presses.
     void OnSendClicked() {
         ++presses_;
-        // A slow network, a warning shown inside the handler: the client answers nothing meanwhile.
-        if (layout_.sendMilliseconds > 0) Sleep(static_cast<DWORD>(layout_.sendMilliseconds));
+        if (layout_.sendMilliseconds > 0 && layout_.sendRunsLoop) {
+            RunLoopFor(static_cast<DWORD>(layout_.sendMilliseconds));
+        } else if (layout_.sendMilliseconds > 0) {
+            // A slow network: the client answers nothing meanwhile.
+            Sleep(static_cast<DWORD>(layout_.sendMilliseconds));
+        }
         const HWND entry = Alive(entryBox_);
         const std::string text = AnsiTextOf(entry);
         if (text.empty() || layout_.refusesLines) return;
@@ -550,6 +554,24 @@ private:
         ownChange_ = true;
         SetWindowTextA(entry, "");
         ownChange_ = false;
+    }
+
+    // A warning box shown inside the handler: its loop answers every message sent to the thread, ours
+    // included, until the handler goes on.
+    static void RunLoopFor(DWORD milliseconds) {
+        const ULONGLONG until = GetTickCount64() + milliseconds;
+        for (ULONGLONG now = GetTickCount64(); now < until; now = GetTickCount64()) {
+            MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(until - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_QUIT) {
+                    PostQuitMessage(static_cast<int>(message.wParam));
+                    return;
+                }
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        }
     }
 
     ClientThread client_;

@@ -27,7 +27,7 @@ namespace vorivevo::sim {
 namespace {
 
 // Seconds after which a draft owed to a box must be back: the time-out, the hold, a retry.
-constexpr double kSettled = Desktop::kSendTimeout + Desktop::kUnansweredHold + 1.0;
+constexpr double kSettled = Desktop::kSendTimeout + Desktop::kHoldAfterTimeout + 1.0;
 // Seconds within which every command must reach the logic (a few messages timing out on the way).
 constexpr double kAnswered = 15.0;
 
@@ -103,7 +103,11 @@ std::string RunSchedule(std::uint64_t seed) {
                         keepsTextSince = world.desktop.Clock().Now();
                         client.SetKeepsText(keepsText);
                         break;
-                    case 5: client.SetSendSeconds(seconds * 1.5); break;
+                    case 5:
+                        // A slow network, or a warning box whose loop answers our messages meanwhile.
+                        client.SetSendSeconds(seconds * 1.5);
+                        client.SetSendRunsLoop(which == 0);
+                        break;
                     case 6: client.Hang(hang); break;
                     case 7: client.SetSendBehaviour(SendBehaviour(seconds % 3), 3); break;
                     case 8: client.SetFlicker(seconds % 2 == 0); break;

@@ -48,6 +48,7 @@ public:
         client_ = std::make_unique<sim::ChatClient>(desktop_, options);
         client_->SetKeepsText(layout.keepsText);
         client_->SetSendSeconds(layout.sendMilliseconds / 1000.0);
+        client_->SetSendRunsLoop(layout.sendRunsLoop);
     }
     WindowHandle Room() override { return client_ ? client_->Room() : kNoWindow; }
     WindowHandle EntryBox() override { return client_ ? client_->EntryBox() : kNoWindow; }
@@ -69,8 +70,11 @@ public:
     WindowHandle OpenDialog(DialogKind kind) override {
         sim::DialogOptions options;
         options.closeOnDismiss = false;
-        return dialogs_.Open(kind == DialogKind::Palette ? sim::DialogKind::Palette : sim::DialogKind::Modal,
-                             options);
+        const WindowHandle dialog = dialogs_.Open(
+            kind == DialogKind::Palette ? sim::DialogKind::Palette : sim::DialogKind::Modal, options);
+        // The client's dialogs are answered on its one thread, as on the real stage.
+        if (client_) desktop_.JoinThread(dialog, client_->Frame());
+        return dialog;
     }
     std::vector<DialogPress> DialogPresses() override {
         std::vector<DialogPress> presses;

@@ -23,15 +23,21 @@ bool ClientAutomation::PutDraftBack(HeldDraft& held) {
         case Outcome::Refused: return false;
         case Outcome::Done: break;
     }
-    // A box that took none of our writes holds the user's own text, perhaps typed on since: it stays as
-    // it is, unless our line is there after all.
-    if (held.writes == HeldDraft::Writes::Refused && (held.line.empty() || text.find(held.line) == std::string::npos))
-        return true;
-    switch (WriteBox(held.box, held.draft)) {
-        case Outcome::Gone: return true;
-        case Outcome::Unanswered: held.awaitingAnswer = true; return false;
-        case Outcome::Refused: return false;
-        case Outcome::Done: break;
+    if (held.draftBack) {
+        if (text != held.draft) return true;
+    } else {
+        // A box that took none of our writes holds the user's own text, perhaps typed on since: it stays
+        // as it is, unless our line is there after all.
+        if (held.writes == HeldDraft::Writes::Refused &&
+            (held.line.empty() || text.find(held.line) == std::string::npos))
+            return true;
+        switch (WriteBox(held.box, held.draft)) {
+            case Outcome::Gone: return true;
+            case Outcome::Unanswered: held.awaitingAnswer = true; return false;
+            case Outcome::Refused: return false;
+            case Outcome::Done: break;
+        }
+        held.draftBack = true;
     }
     if (!held.selection) return true;
     switch (SendTo(held.box, EM_SETSEL, held.selection->start, static_cast<LParam>(held.selection->end))) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "chat_client.h"
+#include "draft_invariants.h"
 #include "expected_lines.h"
 #include "sim_host.h"
 #include "client_automation.h"
@@ -30,15 +31,6 @@ namespace {
 constexpr double kSettled = Desktop::kSendTimeout + Desktop::kHoldAfterTimeout + 1.0;
 // Seconds within which every command must reach the logic (a few messages timing out on the way).
 constexpr double kAnswered = 15.0;
-
-bool OurLine(const std::string& text) {
-    using namespace expected;
-    if (text == kAdvert || text == kLoaded || text == kOff || text == kUnloaded) return true;
-    // A schedule lasts a minute at most, so the counter stays small.
-    for (int minutes = 0; minutes < 10; ++minutes)
-        if (text == Idle(std::to_string(minutes))) return true;
-    return false;
-}
 
 // Runs one schedule; the first invariant it broke, or nothing.
 std::string RunSchedule(std::uint64_t seed) {
@@ -138,28 +130,10 @@ std::string RunSchedule(std::uint64_t seed) {
     std::size_t linesSeen = 0;
     auto check = [&](const char* when) {
         const double now = world.desktop.Clock().Now();
-        auto fail = [&](const std::string& what) {
-            if (broken.empty()) broken = what + " (" + when + ", t=" + std::to_string(now) + " s)";
-        };
-        for (; linesSeen < client.Received().size(); ++linesSeen) {
-            const ReceivedLine& line = client.Received()[linesSeen];
-            if (!OurLine(Windows1252ToUtf8(line.bytes)))
-                fail("(a) room " + std::to_string(line.room) + " received the user's text \"" + line.bytes + "\"");
-        }
-        if (world.desktop.PressesBehindUnanswered() > 0) fail("(f) a press went to the client behind an unanswered message");
-        if (keepsText || now < keepsTextSince + kSettled || now < world.desktop.FreeSince(client.Frame()) + kSettled) return;
-        for (int room = 0; room < client.Rooms(); ++room) {
-            const WindowHandle box = client.EntryBoxOf(room);
-            if (box == kNoWindow) continue;
-            const std::string text = world.desktop.TextBytes(box), where = " in room " + std::to_string(room);
-            const Desktop::Selection caret = world.desktop.SelectionOf(box), wanted = client.UserSelection(room);
-            if (text.find("^v\xF7\xA4") != std::string::npos) fail("(c) our line was left" + where + ": " + text);
-            if (text != client.UserDraft(room))
-                fail("(b) \"" + text + "\"" + where + " where the user's draft is \"" + client.UserDraft(room) + "\"");
-            if (!(caret == wanted))
-                fail("(b) the caret" + where + " is " + std::to_string(caret.start) + "-" + std::to_string(caret.end) +
-                     ", the user left it at " + std::to_string(wanted.start) + "-" + std::to_string(wanted.end));
-        }
+        const bool settled = !keepsText && now >= keepsTextSince + kSettled &&
+                             now >= world.desktop.FreeSince(client.Frame()) + kSettled;
+        const std::string what = BrokenInvariant(world.desktop, client, linesSeen, settled);
+        if (broken.empty() && !what.empty()) broken = what + " (" + when + ", t=" + std::to_string(now) + " s)";
     };
     world.host.SetWaitObserver([&] { check("while waiting"); });
     const RunOutcome outcome = world.Run();

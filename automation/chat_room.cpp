@@ -180,6 +180,10 @@ PostResult ClientAutomation::PostToChat(const std::string& line) {
     if (!hold.Ok(TakeBox(held))) return stopped();
     if (!hold.Wrote(WriteBox(held.box, ""))) return stopped();
     if (!StillThere(at)) return stopped();
+    // Nothing is dispatched from here to our line's write: a key the user typed into the emptied box while
+    // the room was searched would be written over; the draft given back keeps it instead.
+    std::string emptied;
+    if (!hold.Ok(ReadBox(held.box, emptied)) || !emptied.empty()) return stopped();
     if (!hold.Wrote(WriteBox(held.box, line))) return stopped();
 
     // The client empties the box when it takes the line. One that never does (it refuses the line, or the

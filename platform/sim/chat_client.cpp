@@ -160,11 +160,11 @@ void ChatClient::Type(int index, const std::string& bytes) {
         desktop_.SetTextBytes(entry, text);
         const std::size_t caret = selection.start + bytes.size();
         desktop_.Select(entry, caret, caret);
+        // The user means the keys for their draft, where they left their caret, whatever the box showed.
         RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
-        if (room.userHasTheBox) {
-            room.userDraft = text;
-            room.userSelection = desktop_.SelectionOf(entry);
-        }
+        room.userDraft.replace(room.userSelection.start, room.userSelection.end - room.userSelection.start, bytes);
+        const std::size_t userCaret = room.userSelection.start + bytes.size();
+        room.userSelection = Desktop::Selection{userCaret, userCaret};
     });
 }
 

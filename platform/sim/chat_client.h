@@ -45,10 +45,10 @@ struct ReceivedLine {
 // Creates its windows on construction and destroys them with itself, so the desktop must outlive it.
 // All its windows share one thread.
 //
-// The user's side of each entry box: the draft the user counts as theirs and their caret in it. Keys
-// typed while the box shows that draft (with its caret given back after a post) change it; keys typed
-// while a post has put something else there (our line, the emptied box) land in that and are not the
-// user's draft.
+// The user's side of each entry box: the draft the user counts as theirs and their caret in it. Every key
+// the user types is meant for that draft, at that caret, wherever it lands in the box (in our line or the
+// emptied box while a post holds it, at the start of a box whose text was just set): the box must hold
+// that draft and caret once a post is over.
 class ChatClient {
 public:
     ChatClient(Desktop& desktop, ChatClientOptions options = {});
@@ -124,7 +124,7 @@ private:
         int pressesOnLine = 0;
         std::string userDraft;
         Desktop::Selection userSelection;
-        bool userHasTheBox = true;  // the box shows the user's draft, not what a post put there
+        bool userHasTheBox = true;  // the box shows the user's draft, not what a post put there (flicker)
         bool blankRead = false;     // flickering: the read under way finds the box empty
     };
 

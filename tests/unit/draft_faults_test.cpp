@@ -77,6 +77,21 @@ const std::vector<FaultCase>& FaultCases() {
                  stage.TypeAfter(2.0, " and more");
              });
          }},
+        // A key the client handles right after we emptied the box lands there, and our line would be
+        // written over it (chat_room.cpp, the read before our line).
+        {"a key reaches the emptied box",
+         [](Stage& stage) {
+             stage.OnceAt([](const MessageContext& m) { return Is(m, WM_SETTEXT) && m.setText->empty(); },
+                          [&stage] { stage.desktop.BeforeCall(1, [&stage] { stage.client.Type(0, "k"); }); });
+         },
+         PostResult::NotTaken},
+        // Keys typed while Send is under way reach the box once it has sent our line (draft_return.cpp,
+        // what the user typed meanwhile).
+        {"keys typed during a slow Send",
+         [](Stage& stage) {
+             stage.client.SetSendSeconds(1.5);
+             stage.TypeAfter(1.0, "k");
+         }},
     };
     return cases;
 }

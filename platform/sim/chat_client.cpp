@@ -98,7 +98,7 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
     switch (message.message) {
         case WM_SETTEXT:
-            if (keepsText_) return LResult{0};
+            if (keepsText_) return LResult{keepsTextSaysTaken_ ? 1 : 0};
             desktop_.DefaultHandling(message);
             room.userHasTheBox = false;
             return LResult{1};

@@ -97,8 +97,12 @@ public:
     // Meanwhile the Send handler runs a message loop (a warning box): the client's windows answer our
     // messages from inside it, and only at its end does the handler take what the box then holds.
     void SetSendRunsLoop(bool loops) { sendRunsLoop_ = loops; }
-    // The entry boxes answer WM_SETTEXT with 0 and keep their text (the client is busy composing).
-    void SetKeepsText(bool keeps) { keepsText_ = keeps; }
+    // The entry boxes keep their text when sent WM_SETTEXT (the client is busy composing), and answer 0;
+    // or, with `saysTaken`, answer 1 all the same.
+    void SetKeepsText(bool keeps, bool saysTaken = false) {
+        keepsText_ = keeps;
+        keepsTextSaysTaken_ = saysTaken;
+    }
     // While an entry box holds what a post put there, every other read (WM_GETTEXTLENGTH, then WM_GETTEXT)
     // finds it empty, as if the client blanked it for a moment. (Blanking the user's own text would
     // defeat any reader, ours included.)
@@ -146,6 +150,7 @@ private:
     double sendSeconds_ = 0.0;
     bool sendRunsLoop_ = false;
     bool keepsText_ = false;
+    bool keepsTextSaysTaken_ = false;
     bool flicker_ = false;
     long lengthReads_ = 0;
     std::vector<ReceivedLine> received_;

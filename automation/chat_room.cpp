@@ -163,7 +163,7 @@ ClientAutomation::Outcome ClientAutomation::PressSendOver(const Found& at, const
 PostResult ClientAutomation::PostToChat(const std::string& line) {
     events_.DoEvents();
     // A draft still owed to the box comes first; while the client does not answer, our line goes nowhere.
-    if (!SettleOwedDraft()) return PostResult::NoAnswer;
+    if (!SettleOwedDraft()) return drafts_.AwaitsAnswer() ? PostResult::NoAnswer : PostResult::DraftRefused;
 
     PostHold hold(*this, line);
     HeldDraft& held = hold.held;

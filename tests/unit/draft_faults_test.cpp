@@ -65,6 +65,7 @@ const char* NameOf(PostResult result) {
         case PostResult::NoChatRoom: return "NoChatRoom";
         case PostResult::NoAnswer: return "NoAnswer";
         case PostResult::NotTaken: return "NotTaken";
+        case PostResult::DraftRefused: return "DraftRefused";
     }
     return "?";
 }

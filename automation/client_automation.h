@@ -92,7 +92,8 @@ private:
 
     static Outcome OutcomeOf(const Reply& reply);
     // The entry box by its handle. A read is Done only when both messages were answered and the window
-    // wrote as many characters as it had announced; Refused when its text changed length between them.
+    // wrote as many characters as it had announced; Refused when its text changed length between them,
+    // or held characters that the ANSI code page lacks.
     // A write is Refused when the window answered 0.
     Outcome ReadBox(WindowHandle box, std::string& text);
     Outcome WriteBox(WindowHandle box, const std::string& text);

@@ -81,6 +81,8 @@ enum class Delivery {
 struct Reply {
     Delivery delivery;
     LResult result;  // 0 unless answered
+    // WM_GETTEXT: the window holds characters that the ANSI code page lacks, which the text read has lost.
+    bool lossy = false;
     bool Answered() const { return delivery == Delivery::Answered; }
 };
 

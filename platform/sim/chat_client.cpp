@@ -137,7 +137,10 @@ int ChatClient::OpenRoom() { return CreateRoom("Chat Room " + std::to_string(Roo
 
 void ChatClient::TypeDraft(const std::string& utf8) {
     const std::string bytes = Utf8ToWindows1252(utf8);
-    if (Rooms() > 0) SetDraft(0, bytes, bytes.size(), bytes.size());
+    if (Rooms() == 0) return;
+    SetDraft(0, bytes, bytes.size(), bytes.size());
+    // Characters that Windows-1252 lacks stay whole, as in a Unicode box.
+    desktop_.SetText(EntryBox(), utf8);
 }
 
 void ChatClient::SetDraft(int index, const std::string& bytes, std::size_t selectionStart, std::size_t selectionEnd) {

@@ -205,12 +205,23 @@ std::string Desktop::TextBytes(WindowHandle window) const {
 }
 
 void Desktop::SetTextBytes(WindowHandle window, const std::string& ansi) {
-    if (Window* found = Find(window)) found->text = ansi;
+    if (Window* found = Find(window)) {
+        found->text = ansi;
+        found->beyondCodePage.clear();
+    }
 }
 
-std::string Desktop::Text(WindowHandle window) const { return Windows1252ToUtf8(TextBytes(window)); }
+std::string Desktop::Text(WindowHandle window) const {
+    const Window* found = Find(window);
+    if (found != nullptr && !found->beyondCodePage.empty()) return found->beyondCodePage;
+    return Windows1252ToUtf8(TextBytes(window));
+}
 
-void Desktop::SetText(WindowHandle window, const std::string& utf8) { SetTextBytes(window, Utf8ToWindows1252(utf8)); }
+void Desktop::SetText(WindowHandle window, const std::string& utf8) {
+    const std::string bytes = Utf8ToWindows1252(utf8);
+    SetTextBytes(window, bytes);
+    if (Window* found = Find(window); found != nullptr && Windows1252ToUtf8(bytes) != utf8) found->beyondCodePage = utf8;
+}
 
 Desktop::Selection Desktop::SelectionOf(WindowHandle window) const {
     const Window* found = Find(window);
@@ -249,6 +260,7 @@ LResult Desktop::DefaultHandling(const MessageContext& context) {
         case WM_SETTEXT:
             // A null text empties the window, as on the platform; the caret goes to the start.
             window->text = context.setText == nullptr ? std::string() : *context.setText;
+            window->beyondCodePage.clear();
             window->selection = Selection{};
             return 1;
         case EM_GETSEL: {
@@ -369,6 +381,7 @@ void Desktop::Handle(Waiting& waiting) {
                                  waiting.lParam,
                                  waiting.setText ? &*waiting.setText : nullptr,
                                  waiting.buffer ? &*waiting.buffer : nullptr};
+    waiting.lossy = waiting.message == WM_GETTEXT && !Find(waiting.window)->beyondCodePage.empty();
     const std::shared_ptr<MessageHandler> handler = Find(waiting.window)->handler;
     if (handler) {
         if (const std::optional<LResult> result = (*handler)(context)) {
@@ -505,7 +518,7 @@ Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LPar
     }
     if (waiting->windowGone) return Reply{Delivery::NoWindow, 0};
     if (getTextBuffer != nullptr && waiting->buffer) *getTextBuffer = *waiting->buffer;
-    return Reply{Delivery::Answered, waiting->result};
+    return Reply{Delivery::Answered, waiting->result, waiting->lossy};
 }
 
 Reply Desktop::Send(WindowHandle window, Message message, WParam wParam, LParam lParam) {

@@ -107,7 +107,9 @@ public:
     std::string ClassName(WindowHandle window) const;
     bool IsTopmost(WindowHandle window) const;
 
-    // The window's text as the Windows-1252 bytes it holds, and as UTF-8.
+    // The window's text as the Windows-1252 bytes it holds, and as UTF-8. A text with characters that
+    // Windows-1252 lacks is held whole, as a Unicode window holds it, until the text changes: its bytes
+    // have '?' for them, and a WM_GETTEXT of it answers lossy.
     std::string TextBytes(WindowHandle window) const;
     void SetTextBytes(WindowHandle window, const std::string& ansi);
     std::string Text(WindowHandle window) const;
@@ -198,6 +200,7 @@ private:
     struct Window {
         std::string className;
         std::string text;
+        std::string beyondCodePage;  // the whole UTF-8 text when `text` lost characters; else empty
         Selection selection;
         WindowHandle parent = kNoWindow;
         WindowHandle firstChild = kNoWindow;
@@ -221,6 +224,7 @@ private:
         std::function<void()> input;
         bool handled = false;
         bool windowGone = false;  // the window was destroyed before its turn came
+        bool lossy = false;       // WM_GETTEXT of a text with characters beyond the code page
         double answeredAt = 0.0;  // once handled: when its handler was done
         LResult result = 0;
     };

@@ -188,8 +188,10 @@ Reply Win32WindowSystem::GetText(HWND window, WParam size, std::string& text) co
     text = WideToUtf8(back);
 
     const std::size_t wideCopied = std::min(ClampCount(copied.result, room - 1), std::wcslen(buffer.c_str()));
-    const std::size_t ansiCopied = WideToAnsi(buffer.data(), wideCopied, codePage_).size();
-    return Reply{Delivery::Answered, static_cast<LResult>(std::min(ansiCopied, room - 1))};
+    const std::string ansiCopied = WideToAnsi(buffer.data(), wideCopied, codePage_);
+    // A Unicode window may hold what the code page cannot carry: such a character comes back as another.
+    const bool lossy = AnsiToWide(ansiCopied.data(), ansiCopied.size(), codePage_) != std::wstring(buffer.data(), wideCopied);
+    return Reply{Delivery::Answered, static_cast<LResult>(std::min(ansiCopied.size(), room - 1)), lossy};
 }
 
 void Win32WindowSystem::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,

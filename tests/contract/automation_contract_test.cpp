@@ -198,6 +198,21 @@ TEST_F(AutomationContract, BoxThatKeepsItsTextNeverSendsTheDraft) {
     EXPECT_EQ(desktop_->SendPresses(), 0);
 }
 
+// Read through the code page, characters that it lacks would come back as '?' and go back so: the post
+// stops before it writes anything.
+TEST_F(AutomationContract, DraftBeyondTheCodePageStopsThePostBeforeAnyWrite) {
+    ChatLayout layout;
+    layout.unicodeEntry = true;
+    desktop_->OpenChatClient(layout);
+    desktop_->TypeDraft("\u0416\u0443\u043A \u00F7");
+    desktop_->Select(1, 3);
+    EXPECT_EQ(Automation().PostToChat(kLine), PostResult::NotTaken);
+    EXPECT_TRUE(desktop_->Received().empty());
+    EXPECT_EQ(desktop_->SendPresses(), 0);
+    EXPECT_EQ(desktop_->EntryText(), "\u0416\u0443\u043A \u00F7");
+    EXPECT_EQ(desktop_->Selection(), (std::pair<unsigned, unsigned>{1, 3}));
+}
+
 TEST_F(AutomationContract, CaretAndSelectionComeBackWithTheDraft) {
     desktop_->OpenChatClient({});
     desktop_->TypeDraft("my private words");

@@ -47,7 +47,15 @@ std::string ToAnsi(const std::string& utf8) {
     return WideToAnsi(wide.data(), wide.size());
 }
 
-std::string FromAnsi(const std::string& bytes) { return WideToUtf8(AnsiToWide(bytes.data(), bytes.size())); }
+// As UTF-8, whether the window is ANSI or Unicode.
+std::string Utf8TextOf(HWND window) {
+    if (window == nullptr) return {};
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(window, text.data(), length + 1);
+    return WideToUtf8(text.data(), static_cast<std::size_t>(copied > 0 ? copied : 0));
+}
 
 std::string AnsiTextOf(HWND window) {
     if (window == nullptr) return {};
@@ -257,6 +265,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 LRESULT CALLBACK MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK KeepingEntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK UnicodeEntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 class Win32ContractDesktop final : public ContractDesktop {
 public:
@@ -304,11 +313,12 @@ public:
     }
     WindowHandle Room() override { return client_.Run([this] { return ToWindowHandle(Alive(room_)); }); }
     WindowHandle EntryBox() override { return client_.Run([this] { return ToWindowHandle(Alive(entryBox_)); }); }
-    std::string EntryText() override { return client_.Run([this] { return FromAnsi(AnsiTextOf(Alive(entryBox_))); }); }
+    std::string EntryText() override { return client_.Run([this] { return Utf8TextOf(Alive(entryBox_)); }); }
     void TypeDraft(const std::string& text) override {
         client_.Run([&] {
             ownChange_ = true;
-            if (const HWND entry = Alive(entryBox_)) SetWindowTextA(entry, ToAnsi(text).c_str());
+            // An ANSI box gets it through the code page, as from SetWindowTextA.
+            if (const HWND entry = Alive(entryBox_)) SetWindowTextW(entry, Utf8ToWide(text).c_str());
             ownChange_ = false;
         });
     }
@@ -343,6 +353,9 @@ public:
     LRESULT OnKeepingEntry(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_SETTEXT && !ownChange_) return FALSE;
         return CallWindowProcA(entryProc_, window, message, wParam, lParam);
+    }
+    LRESULT OnUnicodeEntry(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        return CallWindowProcW(entryProc_, window, message, wParam, lParam);
     }
     void OnRoomCommand(HWND room, WPARAM wParam) {
         const int sendId = kFirstChildId + client_model::kRoomChildren.IndexOf(ChildRole::Send);
@@ -532,6 +545,12 @@ private:
             SetWindowLongPtrA(entryBox_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
             entryProc_ = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrA(entryBox_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(KeepingEntryProc)));
+        } else if (entryBox_ != nullptr && layout_.unicodeEntry) {
+            // A procedure set through the wide call makes the window a Unicode one.
+            SetWindowLongPtrW(entryBox_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            entryProc_ = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(entryBox_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(UnicodeEntryProc)));
+            if (!IsWindowUnicode(entryBox_)) throw std::runtime_error("the entry box did not become a Unicode window");
         }
     }
 
@@ -620,6 +639,10 @@ LRESULT CALLBACK MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 LRESULT CALLBACK KeepingEntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return StageOf(window)->OnKeepingEntry(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK UnicodeEntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return StageOf(window)->OnUnicodeEntry(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

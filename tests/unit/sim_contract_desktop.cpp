@@ -54,7 +54,11 @@ public:
     WindowHandle EntryBox() override { return client_ ? client_->EntryBox() : kNoWindow; }
     std::string EntryText() override { return client_ ? client_->EntryText() : std::string(); }
     void TypeDraft(const std::string& text) override { client_->TypeDraft(text); }
-    void Select(unsigned start, unsigned end) override { client_->SetDraft(0, client_->EntryBytes(), start, end); }
+    void Select(unsigned start, unsigned end) override {
+        const std::string whole = client_->EntryText();
+        client_->SetDraft(0, client_->EntryBytes(), start, end);
+        desktop_.SetText(client_->EntryBox(), whole);  // a text beyond the code page stays whole
+    }
     std::pair<unsigned, unsigned> Selection() override {
         const sim::Desktop::Selection selection = desktop_.SelectionOf(client_->EntryBox());
         return {static_cast<unsigned>(selection.start), static_cast<unsigned>(selection.end)};

@@ -2,6 +2,7 @@
 // client answers again.
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "client_automation.h"
 
@@ -34,10 +35,12 @@ unsigned CharactersIn(const std::string& text) {
 // that we wrote there (a box we emptied, our line sent, keys that reached it while the client was busy
 // or while the room was searched).
 std::string TypedMeanwhile(const std::string& text, const HeldDraft& held) {
-    if (text.empty() || text == held.line || text == held.draft) return {};
-    for (const std::string* ours : {&held.line, &held.draft}) {
-        const std::size_t at = ours->empty() ? std::string::npos : text.find(*ours);
-        if (at != std::string::npos) return text.substr(0, at) + text.substr(at + ours->size());
+    std::vector<const std::string*> ours{&held.line};
+    if (held.draftWritten) ours.push_back(&held.draft);
+    for (const std::string* written : ours) {
+        if (text == *written) return {};
+        const std::size_t at = written->empty() ? std::string::npos : text.find(*written);
+        if (at != std::string::npos) return text.substr(0, at) + text.substr(at + written->size());
     }
     return text;
 }
@@ -89,6 +92,7 @@ bool ClientAutomation::PutDraftBack(HeldDraft& held) {
             // From now on the box holds, or will hold, this draft.
             held.draft = wanted;
             held.selection = caret;
+            held.draftWritten = true;
         }
         switch (wrote) {
             case Outcome::Gone: return true;

@@ -100,16 +100,13 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
         case WM_SETTEXT:
             if (keepsText_) return LResult{keepsTextSaysTaken_ ? 1 : 0};
             desktop_.DefaultHandling(message);
-            room.userHasTheBox = false;
+            room.written = desktop_.TextBytes(message.window);
             return LResult{1};
-        case EM_SETSEL:
-            // The caret given back over the user's own text hands the box back to the user.
-            desktop_.DefaultHandling(message);
-            if (desktop_.TextBytes(message.window) == room.userDraft) room.userHasTheBox = true;
-            return LResult{0};
-        case WM_GETTEXTLENGTH:
-            room.blankRead = flicker_ && !room.userHasTheBox && lengthReads_++ % 2 == 1;
+        case WM_GETTEXTLENGTH: {
+            const std::string text = desktop_.TextBytes(message.window);
+            room.blankRead = flicker_ && text == room.written && text != room.userDraft && lengthReads_++ % 2 == 1;
             return room.blankRead ? std::optional<LResult>(0) : std::nullopt;
+        }
         case WM_GETTEXT:
             if (!room.blankRead || message.getTextBuffer == nullptr || message.wParam == 0) return std::nullopt;
             room.blankRead = false;
@@ -150,7 +147,6 @@ void ChatClient::SetDraft(int index, const std::string& bytes, std::size_t selec
     desktop_.Select(entry, selectionStart, selectionEnd);
     room.userDraft = bytes;
     room.userSelection = desktop_.SelectionOf(entry);
-    room.userHasTheBox = true;
 }
 
 void ChatClient::Type(int index, const std::string& bytes) {

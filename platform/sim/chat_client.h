@@ -103,9 +103,9 @@ public:
         keepsText_ = keeps;
         keepsTextSaysTaken_ = saysTaken;
     }
-    // While an entry box holds what a post put there, every other read (WM_GETTEXTLENGTH, then WM_GETTEXT)
-    // finds it empty, as if the client blanked it for a moment. (Blanking the user's own text would
-    // defeat any reader, ours included.)
+    // While an entry box holds exactly what a post wrote there, unless that is the user's draft, every
+    // other read (WM_GETTEXTLENGTH, then WM_GETTEXT) finds it empty, as if the client blanked it for a
+    // moment. (Blanking the user's own text, or a key of theirs, would defeat any reader, ours included.)
     void SetFlicker(bool flicker) { flicker_ = flicker; }
     // The client's thread stops answering for this long.
     void Hang(double seconds) { desktop_.TakeTime(frame_, seconds); }
@@ -128,7 +128,7 @@ private:
         int pressesOnLine = 0;
         std::string userDraft;
         Desktop::Selection userSelection;
-        bool userHasTheBox = true;  // the box shows the user's draft, not what a post put there (flicker)
+        std::string written;        // what the last WM_SETTEXT from outside put in the box
         bool blankRead = false;     // flickering: the read under way finds the box empty
     };
 

@@ -59,6 +59,20 @@ struct Stage {
 
 bool Is(const MessageContext& message, Message kind) { return message.message == kind; }
 
+// The loop's first read of our line in the box, right before the press step searches for Send.
+std::function<bool(const MessageContext&)> ReadOfOurLine(Stage& stage) {
+    return [&stage](const MessageContext& message) {
+        return Is(message, WM_GETTEXTLENGTH) && stage.desktop.Text(message.window) == expected::kLoaded;
+    };
+}
+
+ChatClientOptions RoomSecond() {
+    ChatClientOptions options;
+    options.mdiChildren = 2;
+    options.roomPosition = 2;  // the search for the room dispatches events on its way
+    return options;
+}
+
 const char* NameOf(PostResult result) {
     switch (result) {
         case PostResult::Posted: return "Posted";
@@ -103,6 +117,23 @@ const std::vector<FaultCase>& FaultCases() {
              stage.client.SetSendSeconds(1.5);
              stage.TypeAfter(1.0, "k");
          }},
+        // A key that reaches the box while the press step searches for Send lands in our line: what the
+        // box holds is checked after that search, right before the press (chat_room.cpp, PressSendOver).
+        {"a key reaches our line while Send is searched for",
+         [](Stage& stage) {
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] { stage.TypeAfter(0, "k"); });
+         },
+         PostResult::NotTaken, RoomSecond()},
+        // Another room comes to the top while the press step searches for Send: its Send would send the
+        // user's text there (chat_room.cpp, the room check of PressSendOver).
+        {"another room comes to the top while Send is searched for",
+         [](Stage& stage) {
+             // Two calls on: after the read's WM_GETTEXT, as the search begins.
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
+                 stage.desktop.BeforeCall(2, [&stage] { stage.client.SetDraft(stage.client.OpenRoom(), "other words", 5, 5); });
+             });
+         },
+         PostResult::NotTaken},
         // A box that says it took our line and stays empty gets no press, and nothing was posted
         // (chat_room.cpp, taken only after an answered press).
         {"the box says it took our line and stays empty",

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -46,6 +47,12 @@ std::string RunSchedule(std::uint64_t seed) {
     World world(options);
     world.desktop.SetCallBudget(3'000'000);
     world.desktop.SetTrafficRecording(false);
+    if (pick(2) == 0) {
+        // A back end that holds off nothing: a thread that left a message unanswered is neither held nor
+        // taken for hung, and only the logic's own care keeps presses from queuing behind it.
+        world.desktop.SetHoldAfterTimeout(0);
+        world.desktop.SetHungAfter(std::numeric_limits<double>::infinity());
+    }
     ChatClient& client = world.Client();
     auto typeDraft = [&](int room) {
         const std::string draft = pick(4) == 0 ? "" : "my words " + std::to_string(pick(1000));
@@ -56,6 +63,9 @@ std::string RunSchedule(std::uint64_t seed) {
 
     bool keepsText = false;
     double keepsTextSince = 0.0;
+    // A box that says it took every text and keeps its own: once it starts, what it holds says nothing of
+    // us, but the room must still get nothing of the user's.
+    bool saysTakenAndKeeps = false;
     std::vector<double> commandTimes;
     for (int event = 5 + pick(20); event > 0; --event) {
         const double at = within(0, options.host.horizon);
@@ -82,7 +92,7 @@ std::string RunSchedule(std::uint64_t seed) {
                 });
             continue;
         } else {
-            const int what = pick(11), which = pick(3), seconds = pick(4);
+            const int what = pick(12), which = pick(3), seconds = pick(4);
             const double hang = within(0.5, 12);
             action = [&, what, which, seconds, hang] {
                 switch (what) {
@@ -91,9 +101,14 @@ std::string RunSchedule(std::uint64_t seed) {
                     case 2: client.CloseRoom(which % client.Rooms()); break;
                     case 3: client.OpenWindow(); break;
                     case 4:
+                        if (saysTakenAndKeeps) break;
                         keepsText = !keepsText;
                         keepsTextSince = world.desktop.Clock().Now();
                         client.SetKeepsText(keepsText);
+                        break;
+                    case 10:
+                        saysTakenAndKeeps = true;
+                        client.SetKeepsText(true, true);
                         break;
                     case 5:
                         // A slow network, or a warning box whose loop answers our messages meanwhile.
@@ -130,7 +145,7 @@ std::string RunSchedule(std::uint64_t seed) {
     std::size_t linesSeen = 0;
     auto check = [&](const char* when) {
         const double now = world.desktop.Clock().Now();
-        const bool settled = !keepsText && now >= keepsTextSince + kSettled &&
+        const bool settled = !keepsText && !saysTakenAndKeeps && now >= keepsTextSince + kSettled &&
                              now >= world.desktop.FreeSince(client.Frame()) + kSettled;
         const std::string what = BrokenInvariant(world.desktop, client, linesSeen, settled);
         if (broken.empty() && !what.empty()) broken = what + " (" + when + ", t=" + std::to_string(now) + " s)";
@@ -161,7 +176,15 @@ long FromEnvironment(const char* name, long fallback) {
     return value != nullptr ? std::atol(value) : fallback;
 }
 
+// Seeds that found a fault once, run whatever the range: 3, the press followed to its return (in the
+// simulated back end); 372, the wait for the client's answer before the draft goes back; 935, the whole
+// read before it, and what the user typed meanwhile; 1076, the read before our line; 4208, no dialog
+// pressed while the client owes an answer; 15387, a key typed into the emptied box that reads like the
+// draft; 24183, a box that reads empty while a key of the user's is in it.
+constexpr long kPinnedSeeds[] = {3, 372, 935, 1076, 4208, 15387, 24183};
+
 TEST(DraftSafety, RandomSchedulesNeverSendLoseOrMoveTheUsersDraft) {
+    for (const long seed : kPinnedSeeds) ASSERT_EQ(RunSchedule(static_cast<std::uint64_t>(seed)), "") << "seed " << seed;
     const long schedules = FromEnvironment("VORIVEVO_DRAFT_SCHEDULES", 10000);
     const long first = FromEnvironment("VORIVEVO_DRAFT_SEED", 1);
     for (long seed = first; seed < first + schedules; ++seed) {

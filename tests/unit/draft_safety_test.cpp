@@ -6,7 +6,8 @@
 //
 // Messages take no time here, so the user's keys reach the client when our logic dispatches events,
 // waits, or waits on the client; never between two of our messages microseconds apart, a race that no
-// check of ours can close (the check right before each press narrows it to one message).
+// check of ours can close (the checks right before our line's write and each press narrow it to one
+// message).
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -26,7 +26,9 @@
 //   with pointers only synchronously, so one that goes unanswered cannot be followed to its return, and
 //   after the hold a later answer from inside that loop is taken for the client having caught up.
 // - A box that says it took a text and keeps its own: once it does so with our line in it, the draft
-//   seems to go back while our line stays.
+//   seems to go back while our line stays; with the draft in it, what it holds is taken for keys typed
+//   into the box we emptied, and its caret may move (a user who types their whole draft again there
+//   cannot be told from it).
 // - The caret, when the answer to our EM_SETSEL was late and the user moved the caret (without typing)
 //   meanwhile: it is set again where the draft had it.
 // - A client that never answers again, or a box that never takes the draft back: the draft stays owed

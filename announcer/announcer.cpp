@@ -69,21 +69,22 @@ int Announcer::Run() {
             }
         }
     } catch (const ProgramEnd&) {
-        SettleOwedDraftBeforeEnd();
         view_.Unload();
+        SettleOwedDraftBeforeEnd();
         return 0;
     } catch (const std::exception& error) {
         ending_ = true;
-        SettleOwedDraftBeforeEnd();
         view_.ReportError(error.what());
         view_.Unload();
+        SettleOwedDraftBeforeEnd();
         return 1;
     }
 }
 
-// Runs once the stack has unwound, so that every post has given back or kept what it owed. The window
-// stays until then; what comes meanwhile is taken off the queue and dropped. An answer awaited with no
-// draft at stake does not hold the end up.
+// Runs once the stack has unwound, so that every post has given back or kept what it owed, and once the
+// window has gone: the user who closed it, perhaps because the client looked frozen, must not lose their
+// draft to our line once the client wakes. What comes meanwhile is taken off the queue and dropped. An
+// answer awaited with no draft at stake does not hold the end up.
 void Announcer::SettleOwedDraftBeforeEnd() {
     ClientAutomation automation(windows_, events_, drafts_);
     const Instant giveUp = events_.Now() + kOwedDraftGrace;

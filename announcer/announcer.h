@@ -24,9 +24,10 @@ public:
     static constexpr Duration kMinuteWait = std::chrono::seconds(60);
     // Between the advertisement line and "Now Unloaded" on Exit.
     static constexpr Duration kExitGap = std::chrono::milliseconds(400);
-    // How long the program, once ending, still waits for the client to take back a draft it owes: the
-    // window system's hold on a client that left a message unanswered, one time-out and a retry.
-    static constexpr Duration kOwedDraftGrace = std::chrono::seconds(8);
+    // How long the program, its window gone, still waits for the client to take back a draft it owes:
+    // long enough for a client that froze for a while, short enough that a process nobody sees does not
+    // stay for good.
+    static constexpr Duration kOwedDraftGrace = std::chrono::minutes(2);
 
     Announcer(WindowSystem& windows, EventLoop& events, AnnouncerView& view);
     ~Announcer() override;

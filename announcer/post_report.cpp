@@ -31,6 +31,8 @@ std::string PostReport(PostResult result, Duration timeOfDay) {
             return "The client did not answer at " + at + ": your typing is kept";
         case PostResult::NotTaken:
             return "The chat room did not take the line at " + at + ": your typing is kept";
+        case PostResult::DraftRefused:
+            return "The entry box would not take your typing back at " + at + ": nothing posted, it is tried again";
     }
     return "Unknown at " + at;
 }

@@ -2,16 +2,37 @@
 //
 // A post borrows the user's entry box: it keeps their draft and caret, writes our line, presses Send
 // until the client has taken it, and gives the draft and caret back. Whatever happens meanwhile (the
-// client refuses text, answers late or not at all, another room comes to the top, a command takes over),
-// the user's text is never sent, our line is never left in the box, the draft and caret come back to the
-// box they were taken from, and nothing is touched in any other room:
+// client refuses text, answers late or not at all, answers from inside a handler that has not returned,
+// another room comes to the top, a command takes over, the user types on), the user's text is never
+// sent, our line is never left in the box, the draft, every key typed meanwhile and the caret come back
+// to the box they were taken from, and nothing is touched in any other room:
 // - Each step locates the room and box afresh; if it finds another room or box, the post stops there.
-// - Reads count only when whole; writes only when the box took them; a message that goes unanswered stops
-//   the post, and nothing more goes to the box until the client answers again.
-// - Right before each press, with nothing dispatched in between, the box must hold exactly our line.
-//   (Only a key the client handles in the microseconds between that check and the press can slip by.)
-// - What could not be given back is kept (DraftKeeper) and given back as soon as the client answers
-//   again, before anything else is sent to that box.
+// - Reads count only when whole (and not when a character was lost to the code page); writes only when
+//   the box took them; a message that goes unanswered stops the post, and nothing more goes to the box
+//   until the client answers again. A press, and every message without a pointer, is followed by the
+//   window system until its handler returns (FollowedToItsReturn), so an answer from inside that handler's
+//   message loop is not taken for the client having caught up.
+// - Right before our line is written, and right before each press, with nothing dispatched in between,
+//   the box must hold exactly what we left there: nothing, then exactly our line.
+// - The draft goes back only after a whole read of the box; what it holds besides our line (keys that
+//   reached it meanwhile) goes into the draft at the user's caret. What could not be given back is kept
+//   (DraftKeeper) and given back as soon as the client answers again, before anything else is sent to
+//   that box; the program, asked to end, waits for it out of sight for a while.
+//
+// What remains unguarded, since no message of ours can see it:
+// - A key the client handles in the microseconds between one of those two checks and the write or press
+//   right after it: written over by our line, or sent with it.
+// - A client whose handler of WM_GETTEXT or WM_SETTEXT runs a message loop: the platform sends messages
+//   with pointers only synchronously, so one that goes unanswered cannot be followed to its return, and
+//   after the hold a later answer from inside that loop is taken for the client having caught up.
+// - A box that says it took a text and keeps its own: once it does so with our line in it, the draft
+//   seems to go back while our line stays; with the draft in it, what it holds is taken for keys typed
+//   into the box we emptied, and its caret may move (a user who types their whole draft again there
+//   cannot be told from it).
+// - The caret, when the answer to our EM_SETSEL was late and the user moved the caret (without typing)
+//   meanwhile: it is set again where the draft had it.
+// - A client that never answers again, or a box that never takes the draft back: the draft stays owed
+//   (and every later post says so), until the program ends, two minutes at most after it is asked to.
 #include <cstdint>
 #include <optional>
 
@@ -59,19 +80,20 @@ public:
         }
     }
 
-    // True when the step was done; notes an unanswered message, which stops the post.
-    bool Ok(ClientAutomation::Outcome outcome) {
+    // True when the step was done. An unanswered message stops the post, and is noted: nothing more goes
+    // to the box until the client answers again.
+    bool DoneNotingUnanswered(ClientAutomation::Outcome outcome) {
         if (outcome == ClientAutomation::Outcome::Unanswered) held.awaitingAnswer = true;
         return outcome == ClientAutomation::Outcome::Done;
     }
-    // A write's outcome, and what it may have done to the box.
+    // The same for a write, noting also what it may have done to the box.
     bool Wrote(ClientAutomation::Outcome outcome) {
         if (outcome == ClientAutomation::Outcome::Done || outcome == ClientAutomation::Outcome::Unanswered) {
             held.writes = HeldDraft::Writes::MayHaveLanded;
         } else if (outcome == ClientAutomation::Outcome::Refused && held.writes == HeldDraft::Writes::None) {
             held.writes = HeldDraft::Writes::Refused;
         }
-        return Ok(outcome);
+        return DoneNotingUnanswered(outcome);
     }
 
     HeldDraft held;
@@ -163,7 +185,7 @@ ClientAutomation::Outcome ClientAutomation::PressSendOver(const Found& at, const
 PostResult ClientAutomation::PostToChat(const std::string& line) {
     events_.DoEvents();
     // A draft still owed to the box comes first; while the client does not answer, our line goes nowhere.
-    if (!SettleOwedDraft()) return PostResult::NoAnswer;
+    if (!SettleOwedDraft()) return drafts_.AwaitsAnswer() ? PostResult::NoAnswer : PostResult::DraftRefused;
 
     PostHold hold(*this, line);
     HeldDraft& held = hold.held;
@@ -172,14 +194,20 @@ PostResult ClientAutomation::PostToChat(const std::string& line) {
     const Found at = LocateInRoom(kRichTextClass, kEntryBoxSteps);
     if (at.window == kNoWindow) return PostResult::NoChatRoom;
     held.box = at.window;
-    // What the user had typed; the draft kept is read again right before our first write (TakeBox).
-    std::string draft;
-    if (!hold.Ok(ReadBox(held.box, draft))) return stopped();
+    // A first whole read, so that a box that does not answer, or not whole, stops the post before anything
+    // is searched for again or written. Its text is not kept: the draft is taken right before our first
+    // write (TakeBox), after a room search that may dispatch events and so let the user type on.
+    std::string unused;
+    if (!hold.DoneNotingUnanswered(ReadBox(held.box, unused))) return stopped();
 
     if (!StillThere(at)) return stopped();
-    if (!hold.Ok(TakeBox(held))) return stopped();
+    if (!hold.DoneNotingUnanswered(TakeBox(held))) return stopped();
     if (!hold.Wrote(WriteBox(held.box, ""))) return stopped();
     if (!StillThere(at)) return stopped();
+    // Nothing is dispatched from here to our line's write: a key the user typed into the emptied box while
+    // the room was searched would be written over; the draft given back keeps it instead.
+    std::string emptied;
+    if (!hold.DoneNotingUnanswered(ReadBox(held.box, emptied)) || !emptied.empty()) return stopped();
     if (!hold.Wrote(WriteBox(held.box, line))) return stopped();
 
     // The client empties the box when it takes the line. One that never does (it refuses the line, or the
@@ -187,17 +215,21 @@ PostResult ClientAutomation::PostToChat(const std::string& line) {
     // line, as it would after a send.
     const Instant start = events_.Now();
     const Duration dispatchedAtStart = dispatched_;
+    // The box empties when the client takes the line, but also when it never took our write: only an empty
+    // box after an answered press of this post counts as taken.
+    bool pressed = false;
     bool taken = false;
     for (int pass = 0;; ++pass) {
         const Duration ownTime = events_.Now() - start - (dispatched_ - dispatchedAtStart);
         if (pass == kSendGiveUpPasses || ownTime >= kSendGiveUp) break;
         std::string text;
-        if (!StillThere(at) || !hold.Ok(ReadBox(held.box, text))) return stopped();
+        if (!StillThere(at) || !hold.DoneNotingUnanswered(ReadBox(held.box, text))) return stopped();
         if (!text.empty()) {
-            if (text != line || !hold.Ok(PressSendOver(at, line))) return stopped();
+            if (!hold.DoneNotingUnanswered(PressSendOver(at, line))) return stopped();
+            pressed = true;
         }
-        if (!StillThere(at) || !hold.Ok(ReadBox(held.box, text))) return stopped();
-        if (text.empty()) {
+        if (!StillThere(at) || !hold.DoneNotingUnanswered(ReadBox(held.box, text))) return stopped();
+        if (text.empty() && pressed) {
             taken = true;
             break;
         }

@@ -15,6 +15,9 @@ enum class PostResult {
     NoChatRoom,  // no room (or no client) to post into: nothing was sent
     NoAnswer,    // the client did not answer in time: the line went nowhere, the draft is kept
     NotTaken,    // the box or the room changed under the post, or the client kept the line
+    // The client answers, but the box would not take back (or read whole) the draft an earlier post owes
+    // it: nothing was sent, the draft is kept and tried again
+    DraftRefused,
 };
 
 // Holds nothing found: every call starts afresh from the client's windows. What it holds is the window
@@ -89,7 +92,8 @@ private:
 
     static Outcome OutcomeOf(const Reply& reply);
     // The entry box by its handle. A read is Done only when both messages were answered and the window
-    // wrote as many characters as it had announced; Refused when its text changed length between them.
+    // wrote as many characters as it had announced; Refused when its text changed length between them,
+    // or held characters that the ANSI code page lacks.
     // A write is Refused when the window answered 0.
     Outcome ReadBox(WindowHandle box, std::string& text);
     Outcome WriteBox(WindowHandle box, const std::string& text);

@@ -29,6 +29,13 @@ struct HeldDraft {
     // What our writes may have done to the box: none sent yet; every one refused; some may have landed.
     enum class Writes { None, Refused, MayHaveLanded };
     Writes writes = Writes::None;
+    // A write of the draft went to the box, answered or not: from then on the box holds it, or will, with
+    // whatever the user types. Before, what the box holds besides our line is what the user typed, even
+    // text that reads like the draft.
+    bool draftWritten = false;
+    // The box took the draft back: only the caret is owed, and only while the box still holds exactly the
+    // draft (the user may have typed on since, with their own caret).
+    bool draftBack = false;
     // A message to the box's thread went unanswered. It may still be handled, after every message sent
     // to that thread before it, so nothing more goes to the box until that thread answers again.
     bool awaitingAnswer = false;

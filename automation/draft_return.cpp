@@ -1,8 +1,51 @@
 // Giving the user's draft and caret back to the entry box a post took them from, now or once the
 // client answers again.
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 #include "client_automation.h"
 
 namespace vorivevo {
+
+namespace {
+
+// Where the box's character `position` (UTF-16 units, as the box counts them) starts in UTF-8 `text`.
+std::size_t Utf8Offset(const std::string& text, unsigned position) {
+    std::size_t offset = 0;
+    for (unsigned units = 0; offset < text.size() && units < position;) {
+        const auto lead = static_cast<unsigned char>(text[offset]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        units += length == 4 ? 2 : 1;
+        offset = std::min(text.size(), offset + length);
+    }
+    return offset;
+}
+
+unsigned CharactersIn(const std::string& text) {
+    unsigned units = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
+
+// What the user typed while a post held the box: whatever the box holds besides our line or the draft
+// that we wrote there (a box we emptied, our line sent, keys that reached it while the client was busy
+// or while the room was searched).
+std::string TypedMeanwhile(const std::string& text, const HeldDraft& held) {
+    std::vector<const std::string*> ours{&held.line};
+    if (held.draftWritten) ours.push_back(&held.draft);
+    for (const std::string* written : ours) {
+        if (text == *written) return {};
+        const std::size_t at = written->empty() ? std::string::npos : text.find(*written);
+        if (at != std::string::npos) return text.substr(0, at) + text.substr(at + written->size());
+    }
+    return text;
+}
+
+}  // namespace
 
 bool ClientAutomation::PutDraftBack(HeldDraft& held) {
     if (held.awaitingAnswer) {
@@ -23,15 +66,41 @@ bool ClientAutomation::PutDraftBack(HeldDraft& held) {
         case Outcome::Refused: return false;
         case Outcome::Done: break;
     }
-    // A box that took none of our writes holds the user's own text, perhaps typed on since: it stays as
-    // it is, unless our line is there after all.
-    if (held.writes == HeldDraft::Writes::Refused && (held.line.empty() || text.find(held.line) == std::string::npos))
-        return true;
-    switch (WriteBox(held.box, held.draft)) {
-        case Outcome::Gone: return true;
-        case Outcome::Unanswered: held.awaitingAnswer = true; return false;
-        case Outcome::Refused: return false;
-        case Outcome::Done: break;
+    if (held.draftBack) {
+        if (text != held.draft) return true;
+    } else {
+        // A box that took none of our writes holds the user's own text, perhaps typed on since: it stays
+        // as it is, unless our line is there after all.
+        if (held.writes == HeldDraft::Writes::Refused &&
+            (held.line.empty() || text.find(held.line) == std::string::npos))
+            return true;
+        // The keys the user typed meanwhile go into the draft where they left their caret, replacing what
+        // they had selected, as they would have gone had we not held the box.
+        std::string wanted = held.draft;
+        std::optional<TextSelection> caret = held.selection;
+        const std::string typed = TypedMeanwhile(text, held);
+        if (!typed.empty()) {
+            const unsigned start = caret ? caret->start : CharactersIn(wanted);
+            const std::size_t from = Utf8Offset(wanted, start);
+            const std::size_t to = caret ? std::max(from, Utf8Offset(wanted, caret->end)) : from;
+            wanted.replace(from, to - from, typed);
+            const unsigned after = start + CharactersIn(typed);
+            caret = TextSelection{after, after};
+        }
+        const Outcome wrote = WriteBox(held.box, wanted);
+        if (wrote == Outcome::Done || wrote == Outcome::Unanswered) {
+            // From now on the box holds, or will hold, this draft.
+            held.draft = wanted;
+            held.selection = caret;
+            held.draftWritten = true;
+        }
+        switch (wrote) {
+            case Outcome::Gone: return true;
+            case Outcome::Unanswered: held.awaitingAnswer = true; return false;
+            case Outcome::Refused: return false;
+            case Outcome::Done: break;
+        }
+        held.draftBack = true;
     }
     if (!held.selection) return true;
     switch (SendTo(held.box, EM_SETSEL, held.selection->start, static_cast<LParam>(held.selection->end))) {

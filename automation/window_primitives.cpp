@@ -75,7 +75,8 @@ ClientAutomation::Outcome ClientAutomation::ReadBox(WindowHandle box, std::strin
     const Reply copied = windows_.Send(box, WM_GETTEXT, static_cast<WParam>(announced) + 2, TextBuffer{buffer});
     if (!copied.Answered()) return OutcomeOf(copied);
     const std::size_t end = buffer.find('\0');
-    if (copied.result != announced || end == std::string::npos) return Outcome::Refused;
+    // A text that lost characters on the way would come back to the box without them.
+    if (copied.result != announced || end == std::string::npos || copied.lossy) return Outcome::Refused;
     buffer.resize(end);
     text = std::move(buffer);
     return Outcome::Done;

@@ -1,6 +1,7 @@
 // The window-system operations the automation routines use to reach other programs' windows and our own.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -52,19 +53,36 @@ struct TextBuffer {
     std::string& text;
 };
 
+// How long a back end waits for a window of another thread to answer; and how long after such a message
+// went unanswered it sends that thread nothing more, so that a hung client costs one time-out per post,
+// not one per message.
+inline constexpr std::chrono::milliseconds kAnswerTimeout{2000};
+inline constexpr std::chrono::milliseconds kUnansweredHold{5000};
+
+// The messages without a pointer that the automation sends. A back end follows each of them, sent to a
+// window of another thread, until its handler has returned; while one goes unanswered, nothing more is
+// sent to that thread. A handler may run a message loop (a press whose handler shows a warning box) and
+// answer later messages from inside it: an answer to a later message then does not mean that this one
+// is done.
+constexpr bool FollowedToItsReturn(Message message) {
+    return message == WM_NULL || message == EM_SETSEL || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP;
+}
+
 // What became of a message sent to a window.
 enum class Delivery {
     Answered,  // the window handled it and answered `result`
     NoWindow,  // there is no such window (handle 0 included); nothing was sent
-    // Not answered: the window's thread did not answer within the back end's bound, or the back end did
-    // not send it because that thread still owes an earlier answer. One that was sent may still be
-    // handled later, after every message sent to that thread before it.
+    // Not answered: the window's thread did not answer within kAnswerTimeout, or the back end did not
+    // send it because that thread still owes an earlier answer (see FollowedToItsReturn and
+    // kUnansweredHold). One that was sent is still handled later, in its turn.
     NoAnswer,
 };
 
 struct Reply {
     Delivery delivery;
     LResult result;  // 0 unless answered
+    // WM_GETTEXT: the window holds characters that the ANSI code page lacks, which the text read has lost.
+    bool lossy = false;
     bool Answered() const { return delivery == Delivery::Answered; }
 };
 

@@ -104,11 +104,13 @@ ParsedLine ParseControlLine(const std::string& rawLine) {
     if (verb == "refuse") return SwitchCommand(Command::Kind::Refuse, verb, argument);
     if (verb == "close-on-press") return SwitchCommand(Command::Kind::CloseOnPress, verb, argument);
     if (verb == "keep-text") return SwitchCommand(Command::Kind::KeepText, verb, argument);
-    if (verb == "hang" || verb == "slow-send") {
+    if (verb == "hang" || verb == "slow-send" || verb == "send-loop") {
         auto seconds = ParseSeconds(argument);
         if (!seconds) return Error(verb + ": expected seconds from 0 to 3600");
         Command command;
-        command.kind = verb == "hang" ? Command::Kind::Hang : Command::Kind::SlowSend;
+        command.kind = verb == "hang"        ? Command::Kind::Hang
+                       : verb == "slow-send" ? Command::Kind::SlowSend
+                                             : Command::Kind::SendLoop;
         command.seconds = *seconds;
         return Ok(command);
     }
@@ -153,10 +155,10 @@ ParsedOptions ParseCommandLine(const std::vector<std::string>& args) {
             command.kind = Command::Kind::Draft;
             command.text = text;
             options.startup.push_back(command);
-        } else if (arg == "--keep-text" || arg == "--slow-send" || arg == "--select") {
+        } else if (arg == "--keep-text" || arg == "--slow-send" || arg == "--send-loop" || arg == "--select") {
             // The same as the control command, before the client reports ready.
             std::string line = arg.substr(2);
-            const int values = arg == "--select" ? 2 : arg == "--slow-send" ? 1 : 0;
+            const int values = arg == "--select" ? 2 : arg == "--keep-text" ? 0 : 1;
             if (values == 0) line += " on";
             for (int v = 0; v < values; ++v) {
                 if (!value(text)) return fail(arg + " needs " + (values == 2 ? "two values" : "a value"));

@@ -12,13 +12,13 @@ enum class DialogKind { Palette, Modal };
 struct Command {
     enum class Kind {
         OpenDialog, CloseDialog, Draft, Hang, Refuse, CloseOnPress, ShowEntry, Quit,
-        KeepText, SlowSend, Select, ShowCaret,
+        KeepText, SlowSend, Select, ShowCaret, SendLoop,
     };
     Kind kind = Kind::Quit;
     DialogKind dialog = DialogKind::Palette;  // OpenDialog, CloseDialog
     int id = 0;                               // dialog id; 0: the next free id (open), the topmost (close)
     std::string text;                         // Draft: as written, before any code-page conversion
-    double seconds = 0;                       // Hang, SlowSend
+    double seconds = 0;                       // Hang, SlowSend, SendLoop
     bool on = false;                          // Refuse, CloseOnPress, KeepText
     int start = 0, end = 0;                   // Select: the caret and selection in the entry box
 };

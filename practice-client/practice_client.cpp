@@ -49,9 +49,34 @@ int PracticeClient::Run() {
     return 0;
 }
 
+void PracticeClient::RunMessageLoopFor(double seconds) {
+    const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000 + 0.5);
+    for (ULONGLONG now = GetTickCount64(); now < until && !quitting_; now = GetTickCount64()) {
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(until - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MSG message;
+        while (!quitting_ && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                // For the outer loop, which ends the program.
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            if (TranslateMDISysAccel(frame_.MdiClient(), &message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
 void PracticeClient::OnSendPressed() {
     // A slow network: nothing on this thread is answered meanwhile, the box keeps its text.
     if (slowSendSeconds_ > 0) Sleep(static_cast<DWORD>(slowSendSeconds_ * 1000 + 0.5));
+    // A warning box: everything is answered meanwhile, from inside this handler, which then takes what the
+    // box holds by then.
+    if (sendLoopSeconds_ > 0) {
+        log_.Event("send-loop begins");
+        RunMessageLoopFor(sendLoopSeconds_);
+        log_.Event("send-loop ends");
+    }
     std::string text = frame_.EntryText();
     if (refuse_) {
         log_.Event("press send refused");
@@ -140,6 +165,10 @@ void PracticeClient::Execute(const Command& command) {
         case Command::Kind::SlowSend:
             slowSendSeconds_ = command.seconds;
             log_.Event("slow-send " + FormatSeconds(command.seconds));
+            break;
+        case Command::Kind::SendLoop:
+            sendLoopSeconds_ = command.seconds;
+            log_.Event("send-loop " + FormatSeconds(command.seconds));
             break;
         case Command::Kind::Select:
             frame_.SelectInEntry(command.start, command.end);

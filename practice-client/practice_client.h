@@ -30,6 +30,8 @@ public:
 
 private:
     void Execute(const Command& command);
+    // Handles every message, sent or posted, for this long, as a warning box shown inside a handler would.
+    void RunMessageLoopFor(double seconds);
     void Quit();
 
     const Options& options_;
@@ -40,6 +42,7 @@ private:
     bool refuse_ = false;
     bool closeOnPress_ = false;
     double slowSendSeconds_ = 0;
+    double sendLoopSeconds_ = 0;
     bool quitting_ = false;
 };
 

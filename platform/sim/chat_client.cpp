@@ -98,18 +98,15 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
     switch (message.message) {
         case WM_SETTEXT:
-            if (keepsText_) return LResult{0};
+            if (keepsText_) return LResult{keepsTextSaysTaken_ ? 1 : 0};
             desktop_.DefaultHandling(message);
-            room.userHasTheBox = false;
+            room.written = desktop_.TextBytes(message.window);
             return LResult{1};
-        case EM_SETSEL:
-            // The caret given back over the user's own text hands the box back to the user.
-            desktop_.DefaultHandling(message);
-            if (desktop_.TextBytes(message.window) == room.userDraft) room.userHasTheBox = true;
-            return LResult{0};
-        case WM_GETTEXTLENGTH:
-            room.blankRead = flicker_ && !room.userHasTheBox && lengthReads_++ % 2 == 1;
+        case WM_GETTEXTLENGTH: {
+            const std::string text = desktop_.TextBytes(message.window);
+            room.blankRead = flicker_ && text == room.written && text != room.userDraft && lengthReads_++ % 2 == 1;
             return room.blankRead ? std::optional<LResult>(0) : std::nullopt;
+        }
         case WM_GETTEXT:
             if (!room.blankRead || message.getTextBuffer == nullptr || message.wParam == 0) return std::nullopt;
             room.blankRead = false;
@@ -137,7 +134,10 @@ int ChatClient::OpenRoom() { return CreateRoom("Chat Room " + std::to_string(Roo
 
 void ChatClient::TypeDraft(const std::string& utf8) {
     const std::string bytes = Utf8ToWindows1252(utf8);
-    if (Rooms() > 0) SetDraft(0, bytes, bytes.size(), bytes.size());
+    if (Rooms() == 0) return;
+    SetDraft(0, bytes, bytes.size(), bytes.size());
+    // Characters that Windows-1252 lacks stay whole, as in a Unicode box.
+    desktop_.SetText(EntryBox(), utf8);
 }
 
 void ChatClient::SetDraft(int index, const std::string& bytes, std::size_t selectionStart, std::size_t selectionEnd) {
@@ -147,7 +147,6 @@ void ChatClient::SetDraft(int index, const std::string& bytes, std::size_t selec
     desktop_.Select(entry, selectionStart, selectionEnd);
     room.userDraft = bytes;
     room.userSelection = desktop_.SelectionOf(entry);
-    room.userHasTheBox = true;
 }
 
 void ChatClient::Type(int index, const std::string& bytes) {
@@ -160,11 +159,11 @@ void ChatClient::Type(int index, const std::string& bytes) {
         desktop_.SetTextBytes(entry, text);
         const std::size_t caret = selection.start + bytes.size();
         desktop_.Select(entry, caret, caret);
+        // The user means the keys for their draft, where they left their caret, whatever the box showed.
         RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
-        if (room.userHasTheBox) {
-            room.userDraft = text;
-            room.userSelection = desktop_.SelectionOf(entry);
-        }
+        room.userDraft.replace(room.userSelection.start, room.userSelection.end - room.userSelection.start, bytes);
+        const std::size_t userCaret = room.userSelection.start + bytes.size();
+        room.userSelection = Desktop::Selection{userCaret, userCaret};
     });
 }
 
@@ -176,7 +175,9 @@ void ChatClient::SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded) {
 
 void ChatClient::OnSendClicked(int index) {
     ++presses_;
-    if (sendSeconds_ > 0.0) {
+    if (sendSeconds_ > 0.0 && sendRunsLoop_) {
+        desktop_.RunLoopInHandler(frame_, sendSeconds_, [this, index] { SendFrom(index); });
+    } else if (sendSeconds_ > 0.0) {
         desktop_.TakeTime(frame_, sendSeconds_, [this, index] { SendFrom(index); });
     } else {
         SendFrom(index);

@@ -45,10 +45,10 @@ struct ReceivedLine {
 // Creates its windows on construction and destroys them with itself, so the desktop must outlive it.
 // All its windows share one thread.
 //
-// The user's side of each entry box: the draft the user counts as theirs and their caret in it. Keys
-// typed while the box shows that draft (with its caret given back after a post) change it; keys typed
-// while a post has put something else there (our line, the emptied box) land in that and are not the
-// user's draft.
+// The user's side of each entry box: the draft the user counts as theirs and their caret in it. Every key
+// the user types is meant for that draft, at that caret, wherever it lands in the box (in our line or the
+// emptied box while a post holds it, at the start of a box whose text was just set): the box must hold
+// that draft and caret once a post is over.
 class ChatClient {
 public:
     ChatClient(Desktop& desktop, ChatClientOptions options = {});
@@ -94,11 +94,18 @@ public:
     // A press that sends keeps the client's thread busy this long (a slow network, a warning shown
     // inside the handler); the line goes and the box empties at the end.
     void SetSendSeconds(double seconds) { sendSeconds_ = seconds; }
-    // The entry boxes answer WM_SETTEXT with 0 and keep their text (the client is busy composing).
-    void SetKeepsText(bool keeps) { keepsText_ = keeps; }
-    // While an entry box holds what a post put there, every other read (WM_GETTEXTLENGTH, then WM_GETTEXT)
-    // finds it empty, as if the client blanked it for a moment. (Blanking the user's own text would
-    // defeat any reader, ours included.)
+    // Meanwhile the Send handler runs a message loop (a warning box): the client's windows answer our
+    // messages from inside it, and only at its end does the handler take what the box then holds.
+    void SetSendRunsLoop(bool loops) { sendRunsLoop_ = loops; }
+    // The entry boxes keep their text when sent WM_SETTEXT (the client is busy composing), and answer 0;
+    // or, with `saysTaken`, answer 1 all the same.
+    void SetKeepsText(bool keeps, bool saysTaken = false) {
+        keepsText_ = keeps;
+        keepsTextSaysTaken_ = saysTaken;
+    }
+    // While an entry box holds exactly what a post wrote there, unless that is the user's draft, every
+    // other read (WM_GETTEXTLENGTH, then WM_GETTEXT) finds it empty, as if the client blanked it for a
+    // moment. (Blanking the user's own text, or a key of theirs, would defeat any reader, ours included.)
     void SetFlicker(bool flicker) { flicker_ = flicker; }
     // The client's thread stops answering for this long.
     void Hang(double seconds) { desktop_.TakeTime(frame_, seconds); }
@@ -121,7 +128,7 @@ private:
         int pressesOnLine = 0;
         std::string userDraft;
         Desktop::Selection userSelection;
-        bool userHasTheBox = true;  // the box shows the user's draft, not what a post put there
+        std::string written;        // what the last WM_SETTEXT from outside put in the box
         bool blankRead = false;     // flickering: the read under way finds the box empty
     };
 
@@ -141,7 +148,9 @@ private:
     int otherWindows_ = 0;
     long presses_ = 0;
     double sendSeconds_ = 0.0;
+    bool sendRunsLoop_ = false;
     bool keepsText_ = false;
+    bool keepsTextSaysTaken_ = false;
     bool flicker_ = false;
     long lengthReads_ = 0;
     std::vector<ReceivedLine> received_;

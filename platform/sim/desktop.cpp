@@ -205,12 +205,23 @@ std::string Desktop::TextBytes(WindowHandle window) const {
 }
 
 void Desktop::SetTextBytes(WindowHandle window, const std::string& ansi) {
-    if (Window* found = Find(window)) found->text = ansi;
+    if (Window* found = Find(window)) {
+        found->text = ansi;
+        found->beyondCodePage.clear();
+    }
 }
 
-std::string Desktop::Text(WindowHandle window) const { return Windows1252ToUtf8(TextBytes(window)); }
+std::string Desktop::Text(WindowHandle window) const {
+    const Window* found = Find(window);
+    if (found != nullptr && !found->beyondCodePage.empty()) return found->beyondCodePage;
+    return Windows1252ToUtf8(TextBytes(window));
+}
 
-void Desktop::SetText(WindowHandle window, const std::string& utf8) { SetTextBytes(window, Utf8ToWindows1252(utf8)); }
+void Desktop::SetText(WindowHandle window, const std::string& utf8) {
+    const std::string bytes = Utf8ToWindows1252(utf8);
+    SetTextBytes(window, bytes);
+    if (Window* found = Find(window); found != nullptr && Windows1252ToUtf8(bytes) != utf8) found->beyondCodePage = utf8;
+}
 
 Desktop::Selection Desktop::SelectionOf(WindowHandle window) const {
     const Window* found = Find(window);
@@ -249,6 +260,7 @@ LResult Desktop::DefaultHandling(const MessageContext& context) {
         case WM_SETTEXT:
             // A null text empties the window, as on the platform; the caret goes to the start.
             window->text = context.setText == nullptr ? std::string() : *context.setText;
+            window->beyondCodePage.clear();
             window->selection = Selection{};
             return 1;
         case EM_GETSEL: {
@@ -312,22 +324,45 @@ void Desktop::Input(WindowHandle window, std::function<void()> action) {
     RunWaiting(key);
 }
 
+void Desktop::RunLoopInHandler(WindowHandle window, double seconds, std::function<void()> done) {
+    const WindowHandle key = ThreadOf(window);
+    if (key == kNoWindow) return;
+    Thread& thread = threads_[key];
+    const double end = clock_.Now() + std::max(seconds, 0.0);
+    thread.loopUntil = std::max(thread.loopUntil, end);
+    handlerReturnsAt_ = std::max(handlerReturnsAt_, end);
+    clock_.At(end, [this, key, done = std::move(done)] {
+        if (done) done();
+        RunWaiting(key);
+    });
+}
+
 double Desktop::FreeSince(WindowHandle window) const {
     const auto found = threads_.find(ThreadOf(window));
     if (found == threads_.end()) return 0.0;
-    if (found->second.Busy(clock_.Now())) return std::numeric_limits<double>::infinity();
-    return found->second.busyUntil;
+    const Thread& thread = found->second;
+    if (thread.Busy(clock_.Now()) || clock_.Now() < thread.loopUntil) return std::numeric_limits<double>::infinity();
+    return std::max(thread.busyUntil, thread.loopUntil);
 }
 
 void Desktop::RunWaiting(WindowHandle key) {
     Thread& thread = threads_[key];
-    while (!thread.Busy(clock_.Now()) && !thread.waiting.empty()) {
-        const std::shared_ptr<Waiting> next = thread.waiting.front();
-        thread.waiting.pop_front();
-        Handle(*next);
-        // A handler that takes time answers when it is done; what waits behind it waits on.
-        next->answeredAt = std::max(clock_.Now(), thread.busyUntil);
-        next->handled = true;
+    while (!thread.Busy(clock_.Now())) {
+        // Inside a handler's loop, sent messages are handled and input waits for the handler to return.
+        const bool inLoop = clock_.Now() < thread.loopUntil;
+        const auto next = std::find_if(thread.waiting.begin(), thread.waiting.end(),
+                                       [inLoop](const auto& waiting) { return !inLoop || !waiting->input; });
+        if (next == thread.waiting.end()) return;
+        const std::shared_ptr<Waiting> taken = *next;
+        thread.waiting.erase(next);
+        const double outerReturn = handlerReturnsAt_;
+        handlerReturnsAt_ = -std::numeric_limits<double>::infinity();
+        Handle(*taken);
+        // A handler that takes time, or runs a loop, answers when it is done; what waits behind one that
+        // takes time waits on.
+        taken->answeredAt = std::max({clock_.Now(), thread.busyUntil, handlerReturnsAt_});
+        handlerReturnsAt_ = outerReturn;
+        taken->handled = true;
     }
 }
 
@@ -346,6 +381,7 @@ void Desktop::Handle(Waiting& waiting) {
                                  waiting.lParam,
                                  waiting.setText ? &*waiting.setText : nullptr,
                                  waiting.buffer ? &*waiting.buffer : nullptr};
+    waiting.lossy = waiting.message == WM_GETTEXT && !Find(waiting.window)->beyondCodePage.empty();
     const std::shared_ptr<MessageHandler> handler = Find(waiting.window)->handler;
     if (handler) {
         if (const std::optional<LResult> result = (*handler)(context)) {
@@ -421,11 +457,22 @@ Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LPar
     if (recordTraffic_) traffic_.push_back(SentMessage{message, wParam, window});
     if (Find(window) == nullptr) return Reply{Delivery::NoWindow, 0};
     const WindowHandle key = ThreadOf(window);
-    // As the real back end: nothing is sent to a thread that has just left a message unanswered, and a
-    // thread that has been busy for long is taken for hung and not waited for.
-    if (clock_.Now() < threads_[key].holdUntil) return Reply{Delivery::NoAnswer, 0};
-    if (threads_[key].Busy(clock_.Now()) && clock_.Now() - threads_[key].busySince >= kHungAfter) {
-        threads_[key].holdUntil = clock_.Now() + kUnansweredHold;
+    Thread& thread = threads_[key];
+    const auto answered = [this](const Waiting& waiting) {
+        return waiting.handled && waiting.answeredAt <= clock_.Now();
+    };
+    // As the real back end: nothing is sent to a thread while a message followed to its return has not
+    // returned (unless its window has gone), nor for a while after a message went unanswered; and a
+    // thread that has been busy for long is taken for hung and not waited for, unless the message is
+    // followed to its return.
+    if (thread.inFlight) {
+        if (!answered(*thread.inFlight) && Find(thread.inFlight->window) != nullptr) return Reply{Delivery::NoAnswer, 0};
+        thread.inFlight.reset();
+    }
+    if (clock_.Now() < thread.holdUntil) return Reply{Delivery::NoAnswer, 0};
+    const bool followed = FollowedToItsReturn(message);
+    if (!followed && thread.Busy(clock_.Now()) && clock_.Now() - thread.busySince >= hungAfter_) {
+        thread.holdUntil = clock_.Now() + holdAfterTimeout_;
         return Reply{Delivery::NoAnswer, 0};
     }
     if (sendMessageCost_ > 0.0) {
@@ -433,11 +480,10 @@ Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LPar
         // What the clock ran on the way may have closed the window.
         if (Find(window) == nullptr) return Reply{Delivery::NoWindow, 0};
     }
-    Thread& thread = threads_[key];
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) {
-        const double now = clock_.Now();
-        const bool behind = std::any_of(thread.givenUp.begin(), thread.givenUp.end(), [now](const auto& earlier) {
-            return !earlier->handled || earlier->answeredAt > now;
+        // One whose window has gone will do nothing in its turn.
+        const bool behind = std::any_of(thread.givenUp.begin(), thread.givenUp.end(), [&](const auto& earlier) {
+            return !answered(*earlier) && Find(earlier->window) != nullptr;
         });
         if (behind) ++pressesBehindUnanswered_;
     }
@@ -453,25 +499,26 @@ Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LPar
     RunWaiting(key);
 
     const double giveUp = clock_.Now() + kSendTimeout;
-    while (!(waiting->handled && waiting->answeredAt <= clock_.Now()) && clock_.Now() < giveUp) {
+    while (!answered(*waiting) && clock_.Now() < giveUp) {
         const double until = waiting->handled ? waiting->answeredAt : clock_.NextActionTime();
         clock_.AdvanceTo(std::min(until, giveUp));
     }
-    if (!(waiting->handled && waiting->answeredAt <= clock_.Now())) {
-        // Handled later, in its turn; its answer then goes nowhere.
-        thread.holdUntil = clock_.Now() + kUnansweredHold;
-        const double now = clock_.Now();
+    if (!answered(*waiting)) {
+        // Handled later, in its turn, or returning later; its answer then goes nowhere.
+        if (followed) {
+            thread.inFlight = waiting;
+        } else {
+            thread.holdUntil = clock_.Now() + holdAfterTimeout_;
+        }
         thread.givenUp.erase(std::remove_if(thread.givenUp.begin(), thread.givenUp.end(),
-                                            [now](const auto& earlier) {
-                                                return earlier->handled && earlier->answeredAt <= now;
-                                            }),
+                                            [&answered](const auto& earlier) { return answered(*earlier); }),
                              thread.givenUp.end());
         thread.givenUp.push_back(waiting);
         return Reply{Delivery::NoAnswer, 0};
     }
     if (waiting->windowGone) return Reply{Delivery::NoWindow, 0};
     if (getTextBuffer != nullptr && waiting->buffer) *getTextBuffer = *waiting->buffer;
-    return Reply{Delivery::Answered, waiting->result};
+    return Reply{Delivery::Answered, waiting->result, waiting->lossy};
 }
 
 Reply Desktop::Send(WindowHandle window, Message message, WParam wParam, LParam lParam) {

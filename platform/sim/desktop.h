@@ -1,9 +1,11 @@
 // The simulated desktop: an in-memory window tree behind the window-system operations.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -76,11 +78,12 @@ public:
     // calls every call throws HorizonReached.
     static constexpr long kDefaultCallBudget = 20'000'000;
 
-    // The bounds of the real back end (seconds): how long a message to a busy thread is waited for; how
-    // long after that every message to the thread fails at once; how long a thread must have been busy
-    // to count as hung, so that a message to it fails at once without waiting.
-    static constexpr double kSendTimeout = 2.0;
-    static constexpr double kUnansweredHold = 5.0;
+    // The bounds of the real back end, in seconds: how long a message to a busy thread is waited for
+    // (kAnswerTimeout), how long after that every message to the thread fails at once (kUnansweredHold),
+    // and how long a thread must have been busy to count as hung, so that a message to it that the back
+    // end does not follow to its return (FollowedToItsReturn) fails at once without waiting.
+    static constexpr double kSendTimeout = std::chrono::duration<double>(kAnswerTimeout).count();
+    static constexpr double kHoldAfterTimeout = std::chrono::duration<double>(kUnansweredHold).count();
     static constexpr double kHungAfter = 5.0;
 
     Desktop();
@@ -104,7 +107,9 @@ public:
     std::string ClassName(WindowHandle window) const;
     bool IsTopmost(WindowHandle window) const;
 
-    // The window's text as the Windows-1252 bytes it holds, and as UTF-8.
+    // The window's text as the Windows-1252 bytes it holds, and as UTF-8. A text with characters that
+    // Windows-1252 lacks is held whole, as a Unicode window holds it, until the text changes: its bytes
+    // have '?' for them, and a WM_GETTEXT of it answers lossy.
     std::string TextBytes(WindowHandle window) const;
     void SetTextBytes(WindowHandle window, const std::string& ansi);
     std::string Text(WindowHandle window) const;
@@ -133,14 +138,27 @@ public:
     // messages and input for it wait, and a sender gives up on them as the real back end does. `done` runs
     // at the end; then the thread takes what waited. A handler calls it to take that long.
     void TakeTime(WindowHandle window, double seconds, std::function<void()> done = {});
+    // The handler running on the window's thread runs a message loop for `seconds` (a warning box shown
+    // inside it), then `done`, and only then returns: messages sent to the thread meanwhile are handled
+    // at once, from inside that loop, while input waits for the handler to return (the box it shows has
+    // the keyboard). A handler calls it as it runs.
+    void RunLoopInHandler(WindowHandle window, double seconds, std::function<void()> done);
     // Input for the window's thread (a key the user types): runs at once when the thread is free, else in
     // its turn after what waits before it.
     void Input(WindowHandle window, std::function<void()> action);
-    // When the window's thread last became free; +infinity while it is busy, 0 if it never was.
+    // When the window's thread last became free (from TakeTime, or from a handler's loop); +infinity while
+    // it is not, 0 if it never was.
     double FreeSince(WindowHandle window) const;
-    // Presses (button-downs and button-ups) sent to a thread while a message sent to it earlier was given
-    // up on and not yet handled.
+    // Presses (button-downs and button-ups) sent to a thread while a message sent to it earlier, to a
+    // window that still exists, was given up on and not yet answered.
     long PressesBehindUnanswered() const { return pressesBehindUnanswered_; }
+
+    // The real back end's hold (kHoldAfterTimeout) and its time for a thread to count as hung (kHungAfter),
+    // in seconds. A test may shorten the one or lengthen the other, so that a thread may be neither hung
+    // nor held while a message to it is still unanswered: whatever the back end holds off, the logic must
+    // not press behind an unanswered message.
+    void SetHoldAfterTimeout(double seconds) { holdAfterTimeout_ = seconds; }
+    void SetHungAfter(double seconds) { hungAfter_ = seconds; }
 
     VirtualClock& Clock() { return clock_; }
     // Virtual seconds that each SendMessageA to an existing window takes, before the window sees it.
@@ -182,6 +200,7 @@ private:
     struct Window {
         std::string className;
         std::string text;
+        std::string beyondCodePage;  // the whole UTF-8 text when `text` lost characters; else empty
         Selection selection;
         WindowHandle parent = kNoWindow;
         WindowHandle firstChild = kNoWindow;
@@ -205,6 +224,7 @@ private:
         std::function<void()> input;
         bool handled = false;
         bool windowGone = false;  // the window was destroyed before its turn came
+        bool lossy = false;       // WM_GETTEXT of a text with characters beyond the code page
         double answeredAt = 0.0;  // once handled: when its handler was done
         LResult result = 0;
     };
@@ -213,8 +233,12 @@ private:
         double busySince = 0.0;
         double busyUntil = 0.0;
         double holdUntil = 0.0;
+        // A handler's message loop runs until then (RunLoopInHandler).
+        double loopUntil = 0.0;
         std::deque<std::shared_ptr<Waiting>> waiting;
         std::vector<std::shared_ptr<Waiting>> givenUp;
+        // A message the back end follows to its return (FollowedToItsReturn) that has not returned yet.
+        std::shared_ptr<Waiting> inFlight;
         bool Busy(double now) const { return now < busyUntil; }
     };
 
@@ -241,6 +265,10 @@ private:
     std::unordered_map<WindowHandle, WindowHandle> joinedThreads_;
     std::unordered_map<WindowHandle, Thread> threads_;
     long pressesBehindUnanswered_ = 0;
+    double holdAfterTimeout_ = kHoldAfterTimeout;
+    double hungAfter_ = kHungAfter;
+    // While a handler runs: when it returns, if it runs a loop (RunLoopInHandler); otherwise -infinity.
+    double handlerReturnsAt_ = -std::numeric_limits<double>::infinity();
     VirtualClock clock_;
     double sendMessageCost_ = 0.0;
     std::multimap<long, std::function<void()>> beforeCalls_;

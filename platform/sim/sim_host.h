@@ -109,7 +109,7 @@ public:
     std::optional<double> ShownAt() const { return shownAt_; }
     std::optional<double> UnloadedAt() const { return unloadedAt_; }
     // Pumps, waits, window-system calls and repeated unloads after the window was unloaded: the logic
-    // should make none.
+    // should make none, unless it still owes the client a draft.
     long CallsAfterUnload() const;
     const std::vector<std::string>& Errors() const { return errors_; }
     long WaitCalls() const { return waitCalls_; }

@@ -13,6 +13,12 @@ std::size_t ClampCount(LRESULT count, std::size_t most) {
     return std::min(static_cast<std::size_t>(count), most);
 }
 
+// Runs the messages sent to our thread and the callbacks due to it, and nothing else.
+void RunSentMessagesAndCallbacks() {
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 }  // namespace
 
 Win32WindowSystem::Win32WindowSystem(UINT timeoutMs, UINT codePage) noexcept
@@ -32,11 +38,61 @@ int Win32WindowSystem::GetClassNameA(WindowHandle window, char* buffer, int size
     return ::GetClassNameA(ToHwnd(window), buffer, size);
 }
 
+void CALLBACK Win32WindowSystem::OnAnswer(HWND, UINT, ULONG_PTR data, LRESULT result) noexcept {
+    auto* answered = reinterpret_cast<std::shared_ptr<Followed>*>(data);
+    (*answered)->answered = true;
+    (*answered)->result = result;
+    delete answered;
+}
+
+bool Win32WindowSystem::ThreadIsFree(DWORD thread) const {
+    bool looked = false;
+    for (auto followed = inFlight_.begin(); followed != inFlight_.end();) {
+        if ((*followed)->thread != thread) {
+            ++followed;
+            continue;
+        }
+        if (!looked) {
+            RunSentMessagesAndCallbacks();
+            looked = true;
+        }
+        if (!(*followed)->answered && IsWindow((*followed)->window)) return false;
+        followed = inFlight_.erase(followed);
+    }
+    return true;
+}
+
+Reply Win32WindowSystem::SendFollowed(HWND window, DWORD thread, UINT message, WPARAM wParam, LPARAM lParam) const {
+    auto followed = std::make_shared<Followed>();
+    followed->thread = thread;
+    followed->window = window;
+    // The callback's own reference, which it releases; should the callback never come (its window went
+    // before the message was handled), it stays.
+    auto* reference = new std::shared_ptr<Followed>(followed);
+    if (!SendMessageCallbackW(window, message, wParam, lParam, OnAnswer, reinterpret_cast<ULONG_PTR>(reference))) {
+        delete reference;
+        return Reply{IsWindow(window) ? Delivery::NoAnswer : Delivery::NoWindow, 0};
+    }
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs_;
+    for (;;) {
+        RunSentMessagesAndCallbacks();
+        if (followed->answered) return Reply{Delivery::Answered, followed->result};
+        if (!IsWindow(window)) return Reply{Delivery::NoWindow, 0};
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) break;
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_SENDMESSAGE, 0);
+    }
+    inFlight_.push_back(followed);
+    return Reply{Delivery::NoAnswer, 0};
+}
+
 Reply Win32WindowSystem::SendWide(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (thread == 0) return Reply{Delivery::NoWindow, 0};
     if (thread == GetCurrentThreadId()) return Reply{Delivery::Answered, ::SendMessageW(window, message, wParam, lParam)};
+    if (!ThreadIsFree(thread)) return Reply{Delivery::NoAnswer, 0};
     if (thread == unansweredThread_ && GetTickCount64() < unansweredUntil_) return Reply{Delivery::NoAnswer, 0};
+    if (FollowedToItsReturn(message)) return SendFollowed(window, thread, message, wParam, lParam);
     DWORD_PTR answer = 0;
     if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs_, &answer) == 0) {
         // A window that went away in the meantime says nothing about its thread.
@@ -132,8 +188,10 @@ Reply Win32WindowSystem::GetText(HWND window, WParam size, std::string& text) co
     text = WideToUtf8(back);
 
     const std::size_t wideCopied = std::min(ClampCount(copied.result, room - 1), std::wcslen(buffer.c_str()));
-    const std::size_t ansiCopied = WideToAnsi(buffer.data(), wideCopied, codePage_).size();
-    return Reply{Delivery::Answered, static_cast<LResult>(std::min(ansiCopied, room - 1))};
+    const std::string ansiCopied = WideToAnsi(buffer.data(), wideCopied, codePage_);
+    // A Unicode window may hold what the code page cannot carry: such a character comes back as another.
+    const bool lossy = AnsiToWide(ansiCopied.data(), ansiCopied.size(), codePage_) != std::wstring(buffer.data(), wideCopied);
+    return Reply{Delivery::Answered, static_cast<LResult>(std::min(ansiCopied.size(), room - 1)), lossy};
 }
 
 void Win32WindowSystem::SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,

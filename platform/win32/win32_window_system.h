@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "window_system.h"
 
@@ -20,11 +22,17 @@ inline WindowHandle ToWindowHandle(HWND window) noexcept {
     return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(window));
 }
 
-// Messages to windows of other threads (other programs') go through SendMessageTimeout with
-// SMTO_ABORTIFHUNG; one that fails or is not answered in time is Delivery::NoAnswer (and see
-// kUnansweredHoldMs), and the platform still hands it to the window later. Messages to our own thread's
-// windows are sent plainly, so that the system's move loop started by WM_NCLBUTTONDOWN runs inside the
-// call. Text travels as UTF-16 (the ANSI messages are not bounded by the time-out under every
+// Messages to windows of other threads (other programs') are bounded by kAnswerTimeout; one not
+// answered in time is Delivery::NoAnswer, and the platform still hands it to the window later. Those that
+// FollowedToItsReturn names go through SendMessageCallback, and the wait for their answer handles only
+// messages sent to our thread and the callbacks (never input, so no event of ours runs inside it): one
+// whose answer does not come in time stays in flight until its callback comes, at any later peek of
+// ours, or its window has gone, and meanwhile every message to its thread is NoAnswer at once. That
+// answer says that its handler has returned, where an answer to a later message would not (a handler
+// with a message loop answers from inside it). The others (with pointers, which the platform sends only
+// synchronously) go through SendMessageTimeout with SMTO_ABORTIFHUNG, and after one goes unanswered its
+// thread gets nothing for kUnansweredHold. Messages to our own thread's windows are sent plainly, so
+// that the system's move loop started by WM_NCLBUTTONDOWN runs inside the call. Text travels as UTF-16 (the ANSI messages are not bounded by the time-out under every
 // implementation) after passing through the ANSI code page, so the window gets what an ANSI call would
 // have given it, and lengths and buffer sizes count ANSI characters.
 //
@@ -35,11 +43,8 @@ inline WindowHandle ToWindowHandle(HWND window) noexcept {
 // answer to WM_GETTEXTLENGTH and WM_GETTEXT counts ANSI characters.
 class Win32WindowSystem final : public WindowSystem {
 public:
-    static constexpr UINT kDefaultTimeoutMs = 2000;
-    // After a thread has left a message unanswered, further messages to its windows fail at once for
-    // this long (milliseconds), so that a hung client costs one time-out per post, not one per message,
-    // and Exit still ends soon.
-    static constexpr ULONGLONG kUnansweredHoldMs = 5000;
+    static constexpr UINT kDefaultTimeoutMs = static_cast<UINT>(kAnswerTimeout.count());
+    static constexpr ULONGLONG kUnansweredHoldMs = static_cast<ULONGLONG>(kUnansweredHold.count());
     // The most characters a read accepts: a window that reports more is read only this far.
     static constexpr std::size_t kMaxTextChars = std::size_t{1} << 20;
 
@@ -56,7 +61,20 @@ public:
     void ReleaseCapture() override;
 
 private:
+    // A message sent through SendMessageCallback, filled in by its callback; shared with the callback,
+    // which may come after this object has gone.
+    struct Followed {
+        DWORD thread = 0;
+        HWND window = nullptr;
+        bool answered = false;
+        LRESULT result = 0;
+    };
+
+    static void CALLBACK OnAnswer(HWND window, UINT message, ULONG_PTR data, LRESULT result) noexcept;
     Reply SendWide(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const;
+    Reply SendFollowed(HWND window, DWORD thread, UINT message, WPARAM wParam, LPARAM lParam) const;
+    // False while a message followed to its return is in flight to the thread.
+    bool ThreadIsFree(DWORD thread) const;
     Reply AnsiTextLength(HWND window) const;
     Reply SetText(HWND window, const std::string& utf8) const;
     Reply GetText(HWND window, WParam size, std::string& text) const;
@@ -65,6 +83,7 @@ private:
     UINT codePage_;
     mutable DWORD unansweredThread_ = 0;
     mutable ULONGLONG unansweredUntil_ = 0;
+    mutable std::vector<std::shared_ptr<Followed>> inFlight_;
 };
 
 }  // namespace vorivevo

@@ -26,6 +26,7 @@ std::string Describe(const Command& c) {
         case Kind::SlowSend: return "slow-send " + std::to_string(c.seconds);
         case Kind::Select: return "select " + std::to_string(c.start) + " " + std::to_string(c.end);
         case Kind::ShowCaret: return "show-caret";
+        case Kind::SendLoop: return "send-loop " + std::to_string(c.seconds);
     }
     return "?";
 }
@@ -55,6 +56,7 @@ TEST(ControlLine, ParsesEveryCommand) {
         {"show-entry", "show-entry"},
         {"keep-text on", "keep-text on"},
         {"slow-send 3", "slow-send 3.000000"},
+        {"send-loop 9", "send-loop 9.000000"},
         {"select 2 7", "select 2 7"},
         {"show-caret", "show-caret"},
         {"quit\r", "quit"},
@@ -98,7 +100,7 @@ TEST(CommandLine, StartupCommandsKeepTheirOrder) {
     ParsedOptions parsed =
         ParseCommandLine({"--log", "Z:\\tmp\\log", "--control", "c", "--rooms", "150", "--room-position", "120",
                           "--draft", "a b", "--refuse", "--palette", "--modal", "--palette", "--close-on-press",
-                          "--keep-text", "--slow-send", "3", "--select", "2", "7"});
+                          "--keep-text", "--slow-send", "3", "--send-loop", "9", "--select", "2", "7"});
     ASSERT_EQ(parsed.error, "");
     EXPECT_EQ(parsed.options.logPath, "Z:\\tmp\\log");
     EXPECT_EQ(parsed.options.controlPath, "c");
@@ -109,7 +111,7 @@ TEST(CommandLine, StartupCommandsKeepTheirOrder) {
     for (const Command& command : parsed.options.startup) startup.push_back(Describe(command));
     EXPECT_EQ(startup, (std::vector<std::string>{"draft [a b]", "refuse on", "open palette 0", "open modal 0",
                                                  "open palette 0", "keep-text on", "slow-send 3.000000",
-                                                 "select 2 7"}));
+                                                 "send-loop 9.000000", "select 2 7"}));
 }
 
 TEST(CommandLine, RoomPositionZeroMeansNoRoom) {

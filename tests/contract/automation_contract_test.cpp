@@ -198,6 +198,21 @@ TEST_F(AutomationContract, BoxThatKeepsItsTextNeverSendsTheDraft) {
     EXPECT_EQ(desktop_->SendPresses(), 0);
 }
 
+// Read through the code page, characters that it lacks would come back as '?' and go back so: the post
+// stops before it writes anything.
+TEST_F(AutomationContract, DraftBeyondTheCodePageStopsThePostBeforeAnyWrite) {
+    ChatLayout layout;
+    layout.unicodeEntry = true;
+    desktop_->OpenChatClient(layout);
+    desktop_->TypeDraft("\u0416\u0443\u043A \u00F7");
+    desktop_->Select(1, 3);
+    EXPECT_EQ(Automation().PostToChat(kLine), PostResult::NotTaken);
+    EXPECT_TRUE(desktop_->Received().empty());
+    EXPECT_EQ(desktop_->SendPresses(), 0);
+    EXPECT_EQ(desktop_->EntryText(), "\u0416\u0443\u043A \u00F7");
+    EXPECT_EQ(desktop_->Selection(), (std::pair<unsigned, unsigned>{1, 3}));
+}
+
 TEST_F(AutomationContract, CaretAndSelectionComeBackWithTheDraft) {
     desktop_->OpenChatClient({});
     desktop_->TypeDraft("my private words");
@@ -220,6 +235,31 @@ TEST_F(AutomationContract, SendSlowerThanTheTimeOutGetsTheDraftBackOnceTheClient
     automation.PostToChat(kLine);
     EXPECT_TRUE(drafts_.Owes()) << "the press was answered in time";
     automation.WaitSeconds(std::chrono::seconds(8));
+    EXPECT_FALSE(drafts_.Owes());
+    EXPECT_EQ(desktop_->Received(), std::vector<std::string>{kLineBytes});
+    EXPECT_EQ(desktop_->EntryText(), "half a thought");
+    EXPECT_EQ(desktop_->Selection(), (std::pair<unsigned, unsigned>{2, 7}));
+}
+
+// A Send handler that shows a warning box (a message loop) for longer than the time-out and the hold
+// answers later messages from inside that loop while the press is still under way: were the draft given
+// back then, the handler would send it when it goes on. Nor may a dialog be pressed meanwhile, even by
+// an automation that knows of no press (its own keeper): the press would let the handler go on.
+TEST_F(AutomationContract, SendHandlerThatRunsALoopNeverSendsTheDraft) {
+    ChatLayout layout;
+    layout.sendMilliseconds = 9000;
+    layout.sendRunsLoop = true;
+    desktop_->OpenChatClient(layout);
+    desktop_->TypeDraft("half a thought");
+    desktop_->Select(2, 7);
+    desktop_->OpenDialog(DialogKind::Modal);
+    auto automation = Automation();
+    EXPECT_NE(automation.PostToChat(kLine), PostResult::Posted);
+    ClientAutomation unaware(desktop_->Windows(), desktop_->Events());
+    unaware.WaitSeconds(std::chrono::seconds(5));
+    unaware.DismissModal();
+    EXPECT_TRUE(desktop_->DialogPresses().empty()) << "a dialog was pressed while the press was under way";
+    automation.WaitSeconds(std::chrono::seconds(7));
     EXPECT_FALSE(drafts_.Owes());
     EXPECT_EQ(desktop_->Received(), std::vector<std::string>{kLineBytes});
     EXPECT_EQ(desktop_->EntryText(), "half a thought");

@@ -22,7 +22,11 @@ struct ChatLayout {
     int pressesNeeded = 1;  // a line goes at this press of Send
     bool refusesLines = false;  // Send never takes the line
     bool keepsText = false;     // the entry box answers WM_SETTEXT with 0 and keeps its text
+    // The entry box is a Unicode window, which holds characters that the ANSI code page lacks (the
+    // simulated boxes always do).
+    bool unicodeEntry = false;
     int sendMilliseconds = 0;   // the Send handler takes this long before it takes the line
+    bool sendRunsLoop = false;  // ... and runs a message loop meanwhile (a warning box shown inside it)
     bool otherLetterCase = false;  // "RichCntl", "_aol_icon", "_Aol_ListBox" ... as the class names
 };
 

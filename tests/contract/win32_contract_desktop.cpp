@@ -47,7 +47,15 @@ std::string ToAnsi(const std::string& utf8) {
     return WideToAnsi(wide.data(), wide.size());
 }
 
-std::string FromAnsi(const std::string& bytes) { return WideToUtf8(AnsiToWide(bytes.data(), bytes.size())); }
+// As UTF-8, whether the window is ANSI or Unicode.
+std::string Utf8TextOf(HWND window) {
+    if (window == nullptr) return {};
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(window, text.data(), length + 1);
+    return WideToUtf8(text.data(), static_cast<std::size_t>(copied > 0 ? copied : 0));
+}
 
 std::string AnsiTextOf(HWND window) {
     if (window == nullptr) return {};
@@ -257,6 +265,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 LRESULT CALLBACK MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK KeepingEntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK UnicodeEntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 class Win32ContractDesktop final : public ContractDesktop {
 public:
@@ -304,11 +313,12 @@ public:
     }
     WindowHandle Room() override { return client_.Run([this] { return ToWindowHandle(Alive(room_)); }); }
     WindowHandle EntryBox() override { return client_.Run([this] { return ToWindowHandle(Alive(entryBox_)); }); }
-    std::string EntryText() override { return client_.Run([this] { return FromAnsi(AnsiTextOf(Alive(entryBox_))); }); }
+    std::string EntryText() override { return client_.Run([this] { return Utf8TextOf(Alive(entryBox_)); }); }
     void TypeDraft(const std::string& text) override {
         client_.Run([&] {
             ownChange_ = true;
-            if (const HWND entry = Alive(entryBox_)) SetWindowTextA(entry, ToAnsi(text).c_str());
+            // An ANSI box gets it through the code page, as from SetWindowTextA.
+            if (const HWND entry = Alive(entryBox_)) SetWindowTextW(entry, Utf8ToWide(text).c_str());
             ownChange_ = false;
         });
     }
@@ -343,6 +353,9 @@ public:
     LRESULT OnKeepingEntry(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_SETTEXT && !ownChange_) return FALSE;
         return CallWindowProcA(entryProc_, window, message, wParam, lParam);
+    }
+    LRESULT OnUnicodeEntry(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        return CallWindowProcW(entryProc_, window, message, wParam, lParam);
     }
     void OnRoomCommand(HWND room, WPARAM wParam) {
         const int sendId = kFirstChildId + client_model::kRoomChildren.IndexOf(ChildRole::Send);
@@ -532,6 +545,12 @@ private:
             SetWindowLongPtrA(entryBox_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
             entryProc_ = reinterpret_cast<WNDPROC>(
                 SetWindowLongPtrA(entryBox_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(KeepingEntryProc)));
+        } else if (entryBox_ != nullptr && layout_.unicodeEntry) {
+            // A procedure set through the wide call makes the window a Unicode one.
+            SetWindowLongPtrW(entryBox_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            entryProc_ = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(entryBox_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(UnicodeEntryProc)));
+            if (!IsWindowUnicode(entryBox_)) throw std::runtime_error("the entry box did not become a Unicode window");
         }
     }
 
@@ -539,8 +558,12 @@ private:
     // or waits for more presses.
     void OnSendClicked() {
         ++presses_;
-        // A slow network, a warning shown inside the handler: the client answers nothing meanwhile.
-        if (layout_.sendMilliseconds > 0) Sleep(static_cast<DWORD>(layout_.sendMilliseconds));
+        if (layout_.sendMilliseconds > 0 && layout_.sendRunsLoop) {
+            RunLoopFor(static_cast<DWORD>(layout_.sendMilliseconds));
+        } else if (layout_.sendMilliseconds > 0) {
+            // A slow network: the client answers nothing meanwhile.
+            Sleep(static_cast<DWORD>(layout_.sendMilliseconds));
+        }
         const HWND entry = Alive(entryBox_);
         const std::string text = AnsiTextOf(entry);
         if (text.empty() || layout_.refusesLines) return;
@@ -550,6 +573,24 @@ private:
         ownChange_ = true;
         SetWindowTextA(entry, "");
         ownChange_ = false;
+    }
+
+    // A warning box shown inside the handler: its loop answers every message sent to the thread, ours
+    // included, until the handler goes on.
+    static void RunLoopFor(DWORD milliseconds) {
+        const ULONGLONG until = GetTickCount64() + milliseconds;
+        for (ULONGLONG now = GetTickCount64(); now < until; now = GetTickCount64()) {
+            MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(until - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_QUIT) {
+                    PostQuitMessage(static_cast<int>(message.wParam));
+                    return;
+                }
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        }
     }
 
     ClientThread client_;
@@ -598,6 +639,10 @@ LRESULT CALLBACK MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 LRESULT CALLBACK KeepingEntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return StageOf(window)->OnKeepingEntry(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK UnicodeEntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return StageOf(window)->OnUnicodeEntry(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

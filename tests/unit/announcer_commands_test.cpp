@@ -133,6 +133,35 @@ TEST(AnnouncerCommands, ExitWhileAnnouncingEndsWithoutAnotherIdleLine) {
     EXPECT_EQ(world.host.CallsAfterUnload(), 0);
 }
 
+// Exit while Send holds our line in the box (the client looks frozen): the window goes at once, but the
+// program stays, posting nothing, until the draft is back, or for two minutes at most.
+TEST(AnnouncerCommands, ExitWhileOurLineIsInTheBoxStaysHiddenUntilTheDraftIsBack) {
+    const struct {
+        double sendSeconds;
+        double endTime;
+    } cases[] = {
+        {60, 70.5},         // Send returns at 70 s, and the draft follows at the next try
+        {1000, 12.4 + 120}, // the line is still in the box when the program gives up
+    };
+    for (const auto& c : cases) {
+        World world(Horizon(2000));
+        world.Client().TypeDraft("my draft");
+        world.desktop.Clock().At(5, [&world, &c] { world.Client().SetSendSeconds(c.sendSeconds); });
+        world.host.Script(10, WindowEvent::ExitClicked);
+        const RunOutcome outcome = world.Run();
+        ASSERT_TRUE(outcome.returned) << outcome.endedBy;
+        ASSERT_TRUE(world.host.UnloadedAt().has_value());
+        // The press waits out the time-out; "Now Unloaded" then finds the client owing its answer.
+        EXPECT_DOUBLE_EQ(*world.host.UnloadedAt(), 12.4) << "Send for " << c.sendSeconds << " s";
+        EXPECT_NEAR(outcome.endTime, c.endTime, 0.5) << "Send for " << c.sendSeconds << " s";
+        const bool lineWent = c.sendSeconds + 10 < outcome.endTime;
+        EXPECT_TRUE(TranscriptIs(outcome.transcript, lineWent ? StartUp() + Lines{{c.sendSeconds + 10, kAdvert}}
+                                                              : StartUp()))
+            << "Send for " << c.sendSeconds << " s";
+        if (lineWent) EXPECT_EQ(world.Client().EntryText(), "my draft") << "Send for " << c.sendSeconds << " s";
+    }
+}
+
 TEST(AnnouncerCommands, CloseRequestEndsAtOnceWithoutPosting) {
     World world(Horizon(1000));
     world.host.Script(10, WindowEvent::StartClicked);

@@ -6,17 +6,20 @@
 //
 // Messages take no time here, so the user's keys reach the client when our logic dispatches events,
 // waits, or waits on the client; never between two of our messages microseconds apart, a race that no
-// check of ours can close (the check right before each press narrows it to one message).
+// check of ours can close (the checks right before our line's write and each press narrow it to one
+// message).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "chat_client.h"
+#include "draft_invariants.h"
 #include "expected_lines.h"
 #include "sim_host.h"
 #include "client_automation.h"
@@ -27,18 +30,9 @@ namespace vorivevo::sim {
 namespace {
 
 // Seconds after which a draft owed to a box must be back: the time-out, the hold, a retry.
-constexpr double kSettled = Desktop::kSendTimeout + Desktop::kUnansweredHold + 1.0;
+constexpr double kSettled = Desktop::kSendTimeout + Desktop::kHoldAfterTimeout + 1.0;
 // Seconds within which every command must reach the logic (a few messages timing out on the way).
 constexpr double kAnswered = 15.0;
-
-bool OurLine(const std::string& text) {
-    using namespace expected;
-    if (text == kAdvert || text == kLoaded || text == kOff || text == kUnloaded) return true;
-    // A schedule lasts a minute at most, so the counter stays small.
-    for (int minutes = 0; minutes < 10; ++minutes)
-        if (text == Idle(std::to_string(minutes))) return true;
-    return false;
-}
 
 // Runs one schedule; the first invariant it broke, or nothing.
 std::string RunSchedule(std::uint64_t seed) {
@@ -54,6 +48,12 @@ std::string RunSchedule(std::uint64_t seed) {
     World world(options);
     world.desktop.SetCallBudget(3'000'000);
     world.desktop.SetTrafficRecording(false);
+    if (pick(2) == 0) {
+        // A back end that holds off nothing: a thread that left a message unanswered is neither held nor
+        // taken for hung, and only the logic's own care keeps presses from queuing behind it.
+        world.desktop.SetHoldAfterTimeout(0);
+        world.desktop.SetHungAfter(std::numeric_limits<double>::infinity());
+    }
     ChatClient& client = world.Client();
     auto typeDraft = [&](int room) {
         const std::string draft = pick(4) == 0 ? "" : "my words " + std::to_string(pick(1000));
@@ -64,6 +64,9 @@ std::string RunSchedule(std::uint64_t seed) {
 
     bool keepsText = false;
     double keepsTextSince = 0.0;
+    // A box that says it took every text and keeps its own: once it starts, what it holds says nothing of
+    // us, but the room must still get nothing of the user's.
+    bool saysTakenAndKeeps = false;
     std::vector<double> commandTimes;
     for (int event = 5 + pick(20); event > 0; --event) {
         const double at = within(0, options.host.horizon);
@@ -90,7 +93,7 @@ std::string RunSchedule(std::uint64_t seed) {
                 });
             continue;
         } else {
-            const int what = pick(11), which = pick(3), seconds = pick(4);
+            const int what = pick(12), which = pick(3), seconds = pick(4);
             const double hang = within(0.5, 12);
             action = [&, what, which, seconds, hang] {
                 switch (what) {
@@ -99,11 +102,20 @@ std::string RunSchedule(std::uint64_t seed) {
                     case 2: client.CloseRoom(which % client.Rooms()); break;
                     case 3: client.OpenWindow(); break;
                     case 4:
+                        if (saysTakenAndKeeps) break;
                         keepsText = !keepsText;
                         keepsTextSince = world.desktop.Clock().Now();
                         client.SetKeepsText(keepsText);
                         break;
-                    case 5: client.SetSendSeconds(seconds * 1.5); break;
+                    case 10:
+                        saysTakenAndKeeps = true;
+                        client.SetKeepsText(true, true);
+                        break;
+                    case 5:
+                        // A slow network, or a warning box whose loop answers our messages meanwhile.
+                        client.SetSendSeconds(seconds * 1.5);
+                        client.SetSendRunsLoop(which == 0);
+                        break;
                     case 6: client.Hang(hang); break;
                     case 7: client.SetSendBehaviour(SendBehaviour(seconds % 3), 3); break;
                     case 8: client.SetFlicker(seconds % 2 == 0); break;
@@ -134,28 +146,10 @@ std::string RunSchedule(std::uint64_t seed) {
     std::size_t linesSeen = 0;
     auto check = [&](const char* when) {
         const double now = world.desktop.Clock().Now();
-        auto fail = [&](const std::string& what) {
-            if (broken.empty()) broken = what + " (" + when + ", t=" + std::to_string(now) + " s)";
-        };
-        for (; linesSeen < client.Received().size(); ++linesSeen) {
-            const ReceivedLine& line = client.Received()[linesSeen];
-            if (!OurLine(Windows1252ToUtf8(line.bytes)))
-                fail("(a) room " + std::to_string(line.room) + " received the user's text \"" + line.bytes + "\"");
-        }
-        if (world.desktop.PressesBehindUnanswered() > 0) fail("(f) a press went to the client behind an unanswered message");
-        if (keepsText || now < keepsTextSince + kSettled || now < world.desktop.FreeSince(client.Frame()) + kSettled) return;
-        for (int room = 0; room < client.Rooms(); ++room) {
-            const WindowHandle box = client.EntryBoxOf(room);
-            if (box == kNoWindow) continue;
-            const std::string text = world.desktop.TextBytes(box), where = " in room " + std::to_string(room);
-            const Desktop::Selection caret = world.desktop.SelectionOf(box), wanted = client.UserSelection(room);
-            if (text.find("^v\xF7\xA4") != std::string::npos) fail("(c) our line was left" + where + ": " + text);
-            if (text != client.UserDraft(room))
-                fail("(b) \"" + text + "\"" + where + " where the user's draft is \"" + client.UserDraft(room) + "\"");
-            if (!(caret == wanted))
-                fail("(b) the caret" + where + " is " + std::to_string(caret.start) + "-" + std::to_string(caret.end) +
-                     ", the user left it at " + std::to_string(wanted.start) + "-" + std::to_string(wanted.end));
-        }
+        const bool settled = !keepsText && !saysTakenAndKeeps && now >= keepsTextSince + kSettled &&
+                             now >= world.desktop.FreeSince(client.Frame()) + kSettled;
+        const std::string what = BrokenInvariant(world.desktop, client, linesSeen, settled);
+        if (broken.empty() && !what.empty()) broken = what + " (" + when + ", t=" + std::to_string(now) + " s)";
     };
     world.host.SetWaitObserver([&] { check("while waiting"); });
     const RunOutcome outcome = world.Run();
@@ -183,7 +177,15 @@ long FromEnvironment(const char* name, long fallback) {
     return value != nullptr ? std::atol(value) : fallback;
 }
 
+// Seeds that found a fault once, run whatever the range: 3, the press followed to its return (in the
+// simulated back end); 372, the wait for the client's answer before the draft goes back; 935, the whole
+// read before it, and what the user typed meanwhile; 1076, the read before our line; 4208, no dialog
+// pressed while the client owes an answer; 15387, a key typed into the emptied box that reads like the
+// draft; 24183, a box that reads empty while a key of the user's is in it.
+constexpr long kPinnedSeeds[] = {3, 372, 935, 1076, 4208, 15387, 24183};
+
 TEST(DraftSafety, RandomSchedulesNeverSendLoseOrMoveTheUsersDraft) {
+    for (const long seed : kPinnedSeeds) ASSERT_EQ(RunSchedule(static_cast<std::uint64_t>(seed)), "") << "seed " << seed;
     const long schedules = FromEnvironment("VORIVEVO_DRAFT_SCHEDULES", 10000);
     const long first = FromEnvironment("VORIVEVO_DRAFT_SEED", 1);
     for (long seed = first; seed < first + schedules; ++seed) {

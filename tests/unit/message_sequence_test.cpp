@@ -56,8 +56,10 @@ const std::vector<Step> kPostOverADraft = {
     {EntryBox, WM_GETTEXTLENGTH, 0},
     {EntryBox, WM_GETTEXT, 10},
     {EntryBox, EM_GETSEL, 0},
-    // Emptied, then our line.
+    // Emptied, read again to see it is still empty (the user may have typed into it), then our line.
     {EntryBox, WM_SETTEXT, 0},
+    {EntryBox, WM_GETTEXTLENGTH, 0},
+    {EntryBox, WM_GETTEXT, 2},
     {EntryBox, WM_SETTEXT, 0},
     // The box holds the line: read it again right before the press, and press Send.
     {EntryBox, WM_GETTEXTLENGTH, 0},

@@ -17,24 +17,36 @@ TEST(PostReport, SaysWhatEachStartUpPostDidAndWhen) {
         const char* what;
         double startOfDay;
         bool clientRunning;
-        std::function<void(ChatClient&)> fault;
+        std::function<void(World&)> fault;
         Reports expected;
     } cases[] = {
         {"a room that takes the lines", 14 * 3600 + 2 * 60 + 59.9, true, nullptr,
          {"Posted at 14:02", "Posted at 14:03"}},
         {"no client", 14 * 3600 + 3 * 60, false, nullptr,
          {"No chat room open at 14:03: nothing posted", "No chat room open at 14:03: nothing posted"}},
-        {"a box that keeps its text", 9 * 3600, true, [](ChatClient& client) { client.SetKeepsText(true); },
+        {"a box that keeps its text", 9 * 3600, true, [](World& world) { world.Client().SetKeepsText(true); },
          {"The chat room did not take the line at 09:00: your typing is kept",
           "The chat room did not take the line at 09:00: your typing is kept"}},
         {"a client that never sends", 9 * 3600, true,
-         [](ChatClient& client) { client.SetSendBehaviour(SendBehaviour::NeverEmpties); },
+         [](World& world) { world.Client().SetSendBehaviour(SendBehaviour::NeverEmpties); },
          {"The chat room did not take the line at 09:00: your typing is kept",
           "The chat room did not take the line at 09:00: your typing is kept"}},
         // Hung for longer than both posts' waits: the second post does not even try.
-        {"a hung client", 14 * 3600 + 4 * 60, true, [](ChatClient& client) { client.Hang(30); },
+        {"a hung client", 14 * 3600 + 4 * 60, true, [](World& world) { world.Client().Hang(30); },
          {"The client did not answer at 14:04: your typing is kept",
           "The client did not answer at 14:04: your typing is kept"}},
+        // The box refuses text from the first press on, our line in it: the draft cannot go back, and the
+        // next post says so rather than blaming a client that answers.
+        {"a box that refuses the draft back", 9 * 3600, true,
+         [](World& world) {
+             ChatClient& client = world.Client();
+             world.desktop.SetHandler(client.SendButton(), [&client](const MessageContext& message) {
+                 if (message.message == WM_LBUTTONUP) client.SetKeepsText(true);
+                 return std::optional<LResult>(0);
+             });
+         },
+         {"The chat room did not take the line at 09:00: your typing is kept",
+          "The entry box would not take your typing back at 09:00: nothing posted, it is tried again"}},
         {"midnight between the two posts", 86400 - 0.2, true, nullptr, {"Posted at 23:59", "Posted at 00:00"}},
     };
     for (const auto& c : cases) {
@@ -43,7 +55,7 @@ TEST(PostReport, SaysWhatEachStartUpPostDidAndWhen) {
         options.host.startOfDay = c.startOfDay;
         options.host.horizon = 20;
         World world(options);
-        if (c.fault) c.fault(world.Client());
+        if (c.fault) c.fault(world);
         world.Run();
         Reports reports;
         for (const auto& [time, report] : world.host.PostReports()) reports.push_back(report);

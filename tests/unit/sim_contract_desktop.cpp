@@ -48,12 +48,17 @@ public:
         client_ = std::make_unique<sim::ChatClient>(desktop_, options);
         client_->SetKeepsText(layout.keepsText);
         client_->SetSendSeconds(layout.sendMilliseconds / 1000.0);
+        client_->SetSendRunsLoop(layout.sendRunsLoop);
     }
     WindowHandle Room() override { return client_ ? client_->Room() : kNoWindow; }
     WindowHandle EntryBox() override { return client_ ? client_->EntryBox() : kNoWindow; }
     std::string EntryText() override { return client_ ? client_->EntryText() : std::string(); }
     void TypeDraft(const std::string& text) override { client_->TypeDraft(text); }
-    void Select(unsigned start, unsigned end) override { client_->SetDraft(0, client_->EntryBytes(), start, end); }
+    void Select(unsigned start, unsigned end) override {
+        const std::string whole = client_->EntryText();
+        client_->SetDraft(0, client_->EntryBytes(), start, end);
+        desktop_.SetText(client_->EntryBox(), whole);  // a text beyond the code page stays whole
+    }
     std::pair<unsigned, unsigned> Selection() override {
         const sim::Desktop::Selection selection = desktop_.SelectionOf(client_->EntryBox());
         return {static_cast<unsigned>(selection.start), static_cast<unsigned>(selection.end)};
@@ -69,8 +74,11 @@ public:
     WindowHandle OpenDialog(DialogKind kind) override {
         sim::DialogOptions options;
         options.closeOnDismiss = false;
-        return dialogs_.Open(kind == DialogKind::Palette ? sim::DialogKind::Palette : sim::DialogKind::Modal,
-                             options);
+        const WindowHandle dialog = dialogs_.Open(
+            kind == DialogKind::Palette ? sim::DialogKind::Palette : sim::DialogKind::Modal, options);
+        // The client's dialogs are answered on its one thread, as on the real stage.
+        if (client_) desktop_.JoinThread(dialog, client_->Frame());
+        return dialog;
     }
     std::vector<DialogPress> DialogPresses() override {
         std::vector<DialogPress> presses;

@@ -209,6 +209,10 @@ TEST_F(Win32WindowSystemTest, UnicodeWindowGetsTextThroughTheCodePage) {
     WriteText(windows, edit, "\xD0\x96\xC3\xB7");  // U+0416 is not in Windows-1252, U+00F7 is
     EXPECT_EQ(windows.SendMessageA(edit, WM_GETTEXTLENGTH, 0, LParam{0}), 2);
     EXPECT_EQ(ReadText(windows, edit), "?\xC3\xB7");
+    std::string buffer = "   ";
+    EXPECT_FALSE(windows.Send(edit, WM_GETTEXT, 4, TextBuffer{buffer}).lossy) << "the box holds '?' itself";
+    SetWindowTextW(target.firstChild, L"\x0416\x00F7");
+    EXPECT_TRUE(windows.Send(edit, WM_GETTEXT, 4, TextBuffer{buffer}).lossy) << "read as " << buffer;
 }
 
 TEST_F(Win32WindowSystemTest, ShrunkTextLeavesItsNulAndTheFilling) {

@@ -1,0 +1,163 @@
+// One post against one fault of the client at a time, as a table: each row names the fault and the guard
+// of the post that stands against it, and is checked against the same invariants as the randomized
+// schedules (draft_invariants.h). Take the guard away and its row fails.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <climits>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "chat_client.h"
+#include "client_automation.h"
+#include "desktop.h"
+#include "dialogs.h"
+#include "draft_invariants.h"
+#include "expected_lines.h"
+#include "sim_host.h"
+
+namespace vorivevo::sim {
+namespace {
+
+SimHostOptions StageHost() {
+    SimHostOptions options;
+    options.maxIdlePumps = LONG_MAX;  // messages take no virtual time here
+    return options;
+}
+
+// The user typed "my words" and selected "wo" before the post.
+struct Stage {
+    explicit Stage(const ChatClientOptions& options) : client(desktop, options) {
+        client.SetDraft(0, "my words", 3, 5);
+    }
+    // Runs `action` when the box gets a message that `when` picks, the first time only; the action runs
+    // before the message is handled, and may change what its handling does.
+    void OnceAt(std::function<bool(const MessageContext&)> when, std::function<void()> action) {
+        desktop.SetHandler(client.EntryBox(), [this, when, action, done = false](const MessageContext& message) mutable
+                           -> std::optional<LResult> {
+            if (!done && when(message)) {
+                done = true;
+                action();
+            }
+            return std::nullopt;
+        });
+    }
+    // The user types these keys into room 0 after `seconds`.
+    void TypeAfter(double seconds, const std::string& keys) {
+        desktop.Clock().At(desktop.Clock().Now() + seconds, [this, keys] { client.Type(0, keys); });
+    }
+
+    Desktop desktop;
+    SimHost host{desktop, StageHost()};
+    ChatClient client;
+    Dialogs dialogs{desktop};
+    DraftKeeper drafts;
+    ClientAutomation automation{desktop, host, drafts};
+};
+
+bool Is(const MessageContext& message, Message kind) { return message.message == kind; }
+
+// The loop's first read of our line in the box, right before the press step searches for Send.
+std::function<bool(const MessageContext&)> ReadOfOurLine(Stage& stage) {
+    return [&stage](const MessageContext& message) {
+        return Is(message, WM_GETTEXTLENGTH) && stage.desktop.Text(message.window) == expected::kLoaded;
+    };
+}
+
+ChatClientOptions RoomSecond() {
+    ChatClientOptions options;
+    options.mdiChildren = 2;
+    options.roomPosition = 2;  // the search for the room dispatches events on its way
+    return options;
+}
+
+const char* NameOf(PostResult result) {
+    switch (result) {
+        case PostResult::Posted: return "Posted";
+        case PostResult::NoChatRoom: return "NoChatRoom";
+        case PostResult::NoAnswer: return "NoAnswer";
+        case PostResult::NotTaken: return "NotTaken";
+        case PostResult::DraftRefused: return "DraftRefused";
+    }
+    return "?";
+}
+
+struct FaultCase {
+    const char* fault;
+    std::function<void(Stage&)> make;
+    std::optional<PostResult> result;  // what the post must say, where that matters
+    ChatClientOptions options = {};
+};
+
+const std::vector<FaultCase>& FaultCases() {
+    static const std::vector<FaultCase> cases = {
+        // Only the caret's message went unanswered: the draft is back, and what the user typed since
+        // stays (draft_return.cpp, the caret owed alone).
+        {"busy right after the caret; the user types on meanwhile",
+         [](Stage& stage) {
+             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL); }, [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.TypeAfter(2.0, " and more");
+             });
+         }},
+        // A key the client handles right after we emptied the box lands there, and our line would be
+        // written over it (chat_room.cpp, the read before our line).
+        {"a key reaches the emptied box",
+         [](Stage& stage) {
+             stage.OnceAt([](const MessageContext& m) { return Is(m, WM_SETTEXT) && m.setText->empty(); },
+                          [&stage] { stage.desktop.BeforeCall(1, [&stage] { stage.client.Type(0, "k"); }); });
+         },
+         PostResult::NotTaken},
+        // Keys typed while Send is under way reach the box once it has sent our line (draft_return.cpp,
+        // what the user typed meanwhile).
+        {"keys typed during a slow Send",
+         [](Stage& stage) {
+             stage.client.SetSendSeconds(1.5);
+             stage.TypeAfter(1.0, "k");
+         }},
+        // A key that reaches the box while the press step searches for Send lands in our line: what the
+        // box holds is checked after that search, right before the press (chat_room.cpp, PressSendOver).
+        {"a key reaches our line while Send is searched for",
+         [](Stage& stage) {
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] { stage.TypeAfter(0, "k"); });
+         },
+         PostResult::NotTaken, RoomSecond()},
+        // Another room comes to the top while the press step searches for Send: its Send would send the
+        // user's text there (chat_room.cpp, the room check of PressSendOver).
+        {"another room comes to the top while Send is searched for",
+         [](Stage& stage) {
+             // Two calls on: after the read's WM_GETTEXT, as the search begins.
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
+                 stage.desktop.BeforeCall(2, [&stage] { stage.client.SetDraft(stage.client.OpenRoom(), "other words", 5, 5); });
+             });
+         },
+         PostResult::NotTaken},
+        // A box that says it took our line and stays empty gets no press, and nothing was posted
+        // (chat_room.cpp, taken only after an answered press).
+        {"the box says it took our line and stays empty",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "", 0, 0);
+             stage.client.SetKeepsText(true, true);
+         },
+         PostResult::NotTaken},
+    };
+    return cases;
+}
+
+TEST(DraftFaults, EachFaultLeavesTheDraftWhole) {
+    for (const FaultCase& c : FaultCases()) {
+        Stage stage(c.options);
+        c.make(stage);
+        const PostResult result = stage.automation.PostToChat(expected::kLoaded);
+        stage.automation.WaitSeconds(std::chrono::seconds(20));
+        std::size_t linesSeen = 0;
+        EXPECT_EQ(BrokenInvariant(stage.desktop, stage.client, linesSeen, true), "") << c.fault;
+        EXPECT_FALSE(stage.drafts.Owes()) << c.fault;
+        if (c.result) EXPECT_STREQ(NameOf(result), NameOf(*c.result)) << c.fault;
+    }
+}
+
+}  // namespace
+}  // namespace vorivevo::sim

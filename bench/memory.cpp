@@ -60,6 +60,8 @@ long long HeapOf(const std::vector<T>& items) {
 long long SimulationRecords(World& world) {
     long long bytes = HeapOf(world.host.IdleCounterHistory()) + HeapOf(world.host.Drags());
     for (const auto& entry : world.host.IdleCounterHistory()) bytes += HeapOf(entry.second);
+    bytes += HeapOf(world.host.PostReports());
+    for (const auto& entry : world.host.PostReports()) bytes += HeapOf(entry.second);
     const auto& received = world.Client().Received();
     bytes += HeapOf(received);
     for (const ReceivedLine& line : received) bytes += HeapOf(line.bytes);

@@ -35,6 +35,7 @@
 //   (and every later post says so), until the program ends, two minutes at most after it is asked to.
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "client_automation.h"
 
@@ -68,7 +69,9 @@ std::optional<TextSelection> SelectionFrom(LResult answer) {
 // stack unwinds, so it must not dispatch events.
 class PostHold {
 public:
-    PostHold(ClientAutomation& automation, const std::string& line) : automation_(automation) { held.line = line; }
+    // `line` as the box will hold it: every comparison with what the box holds uses that form, so that a
+    // character the code page lacks (in a name the user gave us) cannot make our line look like theirs.
+    PostHold(ClientAutomation& automation, std::string line) : automation_(automation) { held.line = std::move(line); }
     PostHold(const PostHold&) = delete;
     PostHold& operator=(const PostHold&) = delete;
     ~PostHold() {
@@ -167,14 +170,14 @@ ClientAutomation::Outcome ClientAutomation::TakeBox(HeldDraft& held) {
     return Outcome::Done;
 }
 
-ClientAutomation::Outcome ClientAutomation::PressSendOver(const Found& at, const std::string& line) {
+ClientAutomation::Outcome ClientAutomation::PressSendOver(const Found& at, const std::string& held) {
     const Found button = LocateInRoom(kIconClass, kSendButtonSteps);
     if (button.room != at.room || button.window == kNoWindow) return Outcome::Refused;
     // Nothing is dispatched from here to the press: what the box holds now is what the client sends.
     std::string text;
     const Outcome read = ReadBox(at.window, text);
     if (read != Outcome::Done) return read;
-    if (text != line) return Outcome::Refused;
+    if (text != held) return Outcome::Refused;
     for (const Message message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
         const Outcome press = SendTo(button.window, message, 0, LParam{0});
         if (press != Outcome::Done) return press;
@@ -187,7 +190,7 @@ PostResult ClientAutomation::PostToChat(const std::string& line) {
     // A draft still owed to the box comes first; while the client does not answer, our line goes nowhere.
     if (!SettleOwedDraft()) return drafts_.AwaitsAnswer() ? PostResult::NoAnswer : PostResult::DraftRefused;
 
-    PostHold hold(*this, line);
+    PostHold hold(*this, windows_.ThroughCodePage(line));
     HeldDraft& held = hold.held;
     const auto stopped = [&held] { return held.awaitingAnswer ? PostResult::NoAnswer : PostResult::NotTaken; };
     // The room and box found here are the only ones this post touches.
@@ -225,7 +228,7 @@ PostResult ClientAutomation::PostToChat(const std::string& line) {
         std::string text;
         if (!StillThere(at) || !hold.DoneNotingUnanswered(ReadBox(held.box, text))) return stopped();
         if (!text.empty()) {
-            if (!hold.DoneNotingUnanswered(PressSendOver(at, line))) return stopped();
+            if (!hold.DoneNotingUnanswered(PressSendOver(at, held.line))) return stopped();
             pressed = true;
         }
         if (!StillThere(at) || !hold.DoneNotingUnanswered(ReadBox(held.box, text))) return stopped();
@@ -233,7 +236,7 @@ PostResult ClientAutomation::PostToChat(const std::string& line) {
             taken = true;
             break;
         }
-        if (text != line) return stopped();
+        if (text != held.line) return stopped();
     }
 
     // The hold gives the draft back when the room has gone meanwhile; the line, if taken, went out.

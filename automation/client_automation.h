@@ -102,7 +102,8 @@ private:
     // The steps of a post after its first, each on the room and box the post began with.
     bool StillThere(const Found& at);
     Outcome TakeBox(HeldDraft& held);
-    Outcome PressSendOver(const Found& at, const std::string& line);
+    // `held`: our line as the box holds it.
+    Outcome PressSendOver(const Found& at, const std::string& held);
     // True when the box owes nothing more: the draft and caret are back, the box kept the user's own
     // text, or the box is gone. Dispatches no events.
     bool PutDraftBack(HeldDraft& held);

@@ -24,7 +24,7 @@ struct HeldDraft {
     // (none when the box did not say).
     std::string draft;
     std::optional<TextSelection> selection;
-    // Our line, so that the user's own text can be told from it.
+    // Our line as the box holds it (through the code page), so that the user's own text can be told from it.
     std::string line;
     // What our writes may have done to the box: none sent yet; every one refused; some may have landed.
     enum class Writes { None, Refused, MayHaveLanded };

@@ -124,6 +124,10 @@ public:
                               unsigned flags) = 0;
 
     virtual void ReleaseCapture() = 0;
+
+    // `text` as a window holds it once WM_SETTEXT has carried it through the machine's ANSI code page:
+    // each character the code page lacks has become another. What the box shows of a line we wrote.
+    virtual std::string ThroughCodePage(const std::string& text) = 0;
 };
 
 }  // namespace vorivevo

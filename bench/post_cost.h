@@ -62,6 +62,7 @@ public:
         ++calls.other;
         inner_.ReleaseCapture();
     }
+    std::string ThroughCodePage(const std::string& text) override { return inner_.ThroughCodePage(text); }
 
 private:
     WindowSystem& inner_;

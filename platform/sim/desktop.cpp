@@ -572,4 +572,7 @@ void Desktop::SetWindowPos(WindowHandle handle, WindowHandle insertAfter, int x,
 
 void Desktop::ReleaseCapture() { Charge(&CallCounts::releaseCapture); }
 
+// A conversion, not a call on any window: it is not counted, and moves no scripted action.
+std::string Desktop::ThroughCodePage(const std::string& text) { return Windows1252ToUtf8(Utf8ToWindows1252(text)); }
+
 }  // namespace vorivevo::sim

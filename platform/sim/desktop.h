@@ -194,6 +194,7 @@ public:
     void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
                       unsigned flags) override;
     void ReleaseCapture() override;
+    std::string ThroughCodePage(const std::string& text) override;
 
 private:
     // Siblings form a doubly linked list, so that GW_HWNDNEXT costs the same however many there are.

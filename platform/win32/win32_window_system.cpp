@@ -202,4 +202,8 @@ void Win32WindowSystem::SetWindowPos(WindowHandle window, WindowHandle insertAft
 
 void Win32WindowSystem::ReleaseCapture() { ::ReleaseCapture(); }
 
+std::string Win32WindowSystem::ThroughCodePage(const std::string& text) {
+    return WideToUtf8(ThroughAnsi(text, codePage_));
+}
+
 }  // namespace vorivevo

@@ -59,6 +59,7 @@ public:
     void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
                       unsigned flags) override;
     void ReleaseCapture() override;
+    std::string ThroughCodePage(const std::string& text) override;
 
 private:
     // A message sent through SendMessageCallback, filled in by its callback; shared with the callback,

@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "chat_client.h"
+#include "chat_lines.h"
 #include "client_automation.h"
 #include "desktop.h"
 #include "dialogs.h"
 #include "draft_invariants.h"
 #include "expected_lines.h"
 #include "sim_host.h"
+#include "windows1252.h"
 
 namespace vorivevo::sim {
 namespace {
@@ -157,6 +159,19 @@ TEST(DraftFaults, EachFaultLeavesTheDraftWhole) {
         EXPECT_FALSE(stage.drafts.Owes()) << c.fault;
         if (c.result) EXPECT_STREQ(NameOf(result), NameOf(*c.result)) << c.fault;
     }
+}
+
+// A name the user gave us with a character the code page lacks reaches the box as another character: the
+// box then holds our line in that form, which must still be pressed as ours and never be kept as theirs.
+TEST(DraftFaults, OurLineOutsideTheCodePageIsSentAndNeverKeptAsTheUsersText) {
+    Stage stage({});
+    const std::string line = AdvertLine("home", "Zo\u00EB \u03A9");
+    const PostResult result = stage.automation.PostToChat(line);
+    EXPECT_STREQ(NameOf(result), "Posted");
+    ASSERT_EQ(stage.client.Received().size(), 1u);
+    EXPECT_EQ(Windows1252ToUtf8(stage.client.Received()[0].bytes), stage.desktop.ThroughCodePage(line));
+    EXPECT_EQ(stage.desktop.TextBytes(stage.client.EntryBox()), "my words");
+    EXPECT_TRUE(stage.desktop.SelectionOf(stage.client.EntryBox()) == stage.client.UserSelection(0));
 }
 
 }  // namespace

@@ -29,10 +29,18 @@ struct HeldDraft {
     // What our writes may have done to the box: none sent yet; every one refused; some may have landed.
     enum class Writes { None, Refused, MayHaveLanded };
     Writes writes = Writes::None;
-    // A write of the draft went to the box, answered or not: from then on the box holds it, or will, with
-    // whatever the user types. Before, what the box holds besides our line is what the user typed, even
-    // text that reads like the draft.
+    // A write of the draft reached the box (it answered, or a read showed it later): from then on the box
+    // holds it, with whatever the user types. Before, what the box holds besides our line is what the user
+    // typed, even text that reads like the draft.
     bool draftWritten = false;
+    // A write of the draft that went unanswered. The platform may hand it to the box later, or never (some
+    // implementations drop a message whose sender gave up before the box's thread took it), so it stays
+    // apart from `draft` until a whole read shows whether the box holds it.
+    struct Pending {
+        std::string draft;
+        std::optional<TextSelection> selection;
+    };
+    std::optional<Pending> pending;
     // The box took the draft back: only the caret is owed, and only while the box still holds exactly the
     // draft (the user may have typed on since, with their own caret).
     bool draftBack = false;

@@ -2,6 +2,7 @@
 // client answers again.
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "client_automation.h"
@@ -66,6 +67,16 @@ bool ClientAutomation::PutDraftBack(HeldDraft& held) {
         case Outcome::Refused: return false;
         case Outcome::Done: break;
     }
+    if (held.pending) {
+        // Landed, if the box holds it (the user may have typed around it since); else it never will, and
+        // what the user typed is still to go into the draft as it was.
+        if (text.find(held.pending->draft) != std::string::npos) {
+            held.draft = std::move(held.pending->draft);
+            held.selection = held.pending->selection;
+            held.draftWritten = true;
+        }
+        held.pending.reset();
+    }
     if (held.draftBack) {
         if (text != held.draft) return true;
     } else {
@@ -88,15 +99,18 @@ bool ClientAutomation::PutDraftBack(HeldDraft& held) {
             caret = TextSelection{after, after};
         }
         const Outcome wrote = WriteBox(held.box, wanted);
-        if (wrote == Outcome::Done || wrote == Outcome::Unanswered) {
-            // From now on the box holds, or will hold, this draft.
+        if (wrote == Outcome::Done) {
+            // From now on the box holds this draft.
             held.draft = wanted;
             held.selection = caret;
             held.draftWritten = true;
         }
         switch (wrote) {
             case Outcome::Gone: return true;
-            case Outcome::Unanswered: held.awaitingAnswer = true; return false;
+            case Outcome::Unanswered:
+                held.pending = HeldDraft::Pending{std::move(wanted), caret};
+                held.awaitingAnswer = true;
+                return false;
             case Outcome::Refused: return false;
             case Outcome::Done: break;
         }

@@ -504,6 +504,11 @@ Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LPar
         clock_.AdvanceTo(std::min(until, giveUp));
     }
     if (!answered(*waiting)) {
+        if (!followed && !waiting->handled && dropsUnreceived_) {
+            thread.waiting.erase(std::find(thread.waiting.begin(), thread.waiting.end(), waiting));
+            thread.holdUntil = clock_.Now() + holdAfterTimeout_;
+            return Reply{Delivery::NoAnswer, 0};
+        }
         // Handled later, in its turn, or returning later; its answer then goes nowhere.
         if (followed) {
             thread.inFlight = waiting;

@@ -159,6 +159,10 @@ public:
     // not press behind an unanswered message.
     void SetHoldAfterTimeout(double seconds) { holdAfterTimeout_ = seconds; }
     void SetHungAfter(double seconds) { hungAfter_ = seconds; }
+    // Whether a message that the back end gave up on (not one it follows to its return) is taken out of
+    // the thread's queue when its thread had not begun on it, so that it is never handled, as some
+    // implementations of the platform do; by default it is handled later, in its turn.
+    void SetDropsUnreceivedOnTimeout(bool drops) { dropsUnreceived_ = drops; }
 
     VirtualClock& Clock() { return clock_; }
     // Virtual seconds that each SendMessageA to an existing window takes, before the window sees it.
@@ -268,6 +272,7 @@ private:
     long pressesBehindUnanswered_ = 0;
     double holdAfterTimeout_ = kHoldAfterTimeout;
     double hungAfter_ = kHungAfter;
+    bool dropsUnreceived_ = false;
     // While a handler runs: when it returns, if it runs a loop (RunLoopInHandler); otherwise -infinity.
     double handlerReturnsAt_ = -std::numeric_limits<double>::infinity();
     VirtualClock clock_;

@@ -119,6 +119,22 @@ const std::vector<FaultCase>& FaultCases() {
              stage.client.SetSendSeconds(1.5);
              stage.TypeAfter(1.0, "k");
          }},
+        // The write that gives the draft back goes unanswered and never reaches the box (some
+        // implementations drop a message whose sender gave up on it): the key typed meanwhile goes into
+        // the draft once, not again into the draft that write would have made (draft_return.cpp, the
+        // pending write).
+        {"the draft's write after a key typed during a slow Send is lost",
+         [](Stage& stage) {
+             stage.client.SetSendSeconds(1.5);
+             stage.TypeAfter(1.0, "k");
+             stage.desktop.SetHandler(stage.client.EntryBox(), [&stage, done = false](const MessageContext& m) mutable
+                                      -> std::optional<LResult> {
+                 if (done || !Is(m, WM_SETTEXT) || m.setText->find('k') == std::string::npos) return std::nullopt;
+                 done = true;
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 return 1;  // the box keeps what it held, as if the write had never come
+             });
+         }},
         // A key that reaches the box while the press step searches for Send lands in our line: what the
         // box holds is checked after that search, right before the press (chat_room.cpp, PressSendOver).
         {"a key reaches our line while Send is searched for",

@@ -46,20 +46,17 @@ void CALLBACK Win32WindowSystem::OnAnswer(HWND, UINT, ULONG_PTR data, LRESULT re
 }
 
 bool Win32WindowSystem::ThreadIsFree(DWORD thread) const {
-    bool looked = false;
-    for (auto followed = inFlight_.begin(); followed != inFlight_.end();) {
-        if ((*followed)->thread != thread) {
-            ++followed;
-            continue;
-        }
-        if (!looked) {
-            RunSentMessagesAndCallbacks();
-            looked = true;
-        }
-        if (!(*followed)->answered && IsWindow((*followed)->window)) return false;
-        followed = inFlight_.erase(followed);
-    }
-    return true;
+    const auto toThread = [thread](const std::shared_ptr<Followed>& followed) { return followed->thread == thread; };
+    if (std::none_of(inFlight_.begin(), inFlight_.end(), toThread)) return true;
+    // Callbacks come only when we look. The messages sent to our thread run then too, and a handler among
+    // them may send in its turn and so come back here: no place in the list is held across the look.
+    RunSentMessagesAndCallbacks();
+    inFlight_.erase(std::remove_if(inFlight_.begin(), inFlight_.end(),
+                                   [](const std::shared_ptr<Followed>& followed) {
+                                       return followed->answered || !IsWindow(followed->window);
+                                   }),
+                    inFlight_.end());
+    return std::none_of(inFlight_.begin(), inFlight_.end(), toThread);
 }
 
 Reply Win32WindowSystem::SendFollowed(HWND window, DWORD thread, UINT message, WPARAM wParam, LPARAM lParam) const {

@@ -33,6 +33,8 @@ std::string PostReport(PostResult result, Duration timeOfDay) {
             return "The chat room did not take the line at " + at + ": your typing is kept";
         case PostResult::DraftRefused:
             return "The entry box would not take your typing back at " + at + ": nothing posted, it is tried again";
+        case PostResult::AnotherCopyPosting:
+            return "Another copy of Vorivevo was posting at " + at + ": nothing posted";
     }
     return "Unknown at " + at;
 }

@@ -105,6 +105,25 @@ private:
     ClientAutomation& automation_;
 };
 
+// This copy's hold on the client's entry boxes for a post, and for as long as the post leaves a draft
+// owed to a box: another copy's post meanwhile would take our line for the user's draft. May run while
+// the stack unwinds: dispatches no events.
+class EntryBoxClaim {
+public:
+    explicit EntryBoxClaim(ClientAutomation& automation)
+        : automation_(automation), held_(automation.windows_.ClaimEntryBoxes(&automation.drafts_)) {}
+    EntryBoxClaim(const EntryBoxClaim&) = delete;
+    EntryBoxClaim& operator=(const EntryBoxClaim&) = delete;
+    ~EntryBoxClaim() {
+        if (held_ && !automation_.drafts_.Owes()) automation_.windows_.ReleaseEntryBoxes(&automation_.drafts_);
+    }
+    bool Held() const { return held_; }
+
+private:
+    ClientAutomation& automation_;
+    bool held_;
+};
+
 void ClientAutomation::DispatchEvents() {
     const Instant before = events_.Now();
     events_.DoEvents();
@@ -187,6 +206,9 @@ ClientAutomation::Outcome ClientAutomation::PressSendOver(const Found& at, const
 
 PostResult ClientAutomation::PostToChat(const std::string& line) {
     events_.DoEvents();
+    // Declared before the hold, so that it outlasts it: the hold may leave a draft owed.
+    const EntryBoxClaim claim(*this);
+    if (!claim.Held()) return PostResult::AnotherCopyPosting;
     // A draft still owed to the box comes first; while the client does not answer, our line goes nowhere.
     if (!SettleOwedDraft()) return drafts_.AwaitsAnswer() ? PostResult::NoAnswer : PostResult::DraftRefused;
 

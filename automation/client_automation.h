@@ -18,6 +18,7 @@ enum class PostResult {
     // The client answers, but the box would not take back (or read whole) the draft an earlier post owes
     // it: nothing was sent, the draft is kept and tried again
     DraftRefused,
+    AnotherCopyPosting,  // another copy of this program holds the client's entry boxes: nothing was sent
 };
 
 // Holds nothing found: every call starts afresh from the client's windows. What it holds is the window
@@ -110,6 +111,7 @@ private:
     // PutDraftBack, keeping what could not be given back.
     void GiveBack(HeldDraft& held);
     friend class PostHold;
+    friend class EntryBoxClaim;
 
     WindowSystem& windows_;
     EventLoop& events_;

@@ -133,6 +133,8 @@ bool ClientAutomation::SettleOwedDraft() {
     if (!drafts_.Owes()) return true;
     if (PutDraftBack(drafts_.Owed())) {
         drafts_.Clear();
+        // Held since the post that left the draft owed (see EntryBoxClaim).
+        windows_.ReleaseEntryBoxes(&drafts_);
         return true;
     }
     drafts_.TryAgainAt(events_.Now() + kOwedDraftRetry);

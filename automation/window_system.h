@@ -128,6 +128,13 @@ public:
     // `text` as a window holds it once WM_SETTEXT has carried it through the machine's ANSI code page:
     // each character the code page lacks has become another. What the box shows of a line we wrote.
     virtual std::string ThroughCodePage(const std::string& text) = 0;
+
+    // The client's entry boxes, held by one copy of this program at a time: two posts on one box at once
+    // would each take the other's line for the user's draft. `copy` stands for the copy that claims (any
+    // address of its own that lives as long as it does). True when that copy holds the claim, now or
+    // already; it lasts until that copy releases it, or ends.
+    virtual bool ClaimEntryBoxes(const void* copy) = 0;
+    virtual void ReleaseEntryBoxes(const void* copy) = 0;
 };
 
 }  // namespace vorivevo

@@ -63,6 +63,8 @@ public:
         inner_.ReleaseCapture();
     }
     std::string ThroughCodePage(const std::string& text) override { return inner_.ThroughCodePage(text); }
+    bool ClaimEntryBoxes(const void* copy) override { return inner_.ClaimEntryBoxes(copy); }
+    void ReleaseEntryBoxes(const void* copy) override { inner_.ReleaseEntryBoxes(copy); }
 
 private:
     WindowSystem& inner_;

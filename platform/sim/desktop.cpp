@@ -580,4 +580,14 @@ void Desktop::ReleaseCapture() { Charge(&CallCounts::releaseCapture); }
 // A conversion, not a call on any window: it is not counted, and moves no scripted action.
 std::string Desktop::ThroughCodePage(const std::string& text) { return Windows1252ToUtf8(Utf8ToWindows1252(text)); }
 
+// Every copy of the program in a test shares this desktop, as copies on one machine share the platform.
+bool Desktop::ClaimEntryBoxes(const void* copy) {
+    if (entryBoxesHeldBy_ == nullptr) entryBoxesHeldBy_ = copy;
+    return entryBoxesHeldBy_ == copy;
+}
+
+void Desktop::ReleaseEntryBoxes(const void* copy) {
+    if (entryBoxesHeldBy_ == copy) entryBoxesHeldBy_ = nullptr;
+}
+
 }  // namespace vorivevo::sim

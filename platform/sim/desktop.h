@@ -199,6 +199,8 @@ public:
                       unsigned flags) override;
     void ReleaseCapture() override;
     std::string ThroughCodePage(const std::string& text) override;
+    bool ClaimEntryBoxes(const void* copy) override;
+    void ReleaseEntryBoxes(const void* copy) override;
 
 private:
     // Siblings form a doubly linked list, so that GW_HWNDNEXT costs the same however many there are.
@@ -273,6 +275,7 @@ private:
     double holdAfterTimeout_ = kHoldAfterTimeout;
     double hungAfter_ = kHungAfter;
     bool dropsUnreceived_ = false;
+    const void* entryBoxesHeldBy_ = nullptr;
     // While a handler runs: when it returns, if it runs a loop (RunLoopInHandler); otherwise -infinity.
     double handlerReturnsAt_ = -std::numeric_limits<double>::infinity();
     VirtualClock clock_;

@@ -203,4 +203,23 @@ std::string Win32WindowSystem::ThroughCodePage(const std::string& text) {
     return WideToUtf8(ThroughAnsi(text, codePage_));
 }
 
+Win32WindowSystem::~Win32WindowSystem() { ReleaseEntryBoxes(nullptr); }
+
+bool Win32WindowSystem::ClaimEntryBoxes(const void*) {
+    if (holdsEntryBoxes_) return true;
+    if (!entryBoxes_) entryBoxes_.reset(CreateMutexW(nullptr, FALSE, L"Local\\VorivevoEntryBoxes"));
+    // Without the mutex there is no telling: post, as a lone copy would.
+    if (!entryBoxes_) return true;
+    // Abandoned: a copy ended while it held the boxes; what it owed them went with it.
+    const DWORD waited = WaitForSingleObject(entryBoxes_.get(), 0);
+    holdsEntryBoxes_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    return holdsEntryBoxes_;
+}
+
+void Win32WindowSystem::ReleaseEntryBoxes(const void*) {
+    if (!holdsEntryBoxes_) return;
+    ReleaseMutex(entryBoxes_.get());
+    holdsEntryBoxes_ = false;
+}
+
 }  // namespace vorivevo

@@ -49,6 +49,9 @@ public:
     static constexpr std::size_t kMaxTextChars = std::size_t{1} << 20;
 
     explicit Win32WindowSystem(UINT timeoutMs = kDefaultTimeoutMs, UINT codePage = CP_ACP) noexcept;
+    ~Win32WindowSystem() override;
+    Win32WindowSystem(const Win32WindowSystem&) = delete;
+    Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
 
     WindowHandle FindWindowA(const std::string& className) override;
     WindowHandle GetWindow(WindowHandle window, unsigned command) override;
@@ -60,6 +63,10 @@ public:
                       unsigned flags) override;
     void ReleaseCapture() override;
     std::string ThroughCodePage(const std::string& text) override;
+    // A named mutex of the user's session, so a copy is a process (or a thread: the thread that holds a
+    // mutex takes it again at once). The platform lets go of it when our process ends, however it ends.
+    bool ClaimEntryBoxes(const void* copy) override;
+    void ReleaseEntryBoxes(const void* copy) override;
 
 private:
     // A message sent through SendMessageCallback, filled in by its callback; shared with the callback,
@@ -85,6 +92,11 @@ private:
     mutable DWORD unansweredThread_ = 0;
     mutable ULONGLONG unansweredUntil_ = 0;
     mutable std::vector<std::shared_ptr<Followed>> inFlight_;
+    struct MutexCloser {
+        void operator()(HANDLE mutex) const noexcept { CloseHandle(mutex); }
+    };
+    std::unique_ptr<void, MutexCloser> entryBoxes_;
+    bool holdsEntryBoxes_ = false;
 };
 
 }  // namespace vorivevo

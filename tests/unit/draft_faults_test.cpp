@@ -82,6 +82,7 @@ const char* NameOf(PostResult result) {
         case PostResult::NoAnswer: return "NoAnswer";
         case PostResult::NotTaken: return "NotTaken";
         case PostResult::DraftRefused: return "DraftRefused";
+        case PostResult::AnotherCopyPosting: return "AnotherCopyPosting";
     }
     return "?";
 }
@@ -174,6 +175,24 @@ TEST(DraftFaults, EachFaultLeavesTheDraftWhole) {
         EXPECT_EQ(BrokenInvariant(stage.desktop, stage.client, linesSeen, true), "") << c.fault;
         EXPECT_FALSE(stage.drafts.Owes()) << c.fault;
         if (c.result) EXPECT_STREQ(NameOf(result), NameOf(*c.result)) << c.fault;
+    }
+}
+
+// A second copy of the program, started by mistake, posts at every step of a post of the first: it must
+// leave the box alone, or each copy takes the other's line for the user's draft.
+TEST(DraftFaults, TwoCopiesNeverPostIntoOneBoxAtOnce) {
+    for (long call = 1; call < 60; ++call) {
+        Stage stage({});
+        DraftKeeper secondDrafts;
+        ClientAutomation second(stage.desktop, stage.host, secondDrafts);
+        std::optional<PostResult> secondResult;
+        stage.desktop.BeforeCall(call, [&] { secondResult = second.PostToChat(expected::kOff); });
+        const PostResult first = stage.automation.PostToChat(expected::kLoaded);
+        stage.automation.WaitSeconds(std::chrono::seconds(20));
+        std::size_t linesSeen = 0;
+        EXPECT_EQ(BrokenInvariant(stage.desktop, stage.client, linesSeen, true), "") << "second copy at call " << call;
+        EXPECT_STREQ(NameOf(first), "Posted") << "second copy at call " << call;
+        if (secondResult) EXPECT_STREQ(NameOf(*secondResult), "AnotherCopyPosting") << "at call " << call;
     }
 }
 

@@ -47,6 +47,13 @@ TEST(PostReport, SaysWhatEachStartUpPostDidAndWhen) {
          },
          {"The chat room did not take the line at 09:00: your typing is kept",
           "The entry box would not take your typing back at 09:00: nothing posted, it is tried again"}},
+        {"another copy of the program holds the entry boxes", 9 * 3600, true,
+         [](World& world) {
+             static const int otherCopy = 0;
+             world.desktop.ClaimEntryBoxes(&otherCopy);
+         },
+         {"Another copy of Vorivevo was posting at 09:00: nothing posted",
+          "Another copy of Vorivevo was posting at 09:00: nothing posted"}},
         {"midnight between the two posts", 86400 - 0.2, true, nullptr, {"Posted at 23:59", "Posted at 00:00"}},
     };
     for (const auto& c : cases) {

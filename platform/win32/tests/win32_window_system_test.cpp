@@ -287,6 +287,29 @@ TEST_F(Win32WindowSystemTest, OwnThreadsWindowsAreServedDirectly) {
     EXPECT_EQ(ReadText(windows, window), kLoadedLine);
 }
 
+TEST_F(Win32WindowSystemTest, WhatTheBoxHoldsOfALineIsItsTextThroughTheCodePage) {
+    const WindowHandle edit = ToWindowHandle(target.firstChild);
+    const std::string line = "Zo\xC3\xAB \xD0\x96";  // U+00EB is in Windows-1252, U+0416 is not
+    WriteText(windows, edit, line);
+    EXPECT_EQ(windows.ThroughCodePage(line), ReadText(windows, edit));
+}
+
+// Each copy of the program is a process of its own; another thread stands for one here.
+TEST(Win32EntryBoxes, OneCopyAtATimeHoldsThem) {
+    Win32WindowSystem first;
+    ASSERT_TRUE(first.ClaimEntryBoxes(&first));
+    EXPECT_TRUE(first.ClaimEntryBoxes(&first)) << "held already";
+    auto otherCopy = [] {
+        Win32WindowSystem second;
+        return second.ClaimEntryBoxes(&second);
+    };
+    EXPECT_FALSE(std::async(std::launch::async, otherCopy).get());
+    first.ReleaseEntryBoxes(&first);
+    EXPECT_TRUE(std::async(std::launch::async, otherCopy).get());
+    // The other copy lets go as it ends.
+    EXPECT_TRUE(first.ClaimEntryBoxes(&first));
+}
+
 TEST_F(Win32WindowSystemTest, TopmostHandleValueMakesOwnWindowTopmost) {
     UniqueWindow popup(CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                        GetModuleHandleW(nullptr), nullptr));

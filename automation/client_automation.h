@@ -95,7 +95,7 @@ private:
     // The entry box by its handle. A read is Done only when both messages were answered and the window
     // wrote as many characters as it had announced; Refused when its text changed length between them,
     // or held characters that the ANSI code page lacks.
-    // A write is Refused when the window answered 0.
+    // A write is Refused when the window answered 0 and a read right after shows that it kept its text.
     Outcome ReadBox(WindowHandle box, std::string& text);
     Outcome WriteBox(WindowHandle box, const std::string& text);
     Outcome SendTo(WindowHandle window, Message message, WParam wParam, LParam lParam, LResult* answer = nullptr);

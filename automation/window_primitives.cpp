@@ -84,8 +84,13 @@ ClientAutomation::Outcome ClientAutomation::ReadBox(WindowHandle box, std::strin
 
 ClientAutomation::Outcome ClientAutomation::WriteBox(WindowHandle box, const std::string& text) {
     const Reply reply = windows_.Send(box, WM_SETTEXT, 0, TextIn{text});
-    if (reply.Answered() && reply.result == 0) return Outcome::Refused;
-    return OutcomeOf(reply);
+    if (!reply.Answered() || reply.result != 0) return OutcomeOf(reply);
+    // A box that answers 0 says it kept its own text. One that took ours all the same shows it, and
+    // taken for refused it would be left holding our text: an emptied box would lose the user's draft.
+    std::string now;
+    const Outcome read = ReadBox(box, now);
+    if (read != Outcome::Done) return read;
+    return now == windows_.ThroughCodePage(text) ? Outcome::Done : Outcome::Refused;
 }
 
 void ClientAutomation::PressWindow(WindowHandle window) {

@@ -153,6 +153,17 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NotTaken},
+        // A box that says it kept its text after every write, and took it: emptied, it must not be taken
+        // for one that still holds the draft (window_primitives.cpp, WriteBox).
+        {"the box says it refused every write and took it",
+         [](Stage& stage) {
+             stage.desktop.SetHandler(stage.client.EntryBox(), [&stage](const MessageContext& m) -> std::optional<LResult> {
+                 if (!Is(m, WM_SETTEXT)) return std::nullopt;
+                 stage.desktop.DefaultHandling(m);
+                 return 0;
+             });
+         },
+         PostResult::Posted},
         // A box that says it took our line and stays empty gets no press, and nothing was posted
         // (chat_room.cpp, taken only after an answered press).
         {"the box says it took our line and stays empty",

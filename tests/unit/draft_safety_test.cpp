@@ -31,6 +31,8 @@ namespace {
 
 // Seconds after which a draft owed to a box must be back: the time-out, the hold, a retry.
 constexpr double kSettled = Desktop::kSendTimeout + Desktop::kHoldAfterTimeout + 1.0;
+// The longest hang a schedule makes, then the time to settle.
+constexpr double kCalmTail = 12.0 + kSettled;
 // Seconds within which every command must reach the logic (a few messages timing out on the way).
 constexpr double kAnswered = 15.0;
 
@@ -41,7 +43,11 @@ std::string RunSchedule(std::uint64_t seed) {
     auto within = [&](double low, double high) { return low + (high - low) * (random() % 10000) / 10000.0; };
 
     WorldOptions options;
-    options.host.horizon = within(20, 60);
+    // Things happen until `eventful`; then the run goes on for a calm tail (only what was scheduled just
+    // before may still come), long enough for the longest hang to end and the draft to settle, so that
+    // most schedules end with the boxes checked.
+    const double eventful = within(20, 60);
+    options.host.horizon = eventful + kCalmTail;
     options.host.maxIdlePumps = 100000;
     options.client.mdiChildren = 1 + pick(4);
     options.client.roomPosition = 1 + pick(options.client.mdiChildren);  // deeper rooms dispatch while found
@@ -72,7 +78,7 @@ std::string RunSchedule(std::uint64_t seed) {
     bool saysTakenAndKeeps = false;
     std::vector<double> commandTimes;
     for (int event = 5 + pick(20); event > 0; --event) {
-        const double at = within(0, options.host.horizon);
+        const double at = within(0, eventful);
         const int kind = pick(20);
         std::function<void()> action;
         if (kind < 9) {
@@ -145,8 +151,16 @@ std::string RunSchedule(std::uint64_t seed) {
         });
     }
 
+    // The box takes text again near the end, so that the schedule's last seconds show where the draft went.
+    world.desktop.Clock().At(eventful, [&] {
+        if (saysTakenAndKeeps || !keepsText) return;
+        keepsText = false;
+        keepsTextSince = world.desktop.Clock().Now();
+        client.SetKeepsText(false);
+    });
     std::string broken;
     std::size_t linesSeen = 0;
+
     auto check = [&](const char* when) {
         const double now = world.desktop.Clock().Now();
         const bool settled = !keepsText && !saysTakenAndKeeps && now >= keepsTextSince + kSettled &&
@@ -155,8 +169,14 @@ std::string RunSchedule(std::uint64_t seed) {
         if (broken.empty() && !what.empty()) broken = what + " (" + when + ", t=" + std::to_string(now) + " s)";
     };
     world.host.SetWaitObserver([&] { check("while waiting"); });
+    // A wait of a minute is observed once: the end of the calm tail is looked at whatever runs then.
+    world.desktop.Clock().At(options.host.horizon - 0.5, [&] { check("at the end of the calm tail"); });
     const RunOutcome outcome = world.Run();
-    if (outcome.returned) check("at the end");
+    if (outcome.returned) {
+        // The client goes on after we have gone: what it does with what we left it shows only then.
+        world.desktop.Clock().AdvanceBy(kSettled);
+        check("after the end");
+    }
     if (!world.host.Errors().empty()) return "an error was reported: " + world.host.Errors().front();
     if (world.desktop.CallBudgetExceeded() || outcome.endedBy.find("pumped") != std::string::npos)
         return "(e) a loop ran without end: " + outcome.endedBy;

@@ -123,6 +123,17 @@ public:
     virtual void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
                               unsigned flags) = 0;
 
+    // The keyboard focus of the thread that owns `window`: the window that thread's keys go to; 0 when
+    // that thread has none (its program is not the active one, say) or there is no such window. Sends
+    // nothing to that thread.
+    virtual WindowHandle FocusOfThread(WindowHandle window) = 0;
+    // Gives the keyboard focus to `window` within its own thread, as a SetFocus of that thread would. Never
+    // activates or raises a window, and never takes the focus from another program: false, and nothing
+    // done, when `window` is gone, its top-level window is not its thread's active one, or its thread still
+    // owes an answer (see FollowedToItsReturn). The back end may wait on that thread while the focus moves,
+    // so call it only right after that thread has answered.
+    virtual bool SetThreadFocus(WindowHandle window) = 0;
+
     virtual void ReleaseCapture() = 0;
 };
 

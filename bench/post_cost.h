@@ -19,7 +19,9 @@ struct Calls {
     long getWindow = 0;
     long getClassName = 0;
     long sendMessage = 0;
-    long other = 0;  // SetWindowPos, ReleaseCapture: a post makes none
+    // SetWindowPos, ReleaseCapture (a post makes none), and the client's focus: asked for at each press and
+    // given back when the press moved it
+    long other = 0;
     long Total() const { return findWindow + getWindow + getClassName + sendMessage + other; }
 };
 
@@ -61,6 +63,14 @@ public:
     void ReleaseCapture() override {
         ++calls.other;
         inner_.ReleaseCapture();
+    }
+    WindowHandle FocusOfThread(WindowHandle window) override {
+        ++calls.other;
+        return inner_.FocusOfThread(window);
+    }
+    bool SetThreadFocus(WindowHandle window) override {
+        ++calls.other;
+        return inner_.SetThreadFocus(window);
     }
 
 private:

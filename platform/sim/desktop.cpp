@@ -291,13 +291,19 @@ void Desktop::JoinThread(WindowHandle topLevel, WindowHandle ofTopLevel) {
     joinedThreads_[topLevel] = ThreadOf(ofTopLevel);
 }
 
-WindowHandle Desktop::ThreadOf(WindowHandle window) const {
+WindowHandle Desktop::TopLevelOf(WindowHandle window) const {
     const Window* found = Find(window);
     if (found == nullptr) return kNoWindow;
     while (found->parent != kNoWindow) {
         window = found->parent;
         found = Find(window);
     }
+    return window;
+}
+
+WindowHandle Desktop::ThreadOf(WindowHandle window) const {
+    window = TopLevelOf(window);
+    if (window == kNoWindow) return kNoWindow;
     const auto joined = joinedThreads_.find(window);
     return joined == joinedThreads_.end() ? window : joined->second;
 }
@@ -335,6 +341,22 @@ void Desktop::RunLoopInHandler(WindowHandle window, double seconds, std::functio
         if (done) done();
         RunWaiting(key);
     });
+}
+
+WindowHandle Desktop::FocusOf(WindowHandle window) const {
+    const auto found = threads_.find(ThreadOf(window));
+    if (found == threads_.end() || !IsWindow(found->second.focus)) return kNoWindow;
+    return found->second.focus;
+}
+
+long Desktop::AnswersFrom(WindowHandle window) const {
+    const auto found = threads_.find(ThreadOf(window));
+    return found == threads_.end() ? 0 : found->second.answers;
+}
+
+void Desktop::TakeFocus(WindowHandle window) {
+    const WindowHandle key = ThreadOf(window);
+    if (key != kNoWindow) threads_[key].focus = window;
 }
 
 double Desktop::FreeSince(WindowHandle window) const {
@@ -517,6 +539,7 @@ Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LPar
         return Reply{Delivery::NoAnswer, 0};
     }
     if (waiting->windowGone) return Reply{Delivery::NoWindow, 0};
+    ++threads_[key].answers;
     if (getTextBuffer != nullptr && waiting->buffer) *getTextBuffer = *waiting->buffer;
     return Reply{Delivery::Answered, waiting->result, waiting->lossy};
 }
@@ -571,5 +594,26 @@ void Desktop::SetWindowPos(WindowHandle handle, WindowHandle insertAfter, int x,
 }
 
 void Desktop::ReleaseCapture() { Charge(&CallCounts::releaseCapture); }
+
+WindowHandle Desktop::FocusOfThread(WindowHandle window) {
+    Charge(&CallCounts::focusOfThread);
+    return FocusOf(window);
+}
+
+bool Desktop::SetThreadFocus(WindowHandle window) {
+    Charge(&CallCounts::setThreadFocus);
+    const WindowHandle key = ThreadOf(window);
+    if (key == kNoWindow) return false;
+    Thread& thread = threads_[key];
+    // As the real back end: nothing while the thread owes an answer, nor into another top-level window
+    // than the one that has the focus (that would activate it).
+    const bool owed = thread.inFlight && !(thread.inFlight->handled && thread.inFlight->answeredAt <= clock_.Now()) &&
+                      IsWindow(thread.inFlight->window);
+    if (owed || clock_.Now() < thread.holdUntil) return false;
+    const WindowHandle focus = FocusOf(window);
+    if (focus == kNoWindow || TopLevelOf(focus) != TopLevelOf(window)) return false;
+    thread.focus = window;
+    return true;
+}
 
 }  // namespace vorivevo::sim

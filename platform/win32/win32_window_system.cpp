@@ -86,12 +86,15 @@ Reply Win32WindowSystem::SendFollowed(HWND window, DWORD thread, UINT message, W
     return Reply{Delivery::NoAnswer, 0};
 }
 
+bool Win32WindowSystem::ThreadAnswers(DWORD thread) const {
+    return ThreadIsFree(thread) && !(thread == unansweredThread_ && GetTickCount64() < unansweredUntil_);
+}
+
 Reply Win32WindowSystem::SendWide(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (thread == 0) return Reply{Delivery::NoWindow, 0};
     if (thread == GetCurrentThreadId()) return Reply{Delivery::Answered, ::SendMessageW(window, message, wParam, lParam)};
-    if (!ThreadIsFree(thread)) return Reply{Delivery::NoAnswer, 0};
-    if (thread == unansweredThread_ && GetTickCount64() < unansweredUntil_) return Reply{Delivery::NoAnswer, 0};
+    if (!ThreadAnswers(thread)) return Reply{Delivery::NoAnswer, 0};
     if (FollowedToItsReturn(message)) return SendFollowed(window, thread, message, wParam, lParam);
     DWORD_PTR answer = 0;
     if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs_, &answer) == 0) {
@@ -201,5 +204,39 @@ void Win32WindowSystem::SetWindowPos(WindowHandle window, WindowHandle insertAft
 }
 
 void Win32WindowSystem::ReleaseCapture() { ::ReleaseCapture(); }
+
+WindowHandle Win32WindowSystem::FocusOfThread(WindowHandle window) {
+    if (window == kNoWindow) return kNoWindow;
+    const DWORD thread = GetWindowThreadProcessId(ToHwnd(window), nullptr);
+    if (thread == 0) return kNoWindow;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(thread, &info)) return kNoWindow;
+    return ToWindowHandle(info.hwndFocus);
+}
+
+bool Win32WindowSystem::SetThreadFocus(WindowHandle window) {
+    if (window == kNoWindow) return false;
+    const HWND target = ToHwnd(window);
+    const DWORD thread = GetWindowThreadProcessId(target, nullptr);
+    if (thread == 0 || !ThreadAnswers(thread)) return false;
+    // SetFocus activates the target's top-level window when it is not the active one: that would take the
+    // user's program from them, so only a focus within the active window moves.
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(thread, &info) || info.hwndActive == nullptr ||
+        GetAncestor(target, GA_ROOT) != info.hwndActive)
+        return false;
+    if (thread == GetCurrentThreadId()) {
+        ::SetFocus(target);
+        return GetFocus() == target;
+    }
+    const DWORD ours = GetCurrentThreadId();
+    if (!AttachThreadInput(ours, thread, TRUE)) return false;
+    ::SetFocus(target);
+    const bool moved = GetFocus() == target;
+    AttachThreadInput(ours, thread, FALSE);
+    return moved;
+}
 
 }  // namespace vorivevo

@@ -30,14 +30,6 @@ protected:
     std::unique_ptr<ClientAutomation> automation_;
 };
 
-TEST_F(PressFocus, PostGivesTheFocusBackToTheBoxAndTheNextKeyLandsThere) {
-    EXPECT_EQ(automation_->PostToChat(expected::kLoaded), PostResult::Posted);
-    EXPECT_EQ(desktop_.FocusOf(client_.Frame()), client_.EntryBox());
-    client_.Type(0, "!");
-    EXPECT_EQ(client_.EntryText(), "my words!");
-    EXPECT_EQ(client_.Received().size(), 1u);
-}
-
 // An icon that leaves the focus alone (the simulated dialogs' do) gets its press and nothing more.
 TEST_F(PressFocus, PressThatLeavesTheFocusAloneIsNotFollowedByAny) {
     DialogOptions stays;

@@ -18,6 +18,10 @@
 //   reached it meanwhile) goes into the draft at the user's caret. What could not be given back is kept
 //   (DraftKeeper) and given back as soon as the client answers again, before anything else is sent to
 //   that box; the program, asked to end, waits for it out of sight for a while.
+// - Send takes the client's keyboard focus on its button-down, as a button does, where the user's next keys
+//   would go (and a Space or Enter would send the draft). Right after the press the focus goes back to the
+//   window that had it (the entry box, typically); after a press answered late, once the client answers
+//   again. Only within the client's thread, only when it had a focus window, never activating a window.
 //
 // What remains unguarded, since no message of ours can see it:
 // - A key the client handles in the microseconds between one of those two checks and the write or press
@@ -31,6 +35,11 @@
 //   cannot be told from it).
 // - The caret, when the answer to our EM_SETSEL was late and the user moved the caret (without typing)
 //   meanwhile: it is set again where the draft had it.
+// - Keys typed while the client is on our press, and until it answers us again (a slow Send, a warning box
+//   shown inside it): Send has the focus then, and they go to it.
+// - A client with no focus window at the press (not the active program): its Send keeps the focus the press
+//   gave it, and a user who comes back to the client by the keyboard, not by a click into the box, types
+//   into Send.
 // - A client that never answers again, or a box that never takes the draft back: the draft stays owed
 //   (and every later post says so), until the program ends, two minutes at most after it is asked to.
 #include <cstdint>
@@ -189,19 +198,40 @@ ClientAutomation::Outcome ClientAutomation::TakeBox(HeldDraft& held) {
     return Outcome::Done;
 }
 
-ClientAutomation::Outcome ClientAutomation::PressSendOver(const Found& at, const std::string& held) {
+ClientAutomation::Outcome ClientAutomation::PressSendOver(const Found& at, HeldDraft& held) {
     const Found button = LocateInRoom(kIconClass, kSendButtonSteps);
     if (button.room != at.room || button.window == kNoWindow) return Outcome::Refused;
     // Nothing is dispatched from here to the press: what the box holds now is what the client sends.
     std::string text;
     const Outcome read = ReadBox(at.window, text);
     if (read != Outcome::Done) return read;
-    if (text != held) return Outcome::Refused;
+    if (text != held.line) return Outcome::Refused;
+    return PressKeepingFocus(button.window, &held);
+}
+
+ClientAutomation::Outcome ClientAutomation::PressKeepingFocus(WindowHandle button, HeldDraft* held) {
+    // Where the user's keys go right now: the entry box they are typing in, typically.
+    const WindowHandle before = windows_.FocusOfThread(button);
     for (const Message message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
-        const Outcome press = SendTo(button.window, message, 0, LParam{0});
+        const Outcome press = SendTo(button, message, 0, LParam{0});
+        if (press == Outcome::Unanswered && held != nullptr) {
+            held->unansweredPress = button;
+            held->focusBeforePress = before;
+        }
         if (press != Outcome::Done) return press;
     }
+    if (!GiveFocusBack(button, before) && held != nullptr) {
+        held->unansweredPress = button;
+        held->focusBeforePress = before;
+    }
     return Outcome::Done;
+}
+
+bool ClientAutomation::GiveFocusBack(WindowHandle pressed, WindowHandle before) {
+    // A client that had no focus (it was not the active program) is left as it is, and so is a focus that
+    // the press sent elsewhere (a warning box it opened, say): only the focus the button took goes back.
+    if (before == kNoWindow || before == pressed) return true;
+    return windows_.MoveThreadFocus(pressed, before);
 }
 
 PostResult ClientAutomation::PostToChat(const std::string& line) {
@@ -250,7 +280,7 @@ PostResult ClientAutomation::PostToChat(const std::string& line) {
         std::string text;
         if (!StillThere(at) || !hold.DoneNotingUnanswered(ReadBox(held.box, text))) return stopped();
         if (!text.empty()) {
-            if (!hold.DoneNotingUnanswered(PressSendOver(at, held.line))) return stopped();
+            if (!hold.DoneNotingUnanswered(PressSendOver(at, held))) return stopped();
             pressed = true;
         }
         if (!StillThere(at) || !hold.DoneNotingUnanswered(ReadBox(held.box, text))) return stopped();

@@ -103,8 +103,15 @@ private:
     // The steps of a post after its first, each on the room and box the post began with.
     bool StillThere(const Found& at);
     Outcome TakeBox(HeldDraft& held);
-    // `held`: our line as the box holds it.
-    Outcome PressSendOver(const Found& at, const std::string& held);
+    Outcome PressSendOver(const Found& at, HeldDraft& held);
+    // A press (button-down, then button-up; the second only once the first was answered) that leaves the
+    // client's keyboard focus where it was: a button takes the focus on its button-down, and the user's
+    // next keys would go to it, a Space or Enter pressing it. A press left unanswered is noted in `held`
+    // (when given), so that the focus goes back once the client answers.
+    Outcome PressKeepingFocus(WindowHandle button, HeldDraft* held);
+    // Back to `before` if the press of `pressed` left the focus on it. False when that must be tried again
+    // once the client answers. Dispatches no events.
+    bool GiveFocusBack(WindowHandle pressed, WindowHandle before);
     // True when the box owes nothing more: the draft and caret are back, the box kept the user's own
     // text, or the box is gone. Dispatches no events.
     bool PutDraftBack(HeldDraft& held);

@@ -6,8 +6,9 @@ namespace vorivevo {
 void ClientAutomation::DismissFirstIcon(const char* dialogClass) {
     // A press must not queue up behind a message the client has not answered yet.
     if (drafts_.AwaitsAnswer()) return;
-    // Nothing is checked for 0: without the dialog the presses go to no window and do nothing.
-    PressWindow(FindChildByClass(windows_.FindWindowA(dialogClass), "_AOL_Icon"));
+    // Nothing is checked for 0: without the dialog the press goes to no window and does nothing. A press
+    // the client leaves unanswered gives no focus back later: nothing of a dialog's press is kept.
+    PressKeepingFocus(FindChildByClass(windows_.FindWindowA(dialogClass), "_AOL_Icon"), nullptr);
 }
 
 void ClientAutomation::DismissPalette() { DismissFirstIcon("_AOL_Palette"); }

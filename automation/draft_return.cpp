@@ -57,6 +57,12 @@ bool ClientAutomation::PutDraftBack(HeldDraft& held) {
         if (asked != Outcome::Done) return false;
         held.awaitingAnswer = false;
     }
+    // The client has handled that press by now, and with it the button's taking the focus. A focus left
+    // on Send is owed like the draft: a Space there would send it.
+    if (held.unansweredPress != kNoWindow) {
+        if (!GiveFocusBack(held.unansweredPress, held.focusBeforePress)) return false;
+        held.unansweredPress = kNoWindow;
+    }
     if (held.writes == HeldDraft::Writes::None) return true;
     // A whole read answered at once also means that the client has caught up with what it was sent and
     // typed while it was busy: nothing of that can fall between the write and the caret that follow.

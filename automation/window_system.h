@@ -123,6 +123,19 @@ public:
     virtual void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
                               unsigned flags) = 0;
 
+    // The keyboard focus of the thread that owns `window`: the window that thread's keys go to; 0 when
+    // that thread has none (its program is not the active one, say) or there is no such window. Sends
+    // nothing to that thread.
+    virtual WindowHandle FocusOfThread(WindowHandle window) = 0;
+    // Gives the keyboard focus to `to` within its own thread, as a SetFocus of that thread would, if and only
+    // if it is on `from` as it moves: a focus that the user or the program moved meanwhile stays where they
+    // put it. Never activates or raises a window, and never takes the focus from another program: nothing
+    // is done when `to`'s top-level window is not its thread's active one. False when it could not be done
+    // yet because that thread still owes an answer (see FollowedToItsReturn), so that it may be tried again;
+    // true when nothing more is to be done (moved, not on `from`, or never to be done). The back end may wait
+    // on that thread while the focus moves, so call it only right after that thread has answered.
+    virtual bool MoveThreadFocus(WindowHandle from, WindowHandle to) = 0;
+
     virtual void ReleaseCapture() = 0;
 
     // `text` as a window holds it once WM_SETTEXT has carried it through the machine's ANSI code page:

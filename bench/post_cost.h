@@ -19,7 +19,9 @@ struct Calls {
     long getWindow = 0;
     long getClassName = 0;
     long sendMessage = 0;
-    long other = 0;  // SetWindowPos, ReleaseCapture: a post makes none
+    // SetWindowPos, ReleaseCapture (a post makes none), and the client's focus: asked for at each press and
+    // given back when the press moved it
+    long other = 0;
     long Total() const { return findWindow + getWindow + getClassName + sendMessage + other; }
 };
 
@@ -65,6 +67,14 @@ public:
     std::string ThroughCodePage(const std::string& text) override { return inner_.ThroughCodePage(text); }
     bool ClaimEntryBoxes(const void* copy) override { return inner_.ClaimEntryBoxes(copy); }
     void ReleaseEntryBoxes(const void* copy) override { inner_.ReleaseEntryBoxes(copy); }
+    WindowHandle FocusOfThread(WindowHandle window) override {
+        ++calls.other;
+        return inner_.FocusOfThread(window);
+    }
+    bool MoveThreadFocus(WindowHandle from, WindowHandle to) override {
+        ++calls.other;
+        return inner_.MoveThreadFocus(from, to);
+    }
 
 private:
     WindowSystem& inner_;

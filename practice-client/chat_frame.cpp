@@ -177,6 +177,7 @@ bool ChatFrame::Create() {
     if (room_) {
         transcript_ = ChildWithRole(room_, kRoomChildren, ChildRole::Transcript);
         entry_ = ChildWithRole(room_, kRoomChildren, ChildRole::Entry);
+        send_ = ChildWithRole(room_, kRoomChildren, ChildRole::Send);
         SetWindowLongPtrA(entry_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         entryProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(entry_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EntryProc)));
@@ -240,6 +241,20 @@ std::pair<DWORD, DWORD> ChatFrame::EntrySelection() const {
     DWORD start = 0, end = 0;
     if (entry_) SendMessageA(entry_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return {start, end};
+}
+
+void ChatFrame::FocusEntry() {
+    if (entry_) SetFocus(entry_);
+}
+
+std::string ChatFrame::FocusName() const {
+    const HWND focus = GetFocus();
+    if (focus == nullptr) return "none";
+    if (focus == entry_) return "entry";
+    if (focus == send_) return "send";
+    char name[256] = {};
+    GetClassNameA(focus, name, sizeof name);
+    return name;
 }
 
 LRESULT CALLBACK ChatFrame::EntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

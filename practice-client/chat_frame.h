@@ -35,6 +35,11 @@ public:
     // The entry box's caret and selection (character positions).
     void SelectInEntry(int start, int end);
     std::pair<DWORD, DWORD> EntrySelection() const;
+    // Where this thread's keyboard focus is: "entry", "send" (the room's Send icon), "none", or the class of
+    // another window.
+    std::string FocusName() const;
+    // The keyboard focus to the entry box, as the user's click into it would give it.
+    void FocusEntry();
     void AppendToTranscript(const std::string& ansiText);
 
 private:
@@ -59,6 +64,7 @@ private:
     HWND room_ = nullptr;
     HWND transcript_ = nullptr;
     HWND entry_ = nullptr;
+    HWND send_ = nullptr;
     WNDPROC entryProc_ = nullptr;
     bool keepText_ = false;
     bool ownChange_ = false;

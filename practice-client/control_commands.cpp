@@ -114,12 +114,15 @@ ParsedLine ParseControlLine(const std::string& rawLine) {
         command.seconds = *seconds;
         return Ok(command);
     }
-    if (verb == "show-entry" || verb == "show-caret" || verb == "quit") {
+    if (verb == "show-entry" || verb == "show-caret" || verb == "show-focus" || verb == "focus-entry" ||
+        verb == "quit") {
         if (!argument.empty()) return Error(verb + ": takes no argument");
         Command command;
         command.kind = verb == "quit"         ? Command::Kind::Quit
                        : verb == "show-entry" ? Command::Kind::ShowEntry
-                                              : Command::Kind::ShowCaret;
+                       : verb == "show-caret" ? Command::Kind::ShowCaret
+                       : verb == "show-focus" ? Command::Kind::ShowFocus
+                                              : Command::Kind::FocusEntry;
         return Ok(command);
     }
     return Error("unknown command: " + verb);

@@ -12,7 +12,7 @@ enum class DialogKind { Palette, Modal };
 struct Command {
     enum class Kind {
         OpenDialog, CloseDialog, Draft, Hang, Refuse, CloseOnPress, ShowEntry, Quit,
-        KeepText, SlowSend, Select, ShowCaret, SendLoop,
+        KeepText, SlowSend, Select, ShowCaret, SendLoop, ShowFocus, FocusEntry,
     };
     Kind kind = Kind::Quit;
     DialogKind dialog = DialogKind::Palette;  // OpenDialog, CloseDialog

@@ -179,6 +179,13 @@ void PracticeClient::Execute(const Command& command) {
             log_.Event("caret " + std::to_string(start) + " " + std::to_string(end));
             break;
         }
+        case Command::Kind::FocusEntry:
+            frame_.FocusEntry();
+            log_.Event("focus-entry");
+            break;
+        case Command::Kind::ShowFocus:
+            log_.Event("focus " + frame_.FocusName());
+            break;
         case Command::Kind::Quit:
             Quit();
             break;

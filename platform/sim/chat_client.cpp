@@ -75,6 +75,11 @@ int ChatClient::CreateRoom(const std::string& title) {
         if (child.role == ChildRole::Send) windows.send = window;
     }
     rooms_.push_back(windows);
+    // The client starts with the keyboard in its first room's entry box.
+    if (index == 0 && windows.entry != kNoWindow) {
+        desktop_.TakeFocus(windows.entry);
+        userFocus_ = windows.entry;
+    }
     if (windows.entry != kNoWindow) {
         desktop_.SetHandler(windows.entry,
                             [this, index](const MessageContext& message) { return OnEntryMessage(index, message); });
@@ -83,6 +88,9 @@ int ChatClient::CreateRoom(const std::string& title) {
         desktop_.SetHandler(windows.send, [this, index](const MessageContext& message) -> std::optional<LResult> {
             RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
             if (message.message == WM_LBUTTONDOWN) {
+                // As a button does: the keyboard focus comes to it.
+                desktop_.TakeFocus(message.window);
+                room.answersAtPressDone = desktop_.AnswersFrom(message.window);
                 room.buttonDown = true;
             } else if (message.message == WM_LBUTTONUP && room.buttonDown) {
                 room.buttonDown = false;
@@ -147,20 +155,40 @@ void ChatClient::SetDraft(int index, const std::string& bytes, std::size_t selec
     desktop_.Select(entry, selectionStart, selectionEnd);
     room.userDraft = bytes;
     room.userSelection = desktop_.SelectionOf(entry);
+    desktop_.TakeFocus(entry);
+    userFocus_ = entry;
 }
 
 void ChatClient::Type(int index, const std::string& bytes) {
     const WindowHandle entry = EntryBoxOf(index);
     desktop_.Input(entry, [this, index, entry, bytes] {
         if (!desktop_.IsWindow(entry)) return;
-        const Desktop::Selection selection = desktop_.SelectionOf(entry);
-        std::string text = desktop_.TextBytes(entry);
-        text.replace(selection.start, selection.end - selection.start, bytes);
-        desktop_.SetTextBytes(entry, text);
-        const std::size_t caret = selection.start + bytes.size();
-        desktop_.Select(entry, caret, caret);
-        // The user means the keys for their draft, where they left their caret, whatever the box showed.
+        // The user clicks into the box first when they were typing elsewhere, or when the box no longer
+        // shows the keyboard because the client moved it (the window that had it closed).
+        if (userFocus_ != entry || desktop_.FocusOf(entry) == kNoWindow || desktop_.FocusFellBack(entry)) {
+            desktop_.TakeFocus(entry);
+            userFocus_ = entry;
+        }
         RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
+        const WindowHandle focus = desktop_.FocusOf(entry);
+        if (focus != entry) {
+            for (const RoomWindows& pressed : rooms_) {
+                if (pressed.send != focus) continue;
+                if (pressed.pressRunning || desktop_.AnswersFrom(focus) == pressed.answersAtPressDone) {
+                    ++keysLostToPress_;
+                    return;
+                }
+            }
+            // Lost, though the user meant them for the draft below.
+        } else {
+            const Desktop::Selection selection = desktop_.SelectionOf(entry);
+            std::string text = desktop_.TextBytes(entry);
+            text.replace(selection.start, selection.end - selection.start, bytes);
+            desktop_.SetTextBytes(entry, text);
+            const std::size_t caret = selection.start + bytes.size();
+            desktop_.Select(entry, caret, caret);
+        }
+        // The user means the keys for their draft, where they left their caret, whatever the box showed.
         room.userDraft.replace(room.userSelection.start, room.userSelection.end - room.userSelection.start, bytes);
         const std::size_t userCaret = room.userSelection.start + bytes.size();
         room.userSelection = Desktop::Selection{userCaret, userCaret};
@@ -175,12 +203,19 @@ void ChatClient::SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded) {
 
 void ChatClient::OnSendClicked(int index) {
     ++presses_;
-    if (sendSeconds_ > 0.0 && sendRunsLoop_) {
-        desktop_.RunLoopInHandler(frame_, sendSeconds_, [this, index] { SendFrom(index); });
-    } else if (sendSeconds_ > 0.0) {
-        desktop_.TakeTime(frame_, sendSeconds_, [this, index] { SendFrom(index); });
-    } else {
+    rooms_[static_cast<std::size_t>(index)].pressRunning = true;
+    const auto sendAndBeDone = [this, index] {
         SendFrom(index);
+        RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
+        room.pressRunning = false;
+        room.answersAtPressDone = desktop_.AnswersFrom(frame_);
+    };
+    if (sendSeconds_ > 0.0 && sendRunsLoop_) {
+        desktop_.RunLoopInHandler(frame_, sendSeconds_, sendAndBeDone);
+    } else if (sendSeconds_ > 0.0) {
+        desktop_.TakeTime(frame_, sendSeconds_, sendAndBeDone);
+    } else {
+        sendAndBeDone();
     }
 }
 

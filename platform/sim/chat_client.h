@@ -76,10 +76,19 @@ public:
     std::string EntryText() const { return desktop_.Text(EntryBox()); }
     void TypeDraft(const std::string& utf8);
 
-    // The user: a draft (bytes) with its selection, put there at once; keys typed, which replace the
-    // selection and reach the box through the client's thread, so they wait while it is busy.
+    // The user: a draft (bytes) with its selection, put there at once, the box given the keyboard focus
+    // as the user's click would; keys typed, which replace the selection and reach the client's focus
+    // window through its thread, so they wait while it is busy. The user clicks into the box first only
+    // when they last left the focus in another one; keys that reach any other window are lost to the box.
     void SetDraft(int room, const std::string& bytes, std::size_t selectionStart, std::size_t selectionEnd);
     void Type(int room, const std::string& bytes);
+    // The window the user last gave the keyboard focus to, 0 once it is gone: where it must be once a post
+    // is over.
+    WindowHandle UserFocus() const { return Alive(userFocus_); }
+    // Keys that reached a Send button while the client was still on our press of it, or had not answered
+    // us since (the button takes the focus on its button-down, and only once the client answers can the
+    // focus go back): lost, and left out of the user's draft, since no message of ours can keep them.
+    long KeysLostToPress() const { return keysLostToPress_; }
     const std::string& UserDraft(int room) const { return rooms_.at(static_cast<std::size_t>(room)).userDraft; }
     Desktop::Selection UserSelection(int room) const { return rooms_.at(static_cast<std::size_t>(room)).userSelection; }
 
@@ -125,6 +134,10 @@ private:
         WindowHandle entry = kNoWindow;
         WindowHandle send = kNoWindow;
         bool buttonDown = false;
+        // A press of the button: its handler runs from the button-up until it is done; the client's count
+        // of answers (Desktop::AnswersFrom) when it was last done with a button-down or a handler.
+        bool pressRunning = false;
+        long answersAtPressDone = -1;
         int pressesOnLine = 0;
         std::string userDraft;
         Desktop::Selection userSelection;
@@ -147,6 +160,8 @@ private:
     std::vector<RoomWindows> rooms_;
     int otherWindows_ = 0;
     long presses_ = 0;
+    WindowHandle userFocus_ = kNoWindow;
+    long keysLostToPress_ = 0;
     double sendSeconds_ = 0.0;
     bool sendRunsLoop_ = false;
     bool keepsText_ = false;

@@ -164,7 +164,20 @@ void Desktop::DestroyTree(WindowHandle handle) {
 }
 
 void Desktop::DestroyWindow(WindowHandle window) {
-    if (Find(window) != nullptr) DestroyTree(window);
+    const Window* found = Find(window);
+    if (found == nullptr) return;
+    // As the platform does, a focus inside what goes falls back to the parent (none for a top-level window).
+    const auto thread = threads_.find(ThreadOf(window));
+    if (thread != threads_.end()) {
+        for (WindowHandle inside = thread->second.focus; inside != kNoWindow; inside = Parent(inside)) {
+            if (inside != window) continue;
+            thread->second.focus = found->parent;
+            thread->second.fellBackTo = found->parent;
+            thread->second.focusFellBack = true;
+            break;
+        }
+    }
+    DestroyTree(window);
 }
 
 void Desktop::BringToTop(WindowHandle handle) {
@@ -291,13 +304,19 @@ void Desktop::JoinThread(WindowHandle topLevel, WindowHandle ofTopLevel) {
     joinedThreads_[topLevel] = ThreadOf(ofTopLevel);
 }
 
-WindowHandle Desktop::ThreadOf(WindowHandle window) const {
+WindowHandle Desktop::TopLevelOf(WindowHandle window) const {
     const Window* found = Find(window);
     if (found == nullptr) return kNoWindow;
     while (found->parent != kNoWindow) {
         window = found->parent;
         found = Find(window);
     }
+    return window;
+}
+
+WindowHandle Desktop::ThreadOf(WindowHandle window) const {
+    window = TopLevelOf(window);
+    if (window == kNoWindow) return kNoWindow;
     const auto joined = joinedThreads_.find(window);
     return joined == joinedThreads_.end() ? window : joined->second;
 }
@@ -335,6 +354,35 @@ void Desktop::RunLoopInHandler(WindowHandle window, double seconds, std::functio
         if (done) done();
         RunWaiting(key);
     });
+}
+
+WindowHandle Desktop::FocusOf(WindowHandle window) const {
+    const auto found = threads_.find(ThreadOf(window));
+    if (found == threads_.end() || !IsWindow(found->second.focus)) return kNoWindow;
+    return found->second.focus;
+}
+
+long Desktop::AnswersFrom(WindowHandle window) const {
+    const auto found = threads_.find(ThreadOf(window));
+    return found == threads_.end() ? 0 : found->second.answers;
+}
+
+void Desktop::TakeFocus(WindowHandle window) {
+    const WindowHandle key = ThreadOf(window);
+    if (key == kNoWindow) return;
+    threads_[key].focus = window;
+}
+
+bool Desktop::FocusFellBack(WindowHandle window) const {
+    const auto found = threads_.find(ThreadOf(window));
+    return found != threads_.end() && found->second.focusFellBack && found->second.focus == found->second.fellBackTo;
+}
+
+void Desktop::LoseFocus(WindowHandle window) {
+    const WindowHandle key = ThreadOf(window);
+    if (key == kNoWindow) return;
+    threads_[key].focus = kNoWindow;
+    threads_[key].focusFellBack = false;
 }
 
 double Desktop::FreeSince(WindowHandle window) const {
@@ -522,6 +570,7 @@ Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LPar
         return Reply{Delivery::NoAnswer, 0};
     }
     if (waiting->windowGone) return Reply{Delivery::NoWindow, 0};
+    ++threads_[key].answers;
     if (getTextBuffer != nullptr && waiting->buffer) *getTextBuffer = *waiting->buffer;
     return Reply{Delivery::Answered, waiting->result, waiting->lossy};
 }
@@ -588,6 +637,27 @@ bool Desktop::ClaimEntryBoxes(const void* copy) {
 
 void Desktop::ReleaseEntryBoxes(const void* copy) {
     if (entryBoxesHeldBy_ == copy) entryBoxesHeldBy_ = nullptr;
+}
+
+WindowHandle Desktop::FocusOfThread(WindowHandle window) {
+    Charge(&CallCounts::focusOfThread);
+    return FocusOf(window);
+}
+
+bool Desktop::MoveThreadFocus(WindowHandle from, WindowHandle to) {
+    Charge(&CallCounts::moveThreadFocus);
+    const WindowHandle key = ThreadOf(to);
+    if (key == kNoWindow || from == kNoWindow || FocusOf(to) != from) return true;
+    Thread& thread = threads_[key];
+    // As the real back end: nothing while the thread owes an answer, nor into another top-level window
+    // than the one that has the focus (that would activate it).
+    const bool owed = thread.inFlight && !(thread.inFlight->handled && thread.inFlight->answeredAt <= clock_.Now()) &&
+                      IsWindow(thread.inFlight->window);
+    if (owed || clock_.Now() < thread.holdUntil) return false;
+    if (TopLevelOf(from) != TopLevelOf(to)) return true;
+    // A focus given back to where it had fallen (the press came after the fall) is still the client's doing.
+    thread.focus = to;
+    return true;
 }
 
 }  // namespace vorivevo::sim

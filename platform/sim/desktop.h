@@ -55,8 +55,11 @@ struct CallCounts {
     long sendMessage = 0;
     long setWindowPos = 0;
     long releaseCapture = 0;
+    long focusOfThread = 0;
+    long moveThreadFocus = 0;
     long Total() const {
-        return findWindow + getWindow + getClassName + sendMessage + setWindowPos + releaseCapture;
+        return findWindow + getWindow + getClassName + sendMessage + setWindowPos + releaseCapture + focusOfThread +
+               moveThreadFocus;
     }
 };
 
@@ -146,6 +149,17 @@ public:
     // Input for the window's thread (a key the user types): runs at once when the thread is free, else in
     // its turn after what waits before it.
     void Input(WindowHandle window, std::function<void()> action);
+    // The keyboard focus of the window's thread: the window its keys go to (Input), 0 when it has none.
+    // TakeFocus is that thread's own SetFocus (a button taking it on its button-down, the user clicking a
+    // box): `window` gets it. When the focus window, or a window around it, is destroyed, the focus falls
+    // back to the parent of what went (none for a top-level window), as on the platform, and stays fallen
+    // back until a window takes it. LoseFocus: the thread has it nowhere (another program is active).
+    WindowHandle FocusOf(WindowHandle window) const;
+    void TakeFocus(WindowHandle window);
+    bool FocusFellBack(WindowHandle window) const;
+    void LoseFocus(WindowHandle window);
+    // How many messages the window's thread has answered to their senders in time, so far.
+    long AnswersFrom(WindowHandle window) const;
     // When the window's thread last became free (from TakeTime, or from a handler's loop); +infinity while
     // it is not, 0 if it never was.
     double FreeSince(WindowHandle window) const;
@@ -201,6 +215,10 @@ public:
     std::string ThroughCodePage(const std::string& text) override;
     bool ClaimEntryBoxes(const void* copy) override;
     void ReleaseEntryBoxes(const void* copy) override;
+    // Each thread's focus window stands for its active window too: MoveThreadFocus gives the focus only
+    // within the top-level window that holds it now, so a thread with none gets none.
+    WindowHandle FocusOfThread(WindowHandle window) override;
+    bool MoveThreadFocus(WindowHandle from, WindowHandle to) override;
 
 private:
     // Siblings form a doubly linked list, so that GW_HWNDNEXT costs the same however many there are.
@@ -246,6 +264,10 @@ private:
         std::vector<std::shared_ptr<Waiting>> givenUp;
         // A message the back end follows to its return (FollowedToItsReturn) that has not returned yet.
         std::shared_ptr<Waiting> inFlight;
+        WindowHandle focus = kNoWindow;
+        bool focusFellBack = false;
+        WindowHandle fellBackTo = kNoWindow;
+        long answers = 0;
         bool Busy(double now) const { return now < busyUntil; }
     };
 
@@ -260,6 +282,7 @@ private:
     void DestroyTree(WindowHandle window);
     void Charge(long CallCounts::*operation);
     WindowHandle ThreadOf(WindowHandle window) const;
+    WindowHandle TopLevelOf(WindowHandle window) const;
     // Handles what waits for the thread, in order, until it is busy or nothing is left.
     void RunWaiting(WindowHandle thread);
     void Handle(Waiting& waiting);

@@ -83,12 +83,15 @@ Reply Win32WindowSystem::SendFollowed(HWND window, DWORD thread, UINT message, W
     return Reply{Delivery::NoAnswer, 0};
 }
 
+bool Win32WindowSystem::ThreadAnswers(DWORD thread) const {
+    return ThreadIsFree(thread) && !(thread == unansweredThread_ && GetTickCount64() < unansweredUntil_);
+}
+
 Reply Win32WindowSystem::SendWide(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     if (thread == 0) return Reply{Delivery::NoWindow, 0};
     if (thread == GetCurrentThreadId()) return Reply{Delivery::Answered, ::SendMessageW(window, message, wParam, lParam)};
-    if (!ThreadIsFree(thread)) return Reply{Delivery::NoAnswer, 0};
-    if (thread == unansweredThread_ && GetTickCount64() < unansweredUntil_) return Reply{Delivery::NoAnswer, 0};
+    if (!ThreadAnswers(thread)) return Reply{Delivery::NoAnswer, 0};
     if (FollowedToItsReturn(message)) return SendFollowed(window, thread, message, wParam, lParam);
     DWORD_PTR answer = 0;
     if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs_, &answer) == 0) {
@@ -220,6 +223,37 @@ void Win32WindowSystem::ReleaseEntryBoxes(const void*) {
     if (!holdsEntryBoxes_) return;
     ReleaseMutex(entryBoxes_.get());
     holdsEntryBoxes_ = false;
+}
+
+WindowHandle Win32WindowSystem::FocusOfThread(WindowHandle window) {
+    if (window == kNoWindow) return kNoWindow;
+    const DWORD thread = GetWindowThreadProcessId(ToHwnd(window), nullptr);
+    if (thread == 0) return kNoWindow;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(thread, &info)) return kNoWindow;
+    return ToWindowHandle(info.hwndFocus);
+}
+
+bool Win32WindowSystem::MoveThreadFocus(WindowHandle from, WindowHandle to) {
+    if (from == kNoWindow || to == kNoWindow) return true;
+    const HWND source = ToHwnd(from);
+    const HWND target = ToHwnd(to);
+    const DWORD thread = GetWindowThreadProcessId(target, nullptr);
+    if (thread == 0) return true;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(thread, &info) || info.hwndFocus != source) return true;
+    if (!ThreadAnswers(thread)) return false;
+    // SetFocus activates the target's top-level window when it is not the active one: that would take the
+    // user's program from them, so only a focus within the active window moves.
+    if (info.hwndActive == nullptr || GetAncestor(target, GA_ROOT) != info.hwndActive) return true;
+    const bool ours = thread == GetCurrentThreadId();
+    if (!ours && !AttachThreadInput(GetCurrentThreadId(), thread, TRUE)) return false;
+    // Looked at again with the input joined: a click of the user's since then has the last word.
+    if (GetFocus() == source) ::SetFocus(target);
+    if (!ours) AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+    return true;
 }
 
 }  // namespace vorivevo

@@ -67,6 +67,13 @@ public:
     // mutex takes it again at once). The platform lets go of it when our process ends, however it ends.
     bool ClaimEntryBoxes(const void* copy) override;
     void ReleaseEntryBoxes(const void* copy) override;
+    // GetGUIThreadInfo of the window's thread.
+    WindowHandle FocusOfThread(WindowHandle window) override;
+    // SetFocus with our thread's input joined to the window's thread for the moment (AttachThreadInput):
+    // SetFocus works only within the calling thread's input, and the join is what lets it reach another
+    // program's windows. While joined, the focus change's own messages (WM_KILLFOCUS, WM_SETFOCUS) go to
+    // that thread and are waited for without a time-out, which is why it must have answered just before.
+    bool MoveThreadFocus(WindowHandle from, WindowHandle to) override;
 
 private:
     // A message sent through SendMessageCallback, filled in by its callback; shared with the callback,
@@ -83,6 +90,8 @@ private:
     Reply SendFollowed(HWND window, DWORD thread, UINT message, WPARAM wParam, LPARAM lParam) const;
     // False while a message followed to its return is in flight to the thread.
     bool ThreadIsFree(DWORD thread) const;
+    // False while the thread owes an answer, or is held off after leaving one unanswered.
+    bool ThreadAnswers(DWORD thread) const;
     Reply AnsiTextLength(HWND window) const;
     Reply SetText(HWND window, const std::string& utf8) const;
     Reply GetText(HWND window, WParam size, std::string& text) const;

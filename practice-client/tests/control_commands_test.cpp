@@ -27,6 +27,8 @@ std::string Describe(const Command& c) {
         case Kind::Select: return "select " + std::to_string(c.start) + " " + std::to_string(c.end);
         case Kind::ShowCaret: return "show-caret";
         case Kind::SendLoop: return "send-loop " + std::to_string(c.seconds);
+        case Kind::ShowFocus: return "show-focus";
+        case Kind::FocusEntry: return "focus-entry";
     }
     return "?";
 }
@@ -58,6 +60,8 @@ TEST(ControlLine, ParsesEveryCommand) {
         {"slow-send 3", "slow-send 3.000000"},
         {"send-loop 9", "send-loop 9.000000"},
         {"select 2 7", "select 2 7"},
+        {"show-focus", "show-focus"},
+        {"focus-entry", "focus-entry"},
         {"show-caret", "show-caret"},
         {"quit\r", "quit"},
         {"", ""},

@@ -223,6 +223,18 @@ TEST_F(AutomationContract, CaretAndSelectionComeBackWithTheDraft) {
     EXPECT_EQ(desktop_->Selection(), (std::pair<unsigned, unsigned>{3, 10}));
 }
 
+// Send takes the keyboard focus on its button-down, as a button does: the user's next keys would go to it,
+// and a Space or Enter there would send their draft.
+TEST_F(AutomationContract, PostLeavesTheKeyboardFocusInTheEntryBox) {
+    desktop_->OpenChatClient({});
+    desktop_->TypeDraft("half a thought");
+    desktop_->FocusEntryBox();
+    ASSERT_EQ(desktop_->FocusedWindow(), desktop_->EntryBox());
+    Automation().PostToChat(kLine);
+    EXPECT_EQ(desktop_->Received(), std::vector<std::string>{kLineBytes});
+    EXPECT_EQ(desktop_->FocusedWindow(), desktop_->EntryBox());
+}
+
 // The press outlasts the time-out and the client then stays on hold; the line still goes, and the draft
 // comes back once the client answers again.
 TEST_F(AutomationContract, SendSlowerThanTheTimeOutGetsTheDraftBackOnceTheClientAnswers) {
@@ -231,11 +243,13 @@ TEST_F(AutomationContract, SendSlowerThanTheTimeOutGetsTheDraftBackOnceTheClient
     desktop_->OpenChatClient(layout);
     desktop_->TypeDraft("half a thought");
     desktop_->Select(2, 7);
+    desktop_->FocusEntryBox();
     auto automation = Automation();
     automation.PostToChat(kLine);
     EXPECT_TRUE(drafts_.Owes()) << "the press was answered in time";
     automation.WaitSeconds(std::chrono::seconds(8));
     EXPECT_FALSE(drafts_.Owes());
+    EXPECT_EQ(desktop_->FocusedWindow(), desktop_->EntryBox());
     EXPECT_EQ(desktop_->Received(), std::vector<std::string>{kLineBytes});
     EXPECT_EQ(desktop_->EntryText(), "half a thought");
     EXPECT_EQ(desktop_->Selection(), (std::pair<unsigned, unsigned>{2, 7}));

@@ -68,6 +68,9 @@ public:
     virtual void Select(unsigned start, unsigned end) = 0;
     virtual std::pair<unsigned, unsigned> Selection() = 0;
     // Each line the room received, as the exact ANSI bytes.
+    // The user gives the entry box the keyboard focus, as a click into it would; the client's focus window.
+    virtual void FocusEntryBox() = 0;
+    virtual WindowHandle FocusedWindow() = 0;
     virtual std::vector<std::string> Received() = 0;
     virtual long SendPresses() = 0;
 

@@ -332,6 +332,10 @@ public:
             return std::pair<unsigned, unsigned>{start, end};
         });
     }
+    void FocusEntryBox() override {
+        client_.Run([this] { SetFocus(Alive(entryBox_)); });
+    }
+    WindowHandle FocusedWindow() override { return client_.Run([] { return ToWindowHandle(GetFocus()); }); }
     std::vector<std::string> Received() override { return client_.Run([this] { return received_; }); }
     long SendPresses() override { return client_.Run([this] { return presses_; }); }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The user's draft and caret in the client's entry box: a box that keeps its text gets nothing sent (least
-# of all the draft), every post leaves the caret where the user left it, and after a Send slower than the
-# time-out the draft and caret come back once the client answers again.
+# of all the draft), every post leaves the caret where the user left it, after a Send slower than the
+# time-out the draft and caret come back once the client answers again, and a post leaves the keyboard
+# focus in the box.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/lib/e2e.sh"
 e2e_begin
@@ -42,4 +43,27 @@ e2e_click 80 36  # OFF
 e2e_wait_received 3 10
 wait_for_draft "2 7" 15
 e2e_expect_transcript "$E2E_ADVERT" "$(e2e_idle_line 0)" "$E2E_ADVERT"
+
+# Send takes the keyboard focus on its button-down, as a button does. The user comes back to the client and
+# clicks into the entry box; a post (OFF, pressed as a screen reader does, which leaves the client the
+# active program) must leave the focus there, so that the next key lands in the draft, not on Send.
+show_focus() {
+  e2e_control show-focus
+  sleep 0.5
+  cut -f2 "$E2E_LOG" | grep -a '^#focus ' | tail -1
+}
+e2e_control "slow-send 0"
+e2e_wait_event "#slow-send 0"
+client_frame=$(xdotool search --onlyvisible --name '^Practice Chat$' | head -1)
+[[ -n "$client_frame" ]] || e2e_fail "the practice client's frame is not on the display"
+xdotool windowfocus --sync "$client_frame" || e2e_fail "could not give the client the keyboard"
+e2e_control focus-entry
+e2e_assert_eq "the client's focus before the post" "$(show_focus)" "#focus entry"
+e2e_probe accessible Form1 80 36 press || e2e_fail "pressing OFF as a screen reader does: $E2E_PROBE_OUT"
+e2e_wait_received 5 10
+e2e_assert_eq "the client's focus after the post" "$(show_focus)" "#focus entry"
+xdotool key x
+draft='myxate words'  # the x took the place of the selection " priv"
+wait_for_draft "3 3" 5
+e2e_expect_transcript "$E2E_ADVERT" "$(e2e_idle_line 0)" "$E2E_ADVERT" "$E2E_ADVERT" "$E2E_OFF"
 e2e_pass

@@ -164,6 +164,22 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::Posted},
+        // Send takes the keyboard focus on its button-down: keys typed after the post would go to it, and
+        // a Space there would send the draft (chat_room.cpp, PressKeepingFocus).
+        {"the user types on after the post", [](Stage& stage) { stage.TypeAfter(3.0, "k"); }},
+        // A press the client answers only after the time-out takes the focus when it is handled: it goes
+        // back once the client answers again (draft_return.cpp, the press left unanswered).
+        {"the user types on after a Send slower than the time-out",
+         [](Stage& stage) {
+             stage.client.SetSendSeconds(3.0);
+             stage.TypeAfter(9.0, "k");
+         }},
+        // The user's keyboard is in another room's box: the focus goes back there, not to the room posted to.
+        {"the user types in another room",
+         [](Stage& stage) {
+             stage.client.SetDraft(stage.client.OpenRoom(), "other words", 5, 5);
+             stage.client.ActivateRoom(0);
+         }},
         // A box that says it took our line and stays empty gets no press, and nothing was posted
         // (chat_room.cpp, taken only after an answered press).
         {"the box says it took our line and stays empty",

@@ -22,8 +22,9 @@ inline bool OurLine(const std::string& text) {
 
 // The first broken invariant, or "". (a) and (f) hold at every moment: the lines received since
 // `linesSeen` (which it moves on) are ours, and no press went to the client behind an unanswered
-// message. (b) and (c) hold only once the boxes have settled (`settled`): each entry box holds the user's
-// draft, every key they typed included, with their caret, and none holds our line.
+// message. (g), (b) and (c) hold only once the boxes have settled (`settled`): the client's keyboard focus
+// is where the user left it, each entry box holds the user's draft, every key they typed included, with
+// their caret, and none holds our line.
 inline std::string BrokenInvariant(const Desktop& desktop, const ChatClient& client, std::size_t& linesSeen,
                                    bool settled) {
     for (; linesSeen < client.Received().size(); ++linesSeen) {
@@ -33,6 +34,13 @@ inline std::string BrokenInvariant(const Desktop& desktop, const ChatClient& cli
     }
     if (desktop.PressesBehindUnanswered() > 0) return "(f) a press went to the client behind an unanswered message";
     if (!settled) return "";
+    // A press takes the focus to Send; the user's next keys, and a Space that sends their draft, would go there.
+    // A client whose focus window has gone has none to give back; nor one that moved it itself, closing
+    // the window that had it (a room closed while a press of ours was in it).
+    const WindowHandle focus = desktop.FocusOf(client.Frame());
+    if (client.UserFocus() != kNoWindow && !desktop.FocusFellBack(client.Frame()) && focus != client.UserFocus())
+        return "(g) the client's focus is on window " + std::to_string(focus) +
+               ", the user left it on " + std::to_string(client.UserFocus());
     for (int room = 0; room < client.Rooms(); ++room) {
         const WindowHandle box = client.EntryBoxOf(room);
         if (box == kNoWindow) continue;

@@ -63,6 +63,8 @@ public:
         const sim::Desktop::Selection selection = desktop_.SelectionOf(client_->EntryBox());
         return {static_cast<unsigned>(selection.start), static_cast<unsigned>(selection.end)};
     }
+    void FocusEntryBox() override { desktop_.TakeFocus(client_->EntryBox()); }
+    WindowHandle FocusedWindow() override { return client_ ? desktop_.FocusOf(client_->Frame()) : kNoWindow; }
     std::vector<std::string> Received() override {
         std::vector<std::string> lines;
         if (client_)

@@ -1,0 +1,55 @@
+// The client's keyboard focus around our presses: given back only where a press took it, and never
+// taken where the client had none.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "chat_client.h"
+#include "client_automation.h"
+#include "desktop.h"
+#include "dialogs.h"
+#include "expected_lines.h"
+#include "sim_host.h"
+
+namespace vorivevo::sim {
+namespace {
+
+class PressFocus : public ::testing::Test {
+protected:
+    PressFocus() {
+        SimHostOptions options;
+        options.maxIdlePumps = LONG_MAX;  // messages take no virtual time here
+        host_ = std::make_unique<SimHost>(desktop_, options);
+        automation_ = std::make_unique<ClientAutomation>(desktop_, *host_);
+        client_.TypeDraft("my words");
+    }
+    Desktop desktop_;
+    ChatClient client_{desktop_};
+    Dialogs dialogs_{desktop_};
+    std::unique_ptr<SimHost> host_;
+    std::unique_ptr<ClientAutomation> automation_;
+};
+
+// An icon that leaves the focus alone (the simulated dialogs' do) gets its press and nothing more.
+TEST_F(PressFocus, PressThatLeavesTheFocusAloneIsNotFollowedByAny) {
+    DialogOptions stays;
+    stays.closeOnDismiss = false;
+    desktop_.JoinThread(dialogs_.Open(DialogKind::Modal, stays), client_.Frame());
+    desktop_.ResetCalls();
+    automation_->DismissModal();
+    EXPECT_EQ(dialogs_.Presses().size(), 1u);
+    EXPECT_EQ(desktop_.FocusOf(client_.Frame()), client_.EntryBox());
+}
+
+// A client with no focus (it is not the active program) has no focus of the user's to keep: what the
+// press did stays, and nothing is given the focus.
+TEST_F(PressFocus, ClientWithoutFocusIsGivenNone) {
+    desktop_.LoseFocus(client_.Frame());
+    ASSERT_EQ(desktop_.FocusOf(client_.Frame()), kNoWindow);
+    desktop_.ResetCalls();
+    EXPECT_EQ(automation_->PostToChat(expected::kLoaded), PostResult::Posted);
+    EXPECT_EQ(desktop_.FocusOf(client_.Frame()), client_.SendButton());
+}
+
+}  // namespace
+}  // namespace vorivevo::sim

@@ -8,24 +8,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib/e2e.sh"
 e2e_begin
 
 draft='my private words'
-# Asks the client for its entry box until it holds the draft with the caret at $1 ("START END"), for up
-# to $2 seconds.
-wait_for_draft() {
-  local caret=$1 deadline=$((SECONDS + $2)) entry='' shown=''
-  while ((SECONDS < deadline)); do
-    e2e_control show-entry
-    e2e_control show-caret
-    sleep 0.5
-    entry=$(cut -f2 "$E2E_LOG" | grep -a '^#entry ' | tail -1)
-    shown=$(cut -f2 "$E2E_LOG" | grep -a '^#caret ' | tail -1)
-    [[ "$entry" == "#entry $draft" && "$shown" == "#caret $caret" ]] && return 0
-  done
-  e2e_fail "the entry box holds '${entry#\#entry }' with the caret at '${shown#\#caret }', expected '$draft' at $caret"
-}
 
 e2e_start_client --draft "$draft" --select 2 7 --keep-text
 e2e_start_vorivevo  # its window shows once start-up has posted, or tried to
-wait_for_draft "2 7" 5
+e2e_wait_for_draft "$draft" "2 7" 5
 e2e_assert_eq "lines received from a box that keeps its text" "$(e2e_received | wc -l)" 0
 e2e_assert_eq "presses of Send on a box that keeps its text" "$(e2e_events '#press send')" 0
 
@@ -33,7 +19,7 @@ e2e_control "keep-text off"
 e2e_wait_event "#keep-text off"
 e2e_click 16 36  # ON
 e2e_wait_received 2
-wait_for_draft "2 7" 5
+e2e_wait_for_draft "$draft" "2 7" 5
 
 # The press outlasts the time-out; the window system then holds off the client for a few seconds, and
 # "Status: Off!" finds it still owing an answer, so only the advertisement goes.
@@ -41,7 +27,7 @@ e2e_control "slow-send 3"
 e2e_wait_event "#slow-send 3"
 e2e_click 80 36  # OFF
 e2e_wait_received 3 10
-wait_for_draft "2 7" 15
+e2e_wait_for_draft "$draft" "2 7" 15
 e2e_expect_transcript "$E2E_ADVERT" "$(e2e_idle_line 0)" "$E2E_ADVERT"
 
 # Send takes the keyboard focus on its button-down, as a button does. The user comes back to the client and
@@ -64,6 +50,6 @@ e2e_wait_received 5 10
 e2e_assert_eq "the client's focus after the post" "$(show_focus)" "#focus entry"
 xdotool key x
 draft='myxate words'  # the x took the place of the selection " priv"
-wait_for_draft "3 3" 5
+e2e_wait_for_draft "$draft" "3 3" 5
 e2e_expect_transcript "$E2E_ADVERT" "$(e2e_idle_line 0)" "$E2E_ADVERT" "$E2E_ADVERT" "$E2E_OFF"
 e2e_pass

@@ -8,20 +8,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib/e2e.sh"
 e2e_begin
 
 draft='half a thought'
-# Asks the client for its entry box until it holds the draft with the caret at $1 ("START END"), for up
-# to $2 seconds.
-wait_for_draft() {
-  local caret=$1 deadline=$((SECONDS + $2)) entry='' shown=''
-  while ((SECONDS < deadline)); do
-    e2e_control show-entry
-    e2e_control show-caret
-    sleep 0.5
-    entry=$(cut -f2 "$E2E_LOG" | grep -a '^#entry ' | tail -1)
-    shown=$(cut -f2 "$E2E_LOG" | grep -a '^#caret ' | tail -1)
-    [[ "$entry" == "#entry $draft" && "$shown" == "#caret $caret" ]] && return 0
-  done
-  e2e_fail "the entry box holds '${entry#\#entry }' with the caret at '${shown#\#caret }', expected '$draft' at $caret"
-}
 
 # Longer than the time-out and the hold after it together.
 e2e_start_client --draft "$draft" --select 2 7 --send-loop 8
@@ -29,7 +15,7 @@ e2e_start_client --draft "$draft" --select 2 7 --send-loop 8
 e2e_start_vorivevo
 e2e_wait_event '#send-loop ends' 20
 e2e_wait_received 1 5
-wait_for_draft "2 7" 5
+e2e_wait_for_draft "$draft" "2 7" 5
 e2e_expect_transcript "$E2E_ADVERT"
 
 # Exit while the handler runs its loop: the window goes at once (after the press's time-out), but the
@@ -46,6 +32,6 @@ e2e_assert_eq "handler loops ended when the window went" "$(e2e_events '#send-lo
 e2e_wait_gone "$E2E_VORIVEVO_PID" 30 || e2e_fail "vorivevo.exe still runs 30 s after X"
 e2e_note "Exit during the handler's loop: ended after $E2E_ELAPSED s"
 e2e_assert_eq "handler loops ended by then" "$(e2e_events '#send-loop ends')" 2
-wait_for_draft "2 7" 5
+e2e_wait_for_draft "$draft" "2 7" 5
 e2e_expect_transcript "$E2E_ADVERT" "$E2E_ADVERT"
 e2e_pass

@@ -204,8 +204,9 @@ long FromEnvironment(const char* name, long fallback) {
 // simulated back end); 372, the wait for the client's answer before the draft goes back; 935, the whole
 // read before it, and what the user typed meanwhile; 1076, the read before our line; 4208, no dialog
 // pressed while the client owes an answer; 15387, a key typed into the emptied box that reads like the
-// draft; 24183, a box that reads empty while a key of the user's is in it.
-constexpr long kPinnedSeeds[] = {3, 372, 935, 1076, 4208, 15387, 24183};
+// draft; 24183, a box that reads empty while a key of the user's is in it; 62697, the focus given back
+// to the box only while it is still on Send (the user had moved it meanwhile).
+constexpr long kPinnedSeeds[] = {3, 372, 935, 1076, 4208, 15387, 24183, 62697};
 
 TEST(DraftSafety, RandomSchedulesNeverSendLoseOrMoveTheUsersDraft) {
     for (const long seed : kPinnedSeeds) ASSERT_EQ(RunSchedule(static_cast<std::uint64_t>(seed)), "") << "seed " << seed;

@@ -154,6 +154,21 @@ e2e_control() {
   printf '%s\n' "$1" >>"$E2E_CONTROL"
 }
 
+# Asks the client for its entry box until it holds DRAFT with the caret at CARET ("START END"), for up to
+# SECONDS.
+e2e_wait_for_draft() {
+  local draft=$1 caret=$2 deadline=$((SECONDS + $3)) entry='' shown=''
+  while ((SECONDS < deadline)); do
+    e2e_control show-entry
+    e2e_control show-caret
+    sleep 0.5
+    entry=$(cut -f2 "$E2E_LOG" | grep -a '^#entry ' | tail -1)
+    shown=$(cut -f2 "$E2E_LOG" | grep -a '^#caret ' | tail -1)
+    [[ "$entry" == "#entry $draft" && "$shown" == "#caret $caret" ]] && return 0
+  done
+  e2e_fail "the entry box holds '${entry#\#entry }' with the caret at '${shown#\#caret }', expected '$draft' at $caret"
+}
+
 _e2e_find_window() {
   xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -1
 }

@@ -188,6 +188,39 @@ const std::vector<FaultCase>& FaultCases() {
              stage.client.SetKeepsText(true, true);
          },
          PostResult::NotTaken},
+        // Keys that reach the box between the two messages of the read right before our first write make
+        // the text longer than announced by more than the spare character: cut to fit, the draft taken
+        // would lose its end (window_primitives.cpp, ReadBox: the count of characters and the NUL).
+        {"keys reach the box while the draft is read",
+         [](Stage& stage) {
+             stage.OnceAt([reads = 0](const MessageContext& m) mutable { return Is(m, WM_GETTEXTLENGTH) && ++reads == 2; },
+                          [&stage] { stage.desktop.BeforeCall(1, [&stage] { stage.client.Type(0, "kkkk"); }); });
+         },
+         PostResult::NotTaken},
+        // The write that empties the box is answered late, and lands: though no write was answered, the
+        // draft is owed (chat_room.cpp, PostHold::Wrote).
+        {"the box is emptied late",
+         [](Stage& stage) {
+             stage.OnceAt([](const MessageContext& m) { return Is(m, WM_SETTEXT) && m.setText->empty(); },
+                          [&stage] { stage.desktop.TakeTime(stage.client.Frame(), 3.0); });
+         },
+         PostResult::NoAnswer},
+        // The write that gives the draft back is answered late, and lands: once a read shows it, the box
+        // holds the draft, not keys the user typed (draft_return.cpp, the pending write and draftWritten).
+        {"the draft's write is answered late",
+         [](Stage& stage) {
+             stage.OnceAt([](const MessageContext& m) { return Is(m, WM_SETTEXT) && *m.setText == "my words"; },
+                          [&stage] { stage.desktop.TakeTime(stage.client.Frame(), 3.0); });
+         }},
+        // Keys that reach the box between the two messages of the read before the draft goes back: the
+        // draft must not be written over them on a read that does not count (draft_return.cpp, the whole
+        // read before the give-back).
+        {"keys reach the box while it is read before the draft goes back",
+         [](Stage& stage) {
+             stage.OnceAt([&stage, reads = 0](const MessageContext& m) mutable {
+                 return Is(m, WM_GETTEXTLENGTH) && !stage.client.Received().empty() && ++reads == 2;
+             }, [&stage] { stage.desktop.BeforeCall(1, [&stage] { stage.client.Type(0, "kk"); }); });
+         }},
     };
     return cases;
 }
@@ -221,6 +254,37 @@ TEST(DraftFaults, TwoCopiesNeverPostIntoOneBoxAtOnce) {
         EXPECT_STREQ(NameOf(first), "Posted") << "second copy at call " << call;
         if (secondResult) EXPECT_STREQ(NameOf(*secondResult), "AnotherCopyPosting") << "at call " << call;
     }
+}
+
+// A copy whose post left a draft owed holds the boxes until the draft is back: another copy's post
+// meanwhile would take our line, still in the box, for the user's draft.
+TEST(DraftFaults, ASecondCopyPostsNothingWhileTheFirstOwesADraft) {
+    Stage stage({});
+    stage.OnceAt(ReadOfOurLine(stage), [&stage] { stage.desktop.TakeTime(stage.client.Frame(), 3.0); });
+    EXPECT_STREQ(NameOf(stage.automation.PostToChat(expected::kLoaded)), "NoAnswer");
+    ASSERT_TRUE(stage.drafts.Owes());
+    stage.desktop.Clock().AdvanceBy(10);  // the client answers again before the first copy tries again
+    DraftKeeper secondDrafts;
+    ClientAutomation second(stage.desktop, stage.host, secondDrafts);
+    EXPECT_STREQ(NameOf(second.PostToChat(expected::kOff)), "AnotherCopyPosting");
+    stage.automation.WaitSeconds(std::chrono::seconds(20));
+    std::size_t linesSeen = 0;
+    EXPECT_EQ(BrokenInvariant(stage.desktop, stage.client, linesSeen, true), "");
+    EXPECT_FALSE(stage.drafts.Owes());
+}
+
+// Another room comes to the top right after the post's first read: the post stops there, before it takes
+// the draft, and writes nothing into the box the user has left (chat_room.cpp, StillThere).
+TEST(DraftFaults, AnotherRoomOnTopBeforeTheDraftIsTakenLeavesTheFirstBoxUntouched) {
+    Stage stage({});
+    const WindowHandle first = stage.client.EntryBox();
+    stage.OnceAt([](const MessageContext& m) { return Is(m, WM_GETTEXT); }, [&stage] {
+        stage.desktop.BeforeCall(1, [&stage] { stage.client.SetDraft(stage.client.OpenRoom(), "other words", 5, 5); });
+    });
+    EXPECT_STREQ(NameOf(stage.automation.PostToChat(expected::kLoaded)), "NotTaken");
+    for (const SentMessage& sent : stage.desktop.TrafficTo(first)) EXPECT_NE(sent.message, WM_SETTEXT);
+    std::size_t linesSeen = 0;
+    EXPECT_EQ(BrokenInvariant(stage.desktop, stage.client, linesSeen, true), "");
 }
 
 // A name the user gave us with a character the code page lacks reaches the box as another character: the

@@ -240,7 +240,7 @@ PostResult ClientAutomation::PostToChat(const std::string& line) {
     const EntryBoxClaim claim(*this);
     if (!claim.Held()) return PostResult::AnotherCopyPosting;
     // A draft still owed to the box comes first; while the client does not answer, our line goes nowhere.
-    if (!SettleOwedDraft()) return drafts_.AwaitsAnswer() ? PostResult::NoAnswer : PostResult::DraftRefused;
+    if (!SettleOwedDraft(KeepClaim::Yes)) return drafts_.AwaitsAnswer() ? PostResult::NoAnswer : PostResult::DraftRefused;
 
     PostHold hold(*this, windows_.ThroughCodePage(line));
     HeldDraft& held = hold.held;

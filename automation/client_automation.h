@@ -54,8 +54,10 @@ public:
     PostResult PostToChat(const std::string& line);
 
     // Gives back what an earlier post owes the user's entry box, once the client answers again. True when
-    // nothing is owed any more. Dispatches no events.
-    bool SettleOwedDraft();
+    // nothing is owed any more; the claim on the boxes goes then too, unless the caller is a post that
+    // goes on with them. Dispatches no events.
+    enum class KeepClaim { No, Yes };
+    bool SettleOwedDraft(KeepClaim keep = KeepClaim::No);
     // The same, only when the keeper's next try has come; the waits and the timer call it.
     void SettleOwedDraftWhenDue();
 

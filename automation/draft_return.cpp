@@ -135,12 +135,12 @@ void ClientAutomation::GiveBack(HeldDraft& held) {
     drafts_.Keep(held, events_.Now() + kOwedDraftRetry);
 }
 
-bool ClientAutomation::SettleOwedDraft() {
+bool ClientAutomation::SettleOwedDraft(KeepClaim keep) {
     if (!drafts_.Owes()) return true;
     if (PutDraftBack(drafts_.Owed())) {
         drafts_.Clear();
-        // Held since the post that left the draft owed (see EntryBoxClaim).
-        windows_.ReleaseEntryBoxes(&drafts_);
+        // Held since the post that left the draft owed (see EntryBoxClaim), unless a post goes on with it.
+        if (keep == KeepClaim::No) windows_.ReleaseEntryBoxes(&drafts_);
         return true;
     }
     drafts_.TryAgainAt(events_.Now() + kOwedDraftRetry);

@@ -257,13 +257,13 @@ PostResult ClientAutomation::PostToChat(const std::string& line) {
 
     if (!StillThere(at)) return stopped();
     if (!hold.DoneNotingUnanswered(TakeBox(held))) return stopped();
-    if (!hold.Wrote(WriteBox(held.box, ""))) return stopped();
+    if (!hold.Wrote(WriteBox(held.box, "", held.draft))) return stopped();
     if (!StillThere(at)) return stopped();
     // Nothing is dispatched from here to our line's write: a key the user typed into the emptied box while
     // the room was searched would be written over; the draft given back keeps it instead.
     std::string emptied;
     if (!hold.DoneNotingUnanswered(ReadBox(held.box, emptied)) || !emptied.empty()) return stopped();
-    if (!hold.Wrote(WriteBox(held.box, line))) return stopped();
+    if (!hold.Wrote(WriteBox(held.box, line, emptied))) return stopped();
 
     // The client empties the box when it takes the line. One that never does (it refuses the line, or the
     // box found is some other window) must not hold us here: after a while the draft goes back over our

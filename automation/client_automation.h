@@ -97,9 +97,11 @@ private:
     // The entry box by its handle. A read is Done only when both messages were answered and the window
     // wrote as many characters as it had announced; Refused when its text changed length between them,
     // or held characters that the ANSI code page lacks.
-    // A write is Refused when the window answered 0 and a read right after shows that it kept its text.
+    // A write is Refused when the window answered 0 and a read right after shows that it kept its text
+    // (keys typed into it meanwhile aside).
     Outcome ReadBox(WindowHandle box, std::string& text);
-    Outcome WriteBox(WindowHandle box, const std::string& text);
+    // `before`: what the box held right before the write, as last read.
+    Outcome WriteBox(WindowHandle box, const std::string& text, const std::string& before);
     Outcome SendTo(WindowHandle window, Message message, WParam wParam, LParam lParam, LResult* answer = nullptr);
 
     // The steps of a post after its first, each on the room and box the post began with.

@@ -104,7 +104,7 @@ bool ClientAutomation::PutDraftBack(HeldDraft& held) {
             const unsigned after = start + CharactersIn(typed);
             caret = TextSelection{after, after};
         }
-        const Outcome wrote = WriteBox(held.box, wanted);
+        const Outcome wrote = WriteBox(held.box, wanted, text);
         if (wrote == Outcome::Done) {
             // From now on the box holds this draft.
             held.draft = wanted;

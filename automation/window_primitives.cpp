@@ -18,6 +18,16 @@ bool ClassMatches(const std::string& className, const std::string& pattern) {
     return true;
 }
 
+// Whether `now` is `text` with something typed into it at one place.
+bool TextWithKeysInIt(const std::string& now, const std::string& text) {
+    if (now.size() < text.size()) return false;
+    const std::size_t head = static_cast<std::size_t>(
+        std::mismatch(text.begin(), text.end(), now.begin()).first - text.begin());
+    const std::size_t tail = static_cast<std::size_t>(
+        std::mismatch(text.rbegin(), text.rend(), now.rbegin()).first - text.rbegin());
+    return head + tail >= text.size();
+}
+
 }  // namespace
 
 WindowHandle ClientAutomation::FindChildByClass(WindowHandle parent, const std::string& pattern) {
@@ -82,15 +92,25 @@ ClientAutomation::Outcome ClientAutomation::ReadBox(WindowHandle box, std::strin
     return Outcome::Done;
 }
 
-ClientAutomation::Outcome ClientAutomation::WriteBox(WindowHandle box, const std::string& text) {
+ClientAutomation::Outcome ClientAutomation::WriteBox(WindowHandle box, const std::string& text,
+                                                    const std::string& before) {
     const Reply reply = windows_.Send(box, WM_SETTEXT, 0, TextIn{text});
     if (!reply.Answered() || reply.result != 0) return OutcomeOf(reply);
     // A box that answers 0 says it kept its own text. One that took ours all the same shows it, and
     // taken for refused it would be left holding our text: an emptied box would lose the user's draft.
+    // A key may have come in between: the text the box shows is then ours or its own with the key in it.
+    // What is neither (or a read that does not count) may hold either, and is taken as a write whose
+    // fate is not known yet, as one left unanswered is.
     std::string now;
     const Outcome read = ReadBox(box, now);
-    if (read != Outcome::Done) return read;
-    return now == windows_.ThroughCodePage(text) ? Outcome::Done : Outcome::Refused;
+    if (read == Outcome::Gone) return read;
+    if (read != Outcome::Done) return Outcome::Unanswered;
+    const std::string ours = windows_.ThroughCodePage(text);
+    if (now == ours) return Outcome::Done;
+    if (now == before) return Outcome::Refused;
+    if (TextWithKeysInIt(now, ours)) return Outcome::Done;
+    if (TextWithKeysInIt(now, before)) return Outcome::Refused;
+    return Outcome::Unanswered;
 }
 
 void ClientAutomation::PressWindow(WindowHandle window) {

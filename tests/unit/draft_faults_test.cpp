@@ -280,6 +280,29 @@ TEST(DraftFaults, ASecondCopyPostsNothingWhileTheFirstOwesADraft) {
     }
 }
 
+// A box that says it refused every write and took it, and a key that reaches it right after our write
+// (before, or between, the two messages of the read that follows): the box that shows neither our text
+// nor its own is not taken for one that kept the draft (window_primitives.cpp, WriteBox).
+TEST(DraftFaults, KeyRightAfterAWriteTheBoxSaysItRefused) {
+    for (long call = 1; call <= 3; ++call) {
+        Stage stage({});
+        stage.desktop.SetHandler(stage.client.EntryBox(), [&stage, call, done = false](const MessageContext& m) mutable
+                                 -> std::optional<LResult> {
+            if (!Is(m, WM_SETTEXT)) return std::nullopt;
+            stage.desktop.DefaultHandling(m);
+            if (!done && m.setText->empty()) {
+                done = true;
+                stage.desktop.BeforeCall(call, [&stage] { stage.client.Type(0, "k"); });
+            }
+            return 0;
+        });
+        stage.automation.PostToChat(expected::kLoaded);
+        stage.automation.WaitSeconds(std::chrono::seconds(20));
+        std::size_t linesSeen = 0;
+        EXPECT_EQ(BrokenInvariant(stage.desktop, stage.client, linesSeen, true), "") << "key before call " << call;
+    }
+}
+
 // Another room comes to the top right after the post's first read: the post stops there, before it takes
 // the draft, and writes nothing into the box the user has left (chat_room.cpp, StillThere).
 TEST(DraftFaults, AnotherRoomOnTopBeforeTheDraftIsTakenLeavesTheFirstBoxUntouched) {

@@ -215,14 +215,14 @@ ClientAutomation::Outcome ClientAutomation::PressKeepingFocus(WindowHandle butto
     for (const Message message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
         const Outcome press = SendTo(button, message, 0, LParam{0});
         if (press == Outcome::Unanswered && held != nullptr) {
-            held->unansweredPress = button;
-            held->focusBeforePress = before;
+            held->focusOwedFrom = button;
+            held->focusOwedTo = before;
         }
         if (press != Outcome::Done) return press;
     }
     if (!GiveFocusBack(button, before) && held != nullptr) {
-        held->unansweredPress = button;
-        held->focusBeforePress = before;
+        held->focusOwedFrom = button;
+        held->focusOwedTo = before;
     }
     return Outcome::Done;
 }

@@ -65,6 +65,10 @@ public:
     void DismissPalette();
     void DismissModal();
 
+    // Where `now` is `text` with keys typed into it at one place (none typed included): how many of
+    // text's characters come before them; npos when `now` is not that.
+    static std::size_t KeysTypedAt(const std::string& now, const std::string& text);
+
     // The size of the class buffer.
     static constexpr int kClassBufferLength = 250;
     // More than any chat line or draft could hold; a window that claims more is cut to this (characters).

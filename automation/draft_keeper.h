@@ -47,11 +47,11 @@ struct HeldDraft {
     // A message to the box's thread went unanswered. It may still be handled, after every message sent
     // to that thread before it, so nothing more goes to the box until that thread answers again.
     bool awaitingAnswer = false;
-    // A press of Send that the client has not answered yet, and the window that had the client's keyboard
-    // focus right before it: the press still moves the focus to Send when the client gets to it, so once
-    // the client answers again the focus goes back there.
-    WindowHandle unansweredPress = kNoWindow;
-    WindowHandle focusBeforePress = kNoWindow;
+    // A press of Send whose taking of the client's keyboard focus is still to be undone (the client had not
+    // answered the press, or could not take the focus back yet), and the window that had the focus right
+    // before it: once the client answers again the focus goes back there.
+    WindowHandle focusOwedFrom = kNoWindow;
+    WindowHandle focusOwedTo = kNoWindow;
 };
 
 // Owned by the window's logic, so that it outlives the post that could not give the box back.

@@ -40,7 +40,11 @@ std::string TypedMeanwhile(const std::string& text, const HeldDraft& held) {
     if (held.draftWritten) ours.push_back(&held.draft);
     for (const std::string* written : ours) {
         if (text == *written) return {};
-        const std::size_t at = written->empty() ? std::string::npos : text.find(*written);
+        if (written->empty()) continue;
+        // Typed at one place (the user's caret), or on both sides of it (before and after the caret moved).
+        const std::size_t head = ClientAutomation::KeysTypedAt(text, *written);
+        if (head != std::string::npos) return text.substr(head, text.size() - written->size());
+        const std::size_t at = text.find(*written);
         if (at != std::string::npos) return text.substr(0, at) + text.substr(at + written->size());
     }
     return text;
@@ -59,9 +63,9 @@ bool ClientAutomation::PutDraftBack(HeldDraft& held) {
     }
     // The client has handled that press by now, and with it the button's taking the focus. A focus left
     // on Send is owed like the draft: a Space there would send it.
-    if (held.unansweredPress != kNoWindow) {
-        if (!GiveFocusBack(held.unansweredPress, held.focusBeforePress)) return false;
-        held.unansweredPress = kNoWindow;
+    if (held.focusOwedFrom != kNoWindow) {
+        if (!GiveFocusBack(held.focusOwedFrom, held.focusOwedTo)) return false;
+        held.focusOwedFrom = kNoWindow;
     }
     if (held.writes == HeldDraft::Writes::None) return true;
     // A whole read answered at once also means that the client has caught up with what it was sent and
@@ -74,9 +78,9 @@ bool ClientAutomation::PutDraftBack(HeldDraft& held) {
         case Outcome::Done: break;
     }
     if (held.pending) {
-        // Landed, if the box holds it (the user may have typed around it since); else it never will, and
-        // what the user typed is still to go into the draft as it was.
-        if (text.find(held.pending->draft) != std::string::npos) {
+        // Landed, if the box holds it (the user may have typed into it since); else it never will, and what
+        // the user typed is still to go into the draft as it was.
+        if (KeysTypedAt(text, held.pending->draft) != std::string::npos) {
             held.draft = std::move(held.pending->draft);
             held.selection = held.pending->selection;
             held.draftWritten = true;

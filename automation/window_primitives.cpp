@@ -18,16 +18,6 @@ bool ClassMatches(const std::string& className, const std::string& pattern) {
     return true;
 }
 
-// Whether `now` is `text` with something typed into it at one place.
-bool TextWithKeysInIt(const std::string& now, const std::string& text) {
-    if (now.size() < text.size()) return false;
-    const std::size_t head = static_cast<std::size_t>(
-        std::mismatch(text.begin(), text.end(), now.begin()).first - text.begin());
-    const std::size_t tail = static_cast<std::size_t>(
-        std::mismatch(text.rbegin(), text.rend(), now.rbegin()).first - text.rbegin());
-    return head + tail >= text.size();
-}
-
 }  // namespace
 
 WindowHandle ClientAutomation::FindChildByClass(WindowHandle parent, const std::string& pattern) {
@@ -92,6 +82,15 @@ ClientAutomation::Outcome ClientAutomation::ReadBox(WindowHandle box, std::strin
     return Outcome::Done;
 }
 
+std::size_t ClientAutomation::KeysTypedAt(const std::string& now, const std::string& text) {
+    if (now.size() < text.size()) return std::string::npos;
+    const std::size_t head = static_cast<std::size_t>(
+        std::mismatch(text.begin(), text.end(), now.begin()).first - text.begin());
+    const std::size_t tail = static_cast<std::size_t>(
+        std::mismatch(text.rbegin(), text.rend(), now.rbegin()).first - text.rbegin());
+    return head + tail >= text.size() ? head : std::string::npos;
+}
+
 ClientAutomation::Outcome ClientAutomation::WriteBox(WindowHandle box, const std::string& text,
                                                     const std::string& before) {
     const Reply reply = windows_.Send(box, WM_SETTEXT, 0, TextIn{text});
@@ -108,8 +107,8 @@ ClientAutomation::Outcome ClientAutomation::WriteBox(WindowHandle box, const std
     const std::string ours = windows_.ThroughCodePage(text);
     if (now == ours) return Outcome::Done;
     if (now == before) return Outcome::Refused;
-    if (TextWithKeysInIt(now, ours)) return Outcome::Done;
-    if (TextWithKeysInIt(now, before)) return Outcome::Refused;
+    if (KeysTypedAt(now, ours) != std::string::npos) return Outcome::Done;
+    if (KeysTypedAt(now, before) != std::string::npos) return Outcome::Refused;
     return Outcome::Unanswered;
 }
 

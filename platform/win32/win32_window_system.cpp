@@ -249,7 +249,16 @@ bool Win32WindowSystem::MoveThreadFocus(WindowHandle from, WindowHandle to) {
     // user's program from them, so only a focus within the active window moves.
     if (info.hwndActive == nullptr || GetAncestor(target, GA_ROOT) != info.hwndActive) return true;
     const bool ours = thread == GetCurrentThreadId();
-    if (!ours && !AttachThreadInput(GetCurrentThreadId(), thread, TRUE)) return false;
+    if (!ours) {
+        // With the input joined, SetFocus waits without a time-out for that thread's WM_KILLFOCUS and
+        // WM_SETFOCUS: it must answer now, not only have answered a moment ago.
+        const Reply probe = SendWide(target, WM_NULL, 0, 0);
+        if (probe.delivery == Delivery::NoAnswer) return false;
+        if (probe.delivery == Delivery::NoWindow) return true;
+        // A join the platform refuses (another desktop, a hook recording input) is refused for good: the
+        // focus stays where the press put it rather than hold the draft back for ever.
+        if (!AttachThreadInput(GetCurrentThreadId(), thread, TRUE)) return true;
+    }
     // Looked at again with the input joined: a click of the user's since then has the last word.
     if (GetFocus() == source) ::SetFocus(target);
     if (!ours) AttachThreadInput(GetCurrentThreadId(), thread, FALSE);

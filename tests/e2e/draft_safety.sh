@@ -33,9 +33,16 @@ e2e_expect_transcript "$E2E_ADVERT" "$(e2e_idle_line 0)" "$E2E_ADVERT"
 # Send takes the keyboard focus on its button-down, as a button does. The user comes back to the client and
 # clicks into the entry box; a post (OFF, pressed as a screen reader does, which leaves the client the
 # active program) must leave the focus there, so that the next key lands in the draft, not on Send.
+# The client's answer to show-focus: a new line each time, waited for, so that an earlier one is not read.
+focus_lines() { cut -f2 "$E2E_LOG" | grep -ac '^#focus ' || true; }
 show_focus() {
+  local seen
+  seen=$(focus_lines)
   e2e_control show-focus
-  sleep 0.5
+  for _ in $(seq 50); do
+    (($(focus_lines) > seen)) && break
+    sleep 0.1
+  done
   cut -f2 "$E2E_LOG" | grep -a '^#focus ' | tail -1
 }
 e2e_control "slow-send 0"

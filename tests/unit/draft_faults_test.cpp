@@ -280,6 +280,22 @@ TEST(DraftFaults, ASecondCopyPostsNothingWhileTheFirstOwesADraft) {
     }
 }
 
+// What the box holds besides a text we wrote: keys typed into it at one place, wherever the user's caret
+// was, so that a draft that came back with keys in its middle is not taken for one that never came.
+TEST(DraftFaults, KeysTypedIntoATextAreFoundWhereverTheyWent) {
+    const struct {
+        const char* now;
+        const char* text;
+        std::size_t at;
+    } cases[] = {
+        {"my kwords", "my words", 3}, {"kmy words", "my words", 0}, {"my wordsk", "my words", 8},
+        {"my words", "my words", 8},  {"aXa", "aa", 1},              {"kk", "", 0},
+        {"my word", "my words", std::string::npos}, {"my wor s", "my words", std::string::npos},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ClientAutomation::KeysTypedAt(c.now, c.text), c.at) << "\"" << c.now << "\" from \"" << c.text << "\"";
+}
+
 // A box that says it refused every write and took it, and a key that reaches it right after our write
 // (before, or between, the two messages of the read that follows): the box that shows neither our text
 // nor its own is not taken for one that kept the draft (window_primitives.cpp, WriteBox).

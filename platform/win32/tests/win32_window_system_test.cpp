@@ -306,7 +306,7 @@ TEST(Win32EntryBoxes, OneCopyAtATimeHoldsThem) {
     EXPECT_FALSE(std::async(std::launch::async, otherCopy).get());
     first.ReleaseEntryBoxes(&first);
     EXPECT_TRUE(std::async(std::launch::async, otherCopy).get());
-    // The other copy lets go as it ends.
+    // The other copy lets go as it ends (released, or abandoned with its thread): the next copy gets them.
     EXPECT_TRUE(first.ClaimEntryBoxes(&first));
 }
 

@@ -499,6 +499,17 @@ int Desktop::GetClassNameA(WindowHandle window, char* buffer, int size) {
     return static_cast<int>(count);
 }
 
+// As the real back end: nothing is sent to a thread while a message followed to its return has not
+// returned (unless its window has gone), nor for a while after a message went unanswered.
+bool Desktop::HoldsOff(Thread& thread) {
+    if (thread.inFlight) {
+        const Waiting& inFlight = *thread.inFlight;
+        if (!(inFlight.handled && inFlight.answeredAt <= clock_.Now()) && Find(inFlight.window) != nullptr) return true;
+        thread.inFlight.reset();
+    }
+    return clock_.Now() < thread.holdUntil;
+}
+
 Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LParam lParam,
                        const std::string* setText, std::string* getTextBuffer) {
     Charge(&CallCounts::sendMessage);
@@ -509,15 +520,9 @@ Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LPar
     const auto answered = [this](const Waiting& waiting) {
         return waiting.handled && waiting.answeredAt <= clock_.Now();
     };
-    // As the real back end: nothing is sent to a thread while a message followed to its return has not
-    // returned (unless its window has gone), nor for a while after a message went unanswered; and a
-    // thread that has been busy for long is taken for hung and not waited for, unless the message is
+    // A thread that has been busy for long is taken for hung and not waited for, unless the message is
     // followed to its return.
-    if (thread.inFlight) {
-        if (!answered(*thread.inFlight) && Find(thread.inFlight->window) != nullptr) return Reply{Delivery::NoAnswer, 0};
-        thread.inFlight.reset();
-    }
-    if (clock_.Now() < thread.holdUntil) return Reply{Delivery::NoAnswer, 0};
+    if (HoldsOff(thread)) return Reply{Delivery::NoAnswer, 0};
     const bool followed = FollowedToItsReturn(message);
     if (!followed && thread.Busy(clock_.Now()) && clock_.Now() - thread.busySince >= hungAfter_) {
         thread.holdUntil = clock_.Now() + holdAfterTimeout_;
@@ -651,9 +656,7 @@ bool Desktop::MoveThreadFocus(WindowHandle from, WindowHandle to) {
     Thread& thread = threads_[key];
     // As the real back end: nothing while the thread owes an answer, nor into another top-level window
     // than the one that has the focus (that would activate it).
-    const bool owed = thread.inFlight && !(thread.inFlight->handled && thread.inFlight->answeredAt <= clock_.Now()) &&
-                      IsWindow(thread.inFlight->window);
-    if (owed || clock_.Now() < thread.holdUntil) return false;
+    if (HoldsOff(thread)) return false;
     if (TopLevelOf(from) != TopLevelOf(to)) return true;
     // A focus given back to where it had fallen (the press came after the fall) is still the client's doing.
     thread.focus = to;

@@ -286,6 +286,8 @@ private:
     // Handles what waits for the thread, in order, until it is busy or nothing is left.
     void RunWaiting(WindowHandle thread);
     void Handle(Waiting& waiting);
+    // Whether the back end sends the thread nothing now; forgets a message in flight that has returned.
+    bool HoldsOff(Thread& thread);
     Reply Deliver(WindowHandle window, Message message, WParam wParam, LParam lParam,
                   const std::string* setText, std::string* getTextBuffer);
 

@@ -244,17 +244,18 @@ bool Win32WindowSystem::MoveThreadFocus(WindowHandle from, WindowHandle to) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
     if (!GetGUIThreadInfo(thread, &info) || info.hwndFocus != source) return true;
-    if (!ThreadAnswers(thread)) return false;
-    // SetFocus activates the target's top-level window when it is not the active one: that would take the
-    // user's program from them, so only a focus within the active window moves.
-    if (info.hwndActive == nullptr || GetAncestor(target, GA_ROOT) != info.hwndActive) return true;
     const bool ours = thread == GetCurrentThreadId();
     if (!ours) {
         // With the input joined, SetFocus waits without a time-out for that thread's WM_KILLFOCUS and
-        // WM_SETFOCUS: it must answer now, not only have answered a moment ago.
+        // WM_SETFOCUS: it must answer now (this also waits out a message of ours it still owes).
         const Reply probe = SendWide(target, WM_NULL, 0, 0);
         if (probe.delivery == Delivery::NoAnswer) return false;
         if (probe.delivery == Delivery::NoWindow) return true;
+    }
+    // SetFocus activates the target's top-level window when it is not the active one: that would take the
+    // user's program from them, so only a focus within the active window moves.
+    if (info.hwndActive == nullptr || GetAncestor(target, GA_ROOT) != info.hwndActive) return true;
+    if (!ours) {
         // A join the platform refuses (another desktop, a hook recording input) is refused for good: the
         // focus stays where the press put it rather than hold the draft back for ever.
         if (!AttachThreadInput(GetCurrentThreadId(), thread, TRUE)) return true;

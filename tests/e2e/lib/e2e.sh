@@ -186,6 +186,14 @@ e2e_start_vorivevo() {
     sleep 0.05
     E2E_WINDOW=$(_e2e_find_window)
   done
+  # Shown is not yet painted: on a busy machine the first frame can take a while to reach the X server,
+  # and a screenshot before it reads black where the name bar is.
+  local _
+  for _ in $(seq 50); do
+    e2e_screenshot "$E2E_WORK/first-paint.png"
+    [[ "$(e2e_pixel "$E2E_WORK/first-paint.png" 48 12)" != 000000 ]] && return 0
+    sleep 0.1
+  done
 }
 
 # Sets E2E_X, E2E_Y (the window's top-left on the screen), E2E_W and E2E_H.

@@ -1,7 +1,7 @@
 // What the last post did, in the user's words, with the local time it happened.
 #include "post_report.h"
 
-#include <cmath>
+#include <chrono>
 
 namespace vorivevo {
 namespace {
@@ -12,9 +12,8 @@ std::string TwoDigits(long value) { return {static_cast<char>('0' + value / 10),
 
 // Formatted by hand: the C library's formatting would more than double what this file adds to the program.
 std::string ClockTime(Duration timeOfDay) {
-    const double sinceMidnight = timeOfDay.count();
-    long seconds = std::isfinite(sinceMidnight) ? static_cast<long>(std::floor(sinceMidnight)) : 0;
-    seconds = ((seconds % kSecondsPerDay) + kSecondsPerDay) % kSecondsPerDay;
+    long seconds = static_cast<long>(std::chrono::floor<std::chrono::seconds>(timeOfDay).count() % kSecondsPerDay);
+    seconds = (seconds + kSecondsPerDay) % kSecondsPerDay;
     return TwoDigits(seconds / 3600) + ":" + TwoDigits(seconds / 60 % 60);
 }
 

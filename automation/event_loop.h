@@ -2,17 +2,19 @@
 #pragma once
 
 #include <chrono>
-#include <limits>
+#include <cstdint>
+#include <optional>
 #include <ratio>
 
 namespace vorivevo {
 
 // The clock that every wait is measured on. It only moves forwards, so midnight and changes to the clock
-// of the day cannot stretch or cut a wait. Seconds with fraction, from a zero of the back end's own. It is
-// read only through an EventLoop, so it has no now() of its own.
+// of the day cannot stretch or cut a wait. Whole microseconds from a zero of the back end's own, so that
+// a deadline worked out as start + length is reached exactly, with no rounding to allow for. It is read
+// only through an EventLoop, so it has no now() of its own.
 struct MonotonicClock {
-    using rep = double;
-    using period = std::ratio<1>;
+    using rep = std::int64_t;
+    using period = std::micro;
     using duration = std::chrono::duration<rep, period>;
     using time_point = std::chrono::time_point<MonotonicClock>;
     static constexpr bool is_steady = true;
@@ -22,7 +24,7 @@ using Instant = MonotonicClock::time_point;
 using Duration = MonotonicClock::duration;
 
 // Later than every instant: a wait for it ends only on an event.
-inline constexpr Instant kNever{Duration{std::numeric_limits<double>::infinity()}};
+inline constexpr Instant kNever = Instant::max();
 
 class EventLoop {
 public:
@@ -37,6 +39,11 @@ public:
     virtual void WaitForEvent(Instant deadline) = 0;
 
     virtual Instant Now() = 0;
+
+    // When the user last pressed a key, anywhere on the desktop, as far as this program may see it (keys
+    // that another program makes up inside its own thread never show); nothing when none was seen since
+    // the program started. Mouse input never counts.
+    virtual std::optional<Instant> LastKeyPressed() = 0;
 };
 
 }  // namespace vorivevo

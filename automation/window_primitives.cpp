@@ -129,8 +129,6 @@ void ClientAutomation::BeginWindowDrag(WindowHandle window) {
 }
 
 void ClientAutomation::WaitSeconds(Duration length) {
-    // The deadline is worked out once and compared as it is, so that rounding cannot leave the wait
-    // short of a deadline that the event loop's wait already reached.
     const Instant deadline = events_.Now() + std::max(length, Duration::zero());
     for (;;) {
         if (events_.Now() >= deadline) return;

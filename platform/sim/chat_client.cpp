@@ -161,6 +161,7 @@ void ChatClient::SetDraft(int index, const std::string& bytes, std::size_t selec
 
 void ChatClient::Type(int index, const std::string& bytes) {
     const WindowHandle entry = EntryBoxOf(index);
+    desktop_.NoteKeyPressed();
     desktop_.Input(entry, [this, index, entry, bytes] {
         if (!desktop_.IsWindow(entry)) return;
         // The user clicks into the box first when they were typing elsewhere, or when the box no longer

@@ -179,6 +179,9 @@ public:
     void SetDropsUnreceivedOnTimeout(bool drops) { dropsUnreceived_ = drops; }
 
     VirtualClock& Clock() { return clock_; }
+    // The keyboard: a key the user pressed now (whichever window it goes to), and when the last one was.
+    void NoteKeyPressed() { lastKeyPressed_ = clock_.Now(); }
+    std::optional<double> LastKeyPressed() const { return lastKeyPressed_; }
     // Virtual seconds that each SendMessageA to an existing window takes, before the window sees it.
     void SetSendMessageCost(double seconds) { sendMessageCost_ = seconds; }
     // Runs `action` just before the window-system call that comes `calls` calls from now (1: the next);
@@ -304,6 +307,7 @@ private:
     // While a handler runs: when it returns, if it runs a loop (RunLoopInHandler); otherwise -infinity.
     double handlerReturnsAt_ = -std::numeric_limits<double>::infinity();
     VirtualClock clock_;
+    std::optional<double> lastKeyPressed_;
     double sendMessageCost_ = 0.0;
     std::multimap<long, std::function<void()>> beforeCalls_;
     CallCounts calls_;

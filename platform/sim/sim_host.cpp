@@ -56,7 +56,13 @@ void SimHost::NoteCallAfterUnload() {
 Duration SimHost::TimeOfDay() {
     double seconds = std::fmod(options_.startOfDay + Time(), kSecondsPerDay);
     if (seconds < 0) seconds += kSecondsPerDay;
-    return Duration{seconds};
+    return ToDuration(seconds);
+}
+
+std::optional<Instant> SimHost::LastKeyPressed() {
+    const std::optional<double> last = desktop_.LastKeyPressed();
+    if (!last) return std::nullopt;
+    return ToInstant(*last);
 }
 
 void SimHost::SetIdleCounterText(const std::string& text) {
@@ -159,7 +165,7 @@ void SimHost::DoEvents() {
 }
 
 void SimHost::WaitForEvent(Instant until) {
-    const double deadline = until.time_since_epoch().count();
+    const double deadline = until == vorivevo::kNever ? VirtualClock::kNever : ToSeconds(until.time_since_epoch());
     ++waitCalls_;
     NoteCallAfterUnload();
     if (waitObserver_) waitObserver_();
@@ -167,13 +173,7 @@ void SimHost::WaitForEvent(Instant until) {
     for (;;) {
         clock.AdvanceTo(Time());
         if (SomethingDueNow()) return;
-        if (deadline <= Time()) {
-            // A real clock moves on between two readings. Standing still here would trap a caller whose
-            // own arithmetic puts its deadline a rounding error short of its wait (start + 0.4 - start
-            // can come out below 0.4), so let the smallest step of time pass.
-            clock.AdvanceTo(std::nextafter(Time(), kNever));
-            return;
-        }
+        if (until <= Now()) return;
         const double wake = std::min({NextScriptedTime(), NextTickTime(), deadline});
         const double action = clock.NextActionTime();
         if (action < wake) {

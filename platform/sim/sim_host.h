@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <optional>
 #include <string>
@@ -54,8 +55,8 @@ struct SimHostOptions {
 //   returns at the drag's end.
 // - A wait wakes at the earliest of the next scripted input, the next tick and its deadline. Actions
 //   scheduled on the desktop's clock run on the way, and the wait looks again after each, since it may
-//   have scripted input. A wait whose deadline has already passed returns at once, the clock one step
-//   of rounding further on.
+//   have scripted input. A wait whose deadline has already passed returns at once. The virtual clock's
+//   seconds are read as whole microseconds (ToInstant), so a wait to start + length ends exactly there.
 // The run ends by HorizonReached, from WaitForEvent or a drag, when nothing can ever happen any more or
 // the clock would pass the horizon.
 class SimHost final : public EventLoop, public AnnouncerView {
@@ -119,7 +120,14 @@ public:
     // EventLoop
     void DoEvents() override;
     void WaitForEvent(Instant deadline) override;
-    Instant Now() override { return Instant{Duration{Time()}}; }
+    Instant Now() override { return ToInstant(Time()); }
+    // The desktop's keyboard: every key the simulated user types through it.
+    std::optional<Instant> LastKeyPressed() override;
+
+    // The virtual clock's seconds as the event loop's instants and durations, to the nearest tick.
+    static Instant ToInstant(double seconds) { return Instant{ToDuration(seconds)}; }
+    static Duration ToDuration(double seconds) { return Duration{std::llround(seconds * 1e6)}; }
+    static double ToSeconds(Duration duration) { return std::chrono::duration<double>(duration).count(); }
 
     // AnnouncerView
     std::string IdleCounterText() override { return idleCounter_; }
@@ -135,7 +143,7 @@ public:
     Duration TimeOfDay() override;
 
 private:
-    double IntervalSeconds() const { return Duration{options_.dialogTimerInterval}.count(); }
+    double IntervalSeconds() const { return ToSeconds(options_.dialogTimerInterval); }
     // Delivers every event due now to the sink's Record.
     void PumpPending();
     // The time of the timer's tick-th tick since it was last enabled (the first is tick 1).

@@ -7,13 +7,16 @@ namespace vorivevo {
 QpcClock::QpcClock() noexcept {
     LARGE_INTEGER frequency;
     if (QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0)
-        ticksPerSecond_ = static_cast<double>(frequency.QuadPart);
+        ticksPerSecond_ = frequency.QuadPart;
 }
 
 Instant QpcClock::Now() const noexcept {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    return Instant{Duration{static_cast<double>(now.QuadPart) / ticksPerSecond_}};
+    // In two parts, so that counter * 1,000,000 cannot overflow however long the machine has run.
+    const long long whole = now.QuadPart / ticksPerSecond_;
+    const long long part = now.QuadPart % ticksPerSecond_;
+    return Instant{std::chrono::seconds(whole) + Duration{part * 1000000 / ticksPerSecond_}};
 }
 
 }  // namespace vorivevo

@@ -13,7 +13,7 @@ public:
     Instant Now() const noexcept;
 
 private:
-    double ticksPerSecond_ = 1.0;
+    long long ticksPerSecond_ = 1;
 };
 
 }  // namespace vorivevo

@@ -2,13 +2,13 @@
 #include "win32_event_pump.h"
 
 #include <chrono>
-#include <cmath>
+#include <algorithm>
 
 namespace vorivevo {
 namespace {
 
-// The longest single wait, in milliseconds (about 24 days); a later deadline is waited for in steps.
-constexpr double kLongestWaitMs = 2147483647.0;
+// The longest single wait (about 24 days); a later deadline is waited for in steps.
+constexpr std::chrono::milliseconds kLongestWait{2147483647};
 
 }  // namespace
 
@@ -28,14 +28,13 @@ void Win32EventPump::DoEvents() {
 }
 
 void Win32EventPump::WaitForEvent(Instant deadline) {
-    const double remainingMs = std::chrono::duration<double, std::milli>(deadline - Now()).count();
+    const Instant now = Now();
     DWORD timeoutMs = 0;
-    if (std::isnan(remainingMs))
-        timeoutMs = 0;
-    else if (remainingMs >= kLongestWaitMs)
-        timeoutMs = static_cast<DWORD>(kLongestWaitMs);
-    else if (remainingMs > 0.0)
-        timeoutMs = static_cast<DWORD>(std::ceil(remainingMs));  // never wake before the deadline
+    if (deadline > now) {
+        // Rounded up: never wake before the deadline.
+        const auto remaining = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+        timeoutMs = static_cast<DWORD>(std::min(remaining, kLongestWait).count());
+    }
     // MWMO_INPUTAVAILABLE: also returns for messages that are already queued.
     MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }

@@ -17,6 +17,7 @@ public:
     // Returns as soon as any message is queued, or the deadline passes; leaves the queue as it is.
     void WaitForEvent(Instant deadline) override;
     Instant Now() override { return clock_.Now(); }
+    std::optional<Instant> LastKeyPressed() override { return std::nullopt; }
 
     // How often DoEvents has run.
     long Pumps() const noexcept { return pumps_; }

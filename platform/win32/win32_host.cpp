@@ -23,7 +23,8 @@ void Win32Host::AfterPump() {
 Duration Win32Host::TimeOfDay() {
     SYSTEMTIME local;
     GetLocalTime(&local);
-    return Duration{local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond + local.wMilliseconds / 1000.0};
+    return std::chrono::hours(local.wHour) + std::chrono::minutes(local.wMinute) + std::chrono::seconds(local.wSecond) +
+           std::chrono::milliseconds(local.wMilliseconds);
 }
 
 std::string Win32Host::IdleCounterText() { return window_.IdleCounterText(); }

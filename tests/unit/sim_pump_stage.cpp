@@ -15,10 +15,10 @@ public:
     void AttachSink(WindowEventSink* sink) override { host_.AttachSink(sink); }
 
     void Click(WindowEvent command) override { host_.Script(host_.Time(), command); }
-    void LetTimePass(Duration time) override { desktop_.Clock().AdvanceBy(time.count()); }
+    void LetTimePass(Duration time) override { desktop_.Clock().AdvanceBy(sim::SimHost::ToSeconds(time)); }
     // The system's move loop, as a drag begins it.
     void RunSystemLoop(Duration time) override {
-        host_.SetDragSeconds(time.count());
+        host_.SetDragSeconds(sim::SimHost::ToSeconds(time));
         desktop_.SendMessageA(host_.OwnWindow(), WM_NCLBUTTONDOWN, HTCAPTION, LParam{0});
     }
 

@@ -30,6 +30,9 @@ constexpr Message WM_NCLBUTTONDOWN = 0x00A1;
 // process boundaries where pointers to the caller's variables would not.
 constexpr Message EM_GETSEL = 0x00B0;
 constexpr Message EM_SETSEL = 0x00B1;
+// Puts a text in place of an edit box's selection (at its caret when nothing is selected), leaving the
+// caret after it: unlike WM_SETTEXT, it writes over nothing but what is selected.
+constexpr Message EM_REPLACESEL = 0x00C2;
 constexpr Message WM_LBUTTONDOWN = 0x0201;
 constexpr Message WM_LBUTTONUP = 0x0202;
 
@@ -40,7 +43,8 @@ constexpr WindowHandle HWND_TOPMOST = 0xFFFFFFFFu;
 constexpr unsigned SWP_NOSIZE = 0x0001;
 constexpr unsigned SWP_NOMOVE = 0x0002;
 
-// The text of WM_SETTEXT, in UTF-8; the back end converts it to the machine's ANSI code page.
+// The text of WM_SETTEXT or EM_REPLACESEL, in UTF-8; the back end converts it to the machine's ANSI code
+// page.
 struct TextIn {
     const std::string& text;
 };

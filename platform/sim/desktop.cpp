@@ -276,6 +276,15 @@ LResult Desktop::DefaultHandling(const MessageContext& context) {
             window->beyondCodePage.clear();
             window->selection = Selection{};
             return 1;
+        case EM_REPLACESEL: {
+            if (context.setText == nullptr) return 0;
+            const Selection selection = window->selection;
+            SetTextBytes(context.window, window->text.substr(0, selection.start) + *context.setText +
+                                             window->text.substr(selection.end));
+            const std::size_t caret = selection.start + context.setText->size();
+            window->selection = Selection{caret, caret};
+            return 0;
+        }
         case EM_GETSEL: {
             // Both positions in one answer; an edit box answers -1 when either does not fit a word.
             const Selection selection = window->selection;

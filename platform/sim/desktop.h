@@ -26,7 +26,7 @@ struct MessageContext {
     Message message;
     WParam wParam;
     LParam lParam;                // 0 for the two text forms
-    const std::string* setText;   // WM_SETTEXT through TextIn: the new text; otherwise null
+    const std::string* setText;   // WM_SETTEXT or EM_REPLACESEL through TextIn: the text; otherwise null
     std::string* getTextBuffer;   // WM_GETTEXT through TextBuffer: the caller's wParam bytes; otherwise null
 };
 

@@ -133,10 +133,12 @@ Reply Win32WindowSystem::Send(WindowHandle window, Message message, WParam wPara
     return SendWide(target, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
 }
 
-Reply Win32WindowSystem::Send(WindowHandle window, Message message, WParam, TextIn lParam) {
+Reply Win32WindowSystem::Send(WindowHandle window, Message message, WParam wParam, TextIn lParam) {
     if (window == kNoWindow) return Reply{Delivery::NoWindow, 0};
-    if (message != WM_SETTEXT) return Reply{Delivery::Answered, 0};
-    return SetText(ToHwnd(window), lParam.text);
+    if (message == WM_SETTEXT) return SetText(ToHwnd(window), lParam.text);
+    if (message != EM_REPLACESEL) return Reply{Delivery::Answered, 0};
+    const std::wstring wide = ThroughAnsi(lParam.text, codePage_);
+    return SendWide(ToHwnd(window), EM_REPLACESEL, static_cast<WPARAM>(wParam), reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 Reply Win32WindowSystem::Send(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) {

@@ -38,8 +38,8 @@ inline WindowHandle ToWindowHandle(HWND window) noexcept {
 //
 // The plain-LParam SendMessageA also takes the text messages: WM_GETTEXTLENGTH counts ANSI characters,
 // WM_SETTEXT takes a NUL-terminated UTF-8 string, WM_GETTEXT fills a char buffer of wParam bytes with
-// UTF-8, NUL-terminated. TextIn serves only WM_SETTEXT and TextBuffer only WM_GETTEXT; any other message
-// with them is not sent and answers 0. A WM_GETTEXT that fails leaves the TextBuffer as it was. The
+// UTF-8, NUL-terminated. TextIn serves only WM_SETTEXT and EM_REPLACESEL, and TextBuffer only WM_GETTEXT;
+// any other message with them is not sent and answers 0. A WM_GETTEXT that fails leaves the TextBuffer as it was. The
 // answer to WM_GETTEXTLENGTH and WM_GETTEXT counts ANSI characters.
 class Win32WindowSystem final : public WindowSystem {
 public:

@@ -115,6 +115,7 @@ void Announcer::StayIdle() {
     ClientAutomation automation(windows_, events_, drafts_);
     for (;;) {
         automation.SettleOwedDraftWhenDue();
+        NoteGivenUpDraft();
         // For ever, unless a draft is owed to the client and must be tried again.
         events_.WaitForEvent(drafts_.NextTry());
         events_.DoEvents();
@@ -189,7 +190,14 @@ void Announcer::RunRecordedTicks() noexcept {
 
 void Announcer::Post(ClientAutomation& automation, const std::string& line) {
     const PostResult result = automation.PostToChat(line);
-    view_.ShowPostReport(PostReport(result, view_.TimeOfDay()));
+    NoteGivenUpDraft();
+    view_.ShowPostReport(PostReport(result, view_.TimeOfDay()) + givenUpNote_);
+}
+
+void Announcer::NoteGivenUpDraft() {
+    if (!drafts_.TakeGiveUpNote()) return;
+    givenUpNote_ = "\n" + DraftGivenUpReport(view_.TimeOfDay());
+    view_.ShowPostReport(givenUpNote_.substr(1));
 }
 
 void Announcer::Announce(ClientAutomation& automation, const std::string& statusLine, Duration gap) {
@@ -243,6 +251,7 @@ void Announcer::ExitClicked() {
 void Announcer::DialogTimerTick() {
     ClientAutomation automation(windows_, events_, drafts_);
     automation.SettleOwedDraftWhenDue();
+    NoteGivenUpDraft();
     automation.DismissPalette();
     automation.DismissModal();
 }

@@ -65,12 +65,16 @@ private:
     [[noreturn]] void StayIdle();
     [[noreturn]] void EndProgram();
     void SettleOwedDraftBeforeEnd();
+    // Tells the user once that a draft owed to the client was given up on; the note stays under every
+    // later report.
+    void NoteGivenUpDraft();
 
     WindowSystem& windows_;
     EventLoop& events_;
     AnnouncerView& view_;
     State state_ = State::Idle;
     DraftKeeper drafts_;
+    std::string givenUpNote_;
     // Set once the program is ending: events are no longer noted or run.
     bool ending_ = false;
 

@@ -26,6 +26,10 @@ std::string PostReport(PostResult result, Duration timeOfDay) {
             return "Posted at " + at;
         case PostResult::NoChatRoom:
             return "No chat room open at " + at + ": nothing posted";
+        case PostResult::RoomNotAsExpected:
+            return "The chat room's entry box or Send button was not where it should be at " + at + ": nothing posted";
+        case PostResult::RoomClosed:
+            return "The chat room closed during a post at " + at;
         case PostResult::NoAnswer:
             return "The client did not answer at " + at + ": your typing is kept";
         case PostResult::NotTaken:
@@ -36,6 +40,10 @@ std::string PostReport(PostResult result, Duration timeOfDay) {
             return "Another copy of Vorivevo was posting at " + at + ": nothing posted";
     }
     return "Unknown at " + at;
+}
+
+std::string DraftGivenUpReport(Duration timeOfDay) {
+    return "By " + ClockTime(timeOfDay) + " the entry box had not taken your typing back for a minute: it is no longer tried";
 }
 
 }  // namespace vorivevo

@@ -1,6 +1,8 @@
 // The automation routines: finding, reading, writing and pressing windows, waiting, the chat room, dialogs.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 
 #include "draft_keeper.h"
@@ -11,18 +13,22 @@ namespace vorivevo {
 
 // What became of a post, as the user would want to know it.
 enum class PostResult {
-    Posted,      // the client took our line
+    Posted,      // the room received our line
     NoChatRoom,  // no room (or no client) to post into: nothing was sent
+    // The windows at the entry box's or Send's place in the room are not of their kinds (another version
+    // of the client, say): nothing was written or pressed
+    RoomNotAsExpected,
+    RoomClosed,  // the room (or the whole client) went away during the post: there is no box to keep
     NoAnswer,    // the client did not answer in time: the line went nowhere, the draft is kept
     NotTaken,    // the box or the room changed under the post, or the client kept the line
     // The client answers, but the box would not take back (or read whole) the draft an earlier post owes
     // it: nothing was sent, the draft is kept and tried again
     DraftRefused,
-    AnotherCopyPosting,  // another copy of this program holds the client's entry boxes: nothing was sent
+    AnotherCopyPosting,  // another copy of this program held the client's entry boxes for longer than we wait
 };
 
 // Holds nothing found: every call starts afresh from the client's windows. What it holds is the window
-// system and the event loop it works through, and the keeper of what a post still owes the user's entry box, which the
+// system and the event loop it works through, and the keeper of what a post still owes the client, which the
 // window's logic keeps from one post to the next.
 class ClientAutomation {
 public:
@@ -39,29 +45,26 @@ public:
     std::string WindowClassOf(WindowHandle window);
     std::string ReadWindowText(WindowHandle window);
     void WriteWindowText(WindowHandle window, const std::string& text);
-    void PressWindow(WindowHandle window);
     void PinAboveAll(WindowHandle window);
     void BeginWindowDrag(WindowHandle window);
-    // Also gives back, while it waits, what a post still owes the user's entry box (see SettleOwedDraft).
+    // Also gives back, while it waits, what a post still owes the client (see SettleOwedDraft).
     void WaitSeconds(Duration length);
 
     // The chat room.
     WindowHandle LocateChatRoom();
     WindowHandle LocateChatEntry();
     WindowHandle LocateChatSendButton();
-    void PressChatSend();
-    // Never sends, loses or moves the user's draft: see chat_room.cpp.
+    // Never sends, loses or moves the user's draft: see post_to_chat.cpp.
     PostResult PostToChat(const std::string& line);
 
-    // Gives back what an earlier post owes the user's entry box, once the client answers again. True when
-    // nothing is owed any more; the claim on the boxes goes then too, unless the caller is a post that
-    // goes on with them. Dispatches no events.
-    enum class KeepClaim { No, Yes };
-    bool SettleOwedDraft(KeepClaim keep = KeepClaim::No);
+    // Gives back what an earlier post owes the client, once the client answers again. True when nothing is
+    // owed any more (given back, or given up on after kOwedDraftGiveUp); the claim on the boxes goes then
+    // too, unless a post or a press holds it. Dispatches no events.
+    bool SettleOwedDraft();
     // The same, only when the keeper's next try has come; the waits and the timer call it.
     void SettleOwedDraftWhenDue();
 
-    // The client's dialogs. Nothing is pressed while the client still owes an answer.
+    // The client's dialogs. Nothing is pressed while the client still owes this copy or another an answer.
     void DismissPalette();
     void DismissModal();
 
@@ -75,58 +78,112 @@ public:
     static constexpr long kMaxTextLength = 1L << 20;
     // Far above any real count of sibling windows; a list that changes under a walk cannot trap it.
     static constexpr int kMaxSiblingWalk = 100000;
+    // A post waits until the user has pressed no key for this long, so that our line does not go in while
+    // their keys come: a typist's keys come a fifth of a second apart or closer within a word.
+    static constexpr Duration kTypingPause = std::chrono::milliseconds(500);
+    // But not for longer than this in all, so that a user who types on and on still gets their lines
+    // (which are due once a minute) a few seconds late rather than never.
+    static constexpr Duration kTypingWaitBound = std::chrono::seconds(10);
+    // How long a post waits for another copy of this program to let go of the entry boxes: its post takes
+    // well under a second unless the client does not answer, and then our line could not go either.
+    static constexpr Duration kClaimWait = std::chrono::seconds(5);
+    static constexpr Duration kClaimPoll = std::chrono::milliseconds(50);
     // How long a post keeps pressing Send on a box that does not empty: time of its own (handlers
-    // dispatched inside it, such as a drag, do not count), and passes of its loop (each presses once at
-    // most).
+    // dispatched inside it, such as a drag, do not count), and presses that changed nothing. A client
+    // takes a line at its first press; the others allow for one that lets a press or two go while busy.
     static constexpr Duration kSendGiveUp = std::chrono::seconds(2);
-    static constexpr int kSendGiveUpPasses = 50;
-    // How often a draft owed to the user's box is tried again while the client does not answer; the
-    // window system's own hold on a client that left a message unanswered is longer.
+    static constexpr int kPressesWithoutChange = 4;
+    // How often what a post owes the client is tried again while the client does not answer or the box
+    // refuses; the window system's own hold on a client that left a message unanswered is longer.
     static constexpr Duration kOwedDraftRetry = std::chrono::milliseconds(500);
+    // A box that answers and still will not take the draft back for this long is given up on, so that
+    // posting goes on; the user hears of it in the next post's report.
+    static constexpr Duration kOwedDraftGiveUp = std::chrono::seconds(60);
+    // Writes of the draft in a row that found the box changed under them (keys typed meanwhile) before
+    // the give-back tries again later.
+    static constexpr int kWriteRounds = 4;
 
 private:
-    // What became of one step on the entry box.
+    // What became of one message, or one whole read, on the entry box.
     enum class Outcome { Done, Refused, Gone, Unanswered };
+    // A write's fate, as a read after it shows.
+    enum class WriteFate { Took, KeptOwn, NotKnown };
     struct Found {
-        WindowHandle room;
-        WindowHandle window;
+        WindowHandle room = kNoWindow;
+        WindowHandle box = kNoWindow;
+        WindowHandle send = kNoWindow;
     };
+    class PostHold;
+    class EntryBoxClaim;
+    struct SendBudget;
 
-    Found LocateInRoom(const char* pattern, int steps);
+    // Finding. Class names match a pattern by their first characters, ignoring case.
+    static bool ClassMatches(const std::string& className, const std::string& pattern);
     WindowHandle StepSiblings(WindowHandle window, int steps);
-    void DispatchEvents();
-    void DismissFirstIcon(const char* dialogClass);
-
-    static Outcome OutcomeOf(const Reply& reply);
-    // The entry box by its handle. A read is Done only when both messages were answered and the window
-    // wrote as many characters as it had announced; Refused when its text changed length between them,
-    // or held characters that the ANSI code page lacks.
-    // A write is Refused when the window answered 0 and a read right after shows that it kept its text
-    // (keys typed into it meanwhile aside).
-    Outcome ReadBox(WindowHandle box, std::string& text);
-    // `before`: what the box held right before the write, as last read.
-    Outcome WriteBox(WindowHandle box, const std::string& text, const std::string& before);
-    Outcome SendTo(WindowHandle window, Message message, WParam wParam, LParam lParam, LResult* answer = nullptr);
-
-    // The steps of a post after its first, each on the room and box the post began with.
+    WindowHandle LocateInRoom(WindowHandle room, const char* pattern, int steps);
+    Found LocateEntryAndSend();
     bool StillThere(const Found& at);
-    Outcome TakeBox(HeldDraft& held);
-    Outcome PressSendOver(const Found& at, HeldDraft& held);
+    bool AsExpected(const Found& at);
+    void DispatchEvents();
+
+    // Messages and reads. A read is Done only when both messages were answered and the window wrote as
+    // many characters as it had announced; Refused when its text changed length between them. `lossy`
+    // (when given) says whether the box holds characters that the ANSI code page lacks, which the text
+    // read has lost; without it, such a read is Refused.
+    Outcome ReadBox(WindowHandle box, std::string& text, bool* lossy = nullptr);
+    static Outcome OutcomeOf(const Reply& reply);
+    // A read of the box the held draft knows: one that shows other than what we expect it to hold is read
+    // again, and the second taken, so that a box that blanks its text for a moment is not taken for
+    // empty (nor one whose keys are still coming for whole).
+    Outcome ReadHeld(const HeldDraft& held, std::string& text, bool* lossy = nullptr);
+    Outcome SendTo(WindowHandle window, Message message, WParam wParam, LParam lParam, LResult* answer = nullptr);
+    Outcome SendText(WindowHandle window, Message message, const std::string& text);
+
+    // The entry box, as the held draft knows it (entry_box.cpp). Puts `text` in place of all the box holds,
+    // once a read with the box selected shows it holds what we knew; a key the user types meanwhile takes
+    // the place of the selection and stays before our text. The write's fate shows at the next read.
+    Outcome ReplaceAll(HeldDraft& held, const std::string& text);
+    // The same for characters `start` to `end` (the box holds characters the code page lacks, which a
+    // write of all it holds would lose).
+    Outcome Splice(HeldDraft& held, unsigned start, unsigned end, const std::string& text);
+    // Takes in a whole read of the box: settles a write whose fate was not known, and puts the keys the
+    // user typed since into their text. False when the box holds what cannot be told apart (it changed
+    // our text): then only the keys told apart before go back.
+    bool TakeInRead(HeldDraft& held, const std::string& now);
+    static WriteFate FateOf(const std::string& now, const std::string& written, const std::string& before);
+
+    // The post (post_to_chat.cpp).
+    void AwaitTypingPause(Instant giveUp);
+    bool TypedSince(Instant since);
+    enum class Attempt { Over, YieldedToTyping };
+    PostResult TryPost(const std::string& line, bool yieldToTyping, Attempt& attempt);
+    Outcome TakeDraft(HeldDraft& held);
+    PostResult SendLine(const Found& at, PostHold& hold, std::optional<Instant> yieldIfTypedSince);
     // A press (button-down, then button-up; the second only once the first was answered) that leaves the
     // client's keyboard focus where it was: a button takes the focus on its button-down, and the user's
-    // next keys would go to it, a Space or Enter pressing it. A press left unanswered is noted in `held`
-    // (when given), so that the focus goes back once the client answers.
-    Outcome PressKeepingFocus(WindowHandle button, HeldDraft* held);
+    // next keys would go to it, a Space or Enter pressing it. A press left unanswered, or whose focus
+    // could not go back yet, is noted in `held`, so that the focus goes back once the client answers.
+    Outcome PressKeepingFocus(WindowHandle button, HeldDraft& held);
     // Back to `before` if the press of `pressed` left the focus on it. False when that must be tried again
     // once the client answers. Dispatches no events.
     bool GiveFocusBack(WindowHandle pressed, WindowHandle before);
-    // True when the box owes nothing more: the draft and caret are back, the box kept the user's own
-    // text, or the box is gone. Dispatches no events.
+
+    // The give-back (draft_return.cpp): one function a phase, each returning the phase to run next, or
+    // nothing when it must be tried again later. None dispatches events.
+    using Step = std::optional<GiveBackPhase>;
+    Step AwaitAnswer(HeldDraft& held);
+    Step ReturnFocus(HeldDraft& held);
+    Step SettleWrite(HeldDraft& held);
+    Step WriteDraft(HeldDraft& held);
+    Step WriteAroundKeys(HeldDraft& held, const std::string& now);
+    Step RestoreCaret(HeldDraft& held);
+    Step Halted(HeldDraft& held, Outcome outcome);
+    // Runs the phases until done (true) or one must wait.
     bool PutDraftBack(HeldDraft& held);
     // PutDraftBack, keeping what could not be given back.
     void GiveBack(HeldDraft& held);
-    friend class PostHold;
-    friend class EntryBoxClaim;
+    void ReleaseClaimIfIdle();
+    void DismissFirstIcon(const char* dialogClass);
 
     WindowSystem& windows_;
     EventLoop& events_;

@@ -1,5 +1,5 @@
-// What a post owes the user's entry box (their draft and caret), kept beyond the post when the client
-// could not take it back at the time.
+// What a post owes the client (the user's draft and caret, the keyboard focus, an answer awaited), kept
+// beyond the post when the client could not take it back at the time.
 #pragma once
 
 #include <optional>
@@ -17,64 +17,104 @@ struct TextSelection {
     unsigned end = 0;
 };
 
-// The entry box that a post has taken, and what it owes it.
+// The user's text as it must stand in the box once a post is over: the draft as it was taken, with every
+// key told apart since then put in at their caret, in the order typed, as it would have gone had we not
+// held the box.
+struct UsersText {
+    std::string text;
+    // Their caret and selection; none when the box did not say.
+    std::optional<TextSelection> selection;
+    // Where the keys told apart begin (they end at the caret); none while none was.
+    std::optional<unsigned> keysFrom;
+
+    // Keys the user typed: in place of the selection, the caret after them.
+    void Insert(const std::string& keys);
+};
+
+// The steps of giving the box back, in their order. Each knows from the held draft's data what, if
+// anything, it has to do; an unanswered message sends the give-back back to AwaitAnswer, which starts
+// over from the top once the client answers.
+enum class GiveBackPhase {
+    AwaitAnswer,   // a message went unanswered: nothing more goes to the client until it answers
+    ReturnFocus,   // a press took the client's keyboard focus, which goes back where it was
+    SettleWrite,   // a write whose fate is not known: a read of the box tells
+    WriteDraft,    // the box gets the user's text back, with the keys typed meanwhile
+    RestoreCaret,  // and their caret
+    Done,
+};
+
+// The entry box that a post has taken (or the icon a dialog press pressed), and what it owes it.
 struct HeldDraft {
     WindowHandle box = kNoWindow;
-    // The user's text as it stood right before our first write, and their caret and selection then
-    // (none when the box did not say).
-    std::string draft;
-    std::optional<TextSelection> selection;
+    GiveBackPhase phase = GiveBackPhase::Done;
+    UsersText user;
     // Our line as the box holds it (through the code page), so that the user's own text can be told from it.
     std::string line;
-    // What our writes may have done to the box: none sent yet; every one refused; some may have landed.
-    enum class Writes { None, Refused, MayHaveLanded };
-    Writes writes = Writes::None;
-    // A write of the draft reached the box (it answered, or a read showed it later): from then on the box
-    // holds it, with whatever the user types. Before, what the box holds besides our line is what the user
-    // typed, even text that reads like the draft.
-    bool draftWritten = false;
-    // A write of the draft that went unanswered. The platform may hand it to the box later, or never (some
-    // implementations drop a message whose sender gave up before the box's thread took it), so it stays
-    // apart from `draft` until a whole read shows whether the box holds it.
-    struct Pending {
-        std::string draft;
-        std::optional<TextSelection> selection;
-    };
-    std::optional<Pending> pending;
-    // The box took the draft back: only the caret is owed, and only while the box still holds exactly the
-    // draft (the user may have typed on since, with their own caret).
-    bool draftBack = false;
-    // A message to the box's thread went unanswered. It may still be handled, after every message sent
-    // to that thread before it, so nothing more goes to the box until that thread answers again.
-    bool awaitingAnswer = false;
-    // A press of Send whose taking of the client's keyboard focus is still to be undone (the client had not
-    // answered the press, or could not take the focus back yet), and the window that had the focus right
-    // before it: once the client answers again the focus goes back there.
+    // Whether a message of ours may have changed the box (its text or its selection): only then is there
+    // anything to give back.
+    bool boxChanged = false;
+    // What the box held as we last knew it (after our last whole read, or a write a read showed), and the
+    // selection we last gave it: a key the user types then takes the place of what it covers.
+    std::string boxHeld;
+    std::optional<TextSelection> boxSelection;
+    // A press of ours went to Send while the box held our line: once our line has left the box, the client
+    // has taken it, and what the box holds is the user's.
+    bool linePressed = false;
+    // A write that went unanswered: the platform may hand it to the box later, or never, so only a read
+    // can tell whether the box holds it. What it was to put there.
+    std::optional<std::string> unsettledWrite;
+    // A press whose taking of the client's keyboard focus is still to be undone, and the window that had
+    // the focus right before it.
     WindowHandle focusOwedFrom = kNoWindow;
     WindowHandle focusOwedTo = kNoWindow;
+    // Passes of WriteDraft that found the box changed again under it, since the last one that did not.
+    int rounds = 0;
 };
 
 // Owned by the window's logic, so that it outlives the post that could not give the box back.
 class DraftKeeper {
 public:
     bool Owes() const { return owed_.has_value(); }
-    bool AwaitsAnswer() const { return owed_ && owed_->awaitingAnswer; }
-    // Whether the box itself may need giving back, rather than only an answer awaited.
-    bool OwesDraft() const { return owed_ && owed_->writes != HeldDraft::Writes::None; }
+    bool AwaitsAnswer() const { return owed_ && owed_->phase == GiveBackPhase::AwaitAnswer; }
+    // Whether the user's text may be at stake, rather than only an answer or the focus.
+    bool OwesDraft() const { return owed_ && owed_->boxChanged; }
     HeldDraft& Owed() { return *owed_; }
     // When to try again; kNever when nothing is owed.
     Instant NextTry() const { return owed_ ? nextTry_ : kNever; }
+    // Since when the client has answered and still not taken the draft back; kNever while it does not answer.
+    Instant RefusedSince() const { return refusedSince_; }
 
     void Keep(HeldDraft held, Instant nextTry) {
         owed_ = std::move(held);
         nextTry_ = nextTry;
+        refusedSince_ = kNever;
     }
     void TryAgainAt(Instant nextTry) { nextTry_ = nextTry; }
+    void NoteRefused(Instant now) {
+        if (refusedSince_ == kNever) refusedSince_ = now;
+    }
+    void NoteUnanswered() { refusedSince_ = kNever; }
     void Clear() { owed_.reset(); }
+
+    // A draft given up on, for the user to hear of once: when it was taken.
+    void GiveUp() {
+        owed_.reset();
+        gaveUp_ = true;
+    }
+    bool TakeGiveUpNote() { return std::exchange(gaveUp_, false); }
+
+    // This copy's claim on the client's entry boxes is held while a post or a press runs (a press may run
+    // inside a post, from a dispatch point) and while anything is owed; it goes once neither is left.
+    void AddClaimHolder() { ++claimHolders_; }
+    void RemoveClaimHolder() { --claimHolders_; }
+    bool ClaimIdle() const { return claimHolders_ == 0 && !Owes(); }
 
 private:
     std::optional<HeldDraft> owed_;
     Instant nextTry_{};
+    Instant refusedSince_ = kNever;
+    bool gaveUp_ = false;
+    int claimHolders_ = 0;
 };
 
 }  // namespace vorivevo

@@ -1,137 +1,164 @@
-// Giving the user's draft and caret back to the entry box a post took them from, now or once the
-// client answers again.
+// Giving back what a post owes the client (the keyboard focus, the user's draft with the keys they typed
+// meanwhile, their caret), now or once the client answers again: one function a phase, run in order.
 #include <algorithm>
 #include <optional>
 #include <utility>
-#include <vector>
 
 #include "client_automation.h"
+#include "text_units.h"
 
 namespace vorivevo {
 
 namespace {
 
-// Where the box's character `position` (UTF-16 units, as the box counts them) starts in UTF-8 `text`.
-std::size_t Utf8Offset(const std::string& text, unsigned position) {
-    std::size_t offset = 0;
-    for (unsigned units = 0; offset < text.size() && units < position;) {
-        const auto lead = static_cast<unsigned char>(text[offset]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        units += length == 4 ? 2 : 1;
-        offset = std::min(text.size(), offset + length);
-    }
-    return offset;
-}
+// Steps a give-back may take at once: enough for every phase and a few writes over keys typed meanwhile.
+constexpr int kMostStepsAtOnce = 32;
 
-unsigned CharactersIn(const std::string& text) {
-    unsigned units = 0;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;
-    }
-    return units;
-}
+bool StartsWith(const std::string& text, const std::string& head) { return text.compare(0, head.size(), head) == 0; }
 
-// What the user typed while a post held the box: whatever the box holds besides our line or the draft
-// that we wrote there (a box we emptied, our line sent, keys that reached it while the client was busy
-// or while the room was searched).
-std::string TypedMeanwhile(const std::string& text, const HeldDraft& held) {
-    std::vector<const std::string*> ours{&held.line};
-    if (held.draftWritten) ours.push_back(&held.draft);
-    for (const std::string* written : ours) {
-        if (text == *written) return {};
-        if (written->empty()) continue;
-        // Typed at one place (the user's caret), or on both sides of it (before and after the caret moved).
-        const std::size_t head = ClientAutomation::KeysTypedAt(text, *written);
-        if (head != std::string::npos) return text.substr(head, text.size() - written->size());
-        const std::size_t at = text.find(*written);
-        if (at != std::string::npos) return text.substr(0, at) + text.substr(at + written->size());
-    }
-    return text;
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 }  // namespace
 
-bool ClientAutomation::PutDraftBack(HeldDraft& held) {
-    if (held.awaitingAnswer) {
-        // Messages sent to one thread are handled in order, so an answer to this one means the client
-        // has handled every message of ours before it: only now does the box show what they did.
-        const Outcome asked = SendTo(held.box, WM_NULL, 0, LParam{0});
-        if (asked == Outcome::Gone) return true;
-        if (asked != Outcome::Done) return false;
-        held.awaitingAnswer = false;
-    }
-    // The client has handled that press by now, and with it the button's taking the focus. A focus left
-    // on Send is owed like the draft: a Space there would send it.
-    if (held.focusOwedFrom != kNoWindow) {
-        if (!GiveFocusBack(held.focusOwedFrom, held.focusOwedTo)) return false;
-        held.focusOwedFrom = kNoWindow;
-    }
-    if (held.writes == HeldDraft::Writes::None) return true;
-    // A whole read answered at once also means that the client has caught up with what it was sent and
-    // typed while it was busy: nothing of that can fall between the write and the caret that follow.
-    std::string text;
-    switch (ReadBox(held.box, text)) {
-        case Outcome::Gone: return true;
-        case Outcome::Unanswered: held.awaitingAnswer = true; return false;
-        case Outcome::Refused: return false;
+ClientAutomation::Step ClientAutomation::Halted(HeldDraft& held, Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Gone: return GiveBackPhase::Done;  // no box, nothing to give back to
+        case Outcome::Unanswered: return GiveBackPhase::AwaitAnswer;
+        case Outcome::Refused: break;                    // changed while read: the phase runs again
         case Outcome::Done: break;
     }
-    if (held.pending) {
-        // Landed, if the box holds it (the user may have typed into it since); else it never will, and what
-        // the user typed is still to go into the draft as it was.
-        if (KeysTypedAt(text, held.pending->draft) != std::string::npos) {
-            held.draft = std::move(held.pending->draft);
-            held.selection = held.pending->selection;
-            held.draftWritten = true;
-        }
-        held.pending.reset();
+    return held.phase;
+}
+
+// Messages sent to one thread are handled in order: an answer to this one means that the client has
+// handled every message of ours before it, and only now does the box show what they did.
+ClientAutomation::Step ClientAutomation::AwaitAnswer(HeldDraft& held) {
+    switch (SendTo(held.box, WM_NULL, 0, LParam{0})) {
+        case Outcome::Done: return GiveBackPhase::ReturnFocus;
+        case Outcome::Gone: return GiveBackPhase::Done;
+        default: return std::nullopt;
     }
-    if (held.draftBack) {
-        if (text != held.draft) return true;
+}
+
+// A focus left on Send is owed like the draft: a Space there would send it.
+ClientAutomation::Step ClientAutomation::ReturnFocus(HeldDraft& held) {
+    if (held.focusOwedFrom != kNoWindow) {
+        if (!GiveFocusBack(held.focusOwedFrom, held.focusOwedTo)) return std::nullopt;
+        held.focusOwedFrom = kNoWindow;
+    }
+    return GiveBackPhase::SettleWrite;
+}
+
+ClientAutomation::Step ClientAutomation::SettleWrite(HeldDraft& held) {
+    if (!held.unsettledWrite) return GiveBackPhase::WriteDraft;
+    std::string now;
+    bool lossy = false;
+    const Outcome read = ReadHeld(held, now, &lossy);
+    if (read != Outcome::Done) return Halted(held, read);
+    if (lossy) return GiveBackPhase::WriteDraft;  // settled there, without taking its keys in
+    TakeInRead(held, now);
+    return GiveBackPhase::WriteDraft;
+}
+
+// The user's text, with every key told apart, in place of whatever the box holds: each write is followed
+// by a read, and keys typed around it go into the text and the text goes in again.
+ClientAutomation::Step ClientAutomation::WriteDraft(HeldDraft& held) {
+    if (!held.boxChanged) return GiveBackPhase::Done;
+    std::string now;
+    bool lossy = false;
+    const Outcome read = ReadHeld(held, now, &lossy);
+    if (read != Outcome::Done) return Halted(held, read);
+    if (lossy) return WriteAroundKeys(held, now);
+    TakeInRead(held, now);
+    if (now == held.user.text) {
+        held.rounds = 0;
+        return GiveBackPhase::RestoreCaret;
+    }
+    if (held.rounds++ == kWriteRounds) {
+        held.rounds = 0;
+        return std::nullopt;
+    }
+    const Outcome wrote = ReplaceAll(held, held.user.text);
+    return wrote == Outcome::Done || wrote == Outcome::Refused ? GiveBackPhase::WriteDraft : Halted(held, wrote);
+}
+
+// A box that holds characters the code page lacks (keys the user typed into our text or the emptied box)
+// cannot be written whole without losing them: our line is cut out of it, and the draft goes in around them.
+ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const std::string& now) {
+    if (held.unsettledWrite) {
+        if (FateOf(now, *held.unsettledWrite, held.boxHeld) == WriteFate::Took) held.boxHeld = *held.unsettledWrite;
+        held.unsettledWrite.reset();
+    }
+    // Typed into the user's own text, which we gave back: it stays as they typed it.
+    if (held.boxHeld == held.user.text && KeysTypedAt(now, held.user.text) != std::string::npos) return GiveBackPhase::Done;
+    if (held.rounds++ == kWriteRounds) {
+        held.rounds = 0;
+        return std::nullopt;
+    }
+    held.boxHeld = now;
+    held.boxSelection.reset();
+    const std::string& text = held.user.text;
+    const TextSelection caret = held.user.selection.value_or(TextSelection{CharactersIn(text), CharactersIn(text)});
+    const std::string before = text.substr(0, Utf8Offset(text, held.user.keysFrom.value_or(caret.start)));
+    const std::string after = text.substr(std::min(text.size(), Utf8Offset(text, caret.end)));
+    const std::size_t ours = held.line.empty() ? std::string::npos : now.find(held.line);
+    const unsigned length = CharactersIn(now);
+    Outcome wrote = Outcome::Done;
+    if (ours != std::string::npos) {
+        const unsigned from = CharactersIn(now.substr(0, ours));
+        wrote = Splice(held, from, from + CharactersIn(held.line), "");
+    } else if (!StartsWith(now, before)) {
+        wrote = Splice(held, 0, 0, before);
+    } else if (!EndsWith(now, after)) {
+        wrote = Splice(held, length, length, after);
     } else {
-        // A box that took none of our writes holds the user's own text, perhaps typed on since: it stays
-        // as it is, unless our line is there after all.
-        if (held.writes == HeldDraft::Writes::Refused &&
-            (held.line.empty() || text.find(held.line) == std::string::npos))
-            return true;
-        // The keys the user typed meanwhile go into the draft where they left their caret, replacing what
-        // they had selected, as they would have gone had we not held the box.
-        std::string wanted = held.draft;
-        std::optional<TextSelection> caret = held.selection;
-        const std::string typed = TypedMeanwhile(text, held);
-        if (!typed.empty()) {
-            const unsigned start = caret ? caret->start : CharactersIn(wanted);
-            const std::size_t from = Utf8Offset(wanted, start);
-            const std::size_t to = caret ? std::max(from, Utf8Offset(wanted, caret->end)) : from;
-            wanted.replace(from, to - from, typed);
-            const unsigned after = start + CharactersIn(typed);
-            caret = TextSelection{after, after};
-        }
-        const Outcome wrote = WriteBox(held.box, wanted, text);
-        if (wrote == Outcome::Done) {
-            // From now on the box holds this draft.
-            held.draft = wanted;
-            held.selection = caret;
-            held.draftWritten = true;
-        }
-        switch (wrote) {
-            case Outcome::Gone: return true;
-            case Outcome::Unanswered:
-                held.pending = HeldDraft::Pending{std::move(wanted), caret};
-                held.awaitingAnswer = true;
-                return false;
-            case Outcome::Refused: return false;
-            case Outcome::Done: break;
-        }
-        held.draftBack = true;
+        const unsigned at = length - CharactersIn(after);
+        held.rounds = 0;
+        return SendTo(held.box, EM_SETSEL, at, static_cast<LParam>(at)) == Outcome::Unanswered
+                   ? Step(GiveBackPhase::AwaitAnswer)
+                   : Step(GiveBackPhase::Done);
     }
-    if (!held.selection) return true;
-    switch (SendTo(held.box, EM_SETSEL, held.selection->start, static_cast<LParam>(held.selection->end))) {
-        case Outcome::Gone: return true;
-        case Outcome::Unanswered: held.awaitingAnswer = true; return false;
-        default: return true;
+    return wrote == Outcome::Done || wrote == Outcome::Refused ? GiveBackPhase::WriteDraft : Halted(held, wrote);
+}
+
+ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
+    if (!held.user.selection) return GiveBackPhase::Done;
+    const TextSelection caret = *held.user.selection;
+    const Outcome set = SendTo(held.box, EM_SETSEL, caret.start, static_cast<LParam>(caret.end));
+    held.boxSelection = caret;
+    if (set != Outcome::Done) return Halted(held, set);
+    // A key that came between our write and the caret went where the write left the caret, not where the
+    // user's is: a read tells. One that came after it went where the user meant it.
+    std::string now;
+    bool lossy = false;
+    const Outcome read = ReadHeld(held, now, &lossy);
+    if (read != Outcome::Done) return Halted(held, read);
+    const std::string& text = held.user.text;
+    const std::string head = text.substr(0, Utf8Offset(text, caret.start));
+    const std::string tail = text.substr(std::min(text.size(), Utf8Offset(text, caret.end)));
+    const bool typedAtCaret = now.size() >= head.size() + tail.size() && StartsWith(now, head) && EndsWith(now, tail);
+    return typedAtCaret ? GiveBackPhase::Done : GiveBackPhase::WriteDraft;
+}
+
+bool ClientAutomation::PutDraftBack(HeldDraft& held) {
+    if (held.phase == GiveBackPhase::Done && (held.boxChanged || held.focusOwedFrom != kNoWindow))
+        held.phase = GiveBackPhase::ReturnFocus;
+    for (int steps = 0; held.phase != GiveBackPhase::Done && steps < kMostStepsAtOnce; ++steps) {
+        Step next;
+        switch (held.phase) {
+            case GiveBackPhase::AwaitAnswer: next = AwaitAnswer(held); break;
+            case GiveBackPhase::ReturnFocus: next = ReturnFocus(held); break;
+            case GiveBackPhase::SettleWrite: next = SettleWrite(held); break;
+            case GiveBackPhase::WriteDraft: next = WriteDraft(held); break;
+            case GiveBackPhase::RestoreCaret: next = RestoreCaret(held); break;
+            case GiveBackPhase::Done: break;
+        }
+        if (!next) return false;
+        held.phase = *next;
     }
+    return held.phase == GiveBackPhase::Done;
 }
 
 void ClientAutomation::GiveBack(HeldDraft& held) {
@@ -139,16 +166,26 @@ void ClientAutomation::GiveBack(HeldDraft& held) {
     drafts_.Keep(held, events_.Now() + kOwedDraftRetry);
 }
 
-bool ClientAutomation::SettleOwedDraft(KeepClaim keep) {
+bool ClientAutomation::SettleOwedDraft() {
     if (!drafts_.Owes()) return true;
-    if (PutDraftBack(drafts_.Owed())) {
-        drafts_.Clear();
-        // Held since the post that left the draft owed (see EntryBoxClaim), unless a post goes on with it.
-        if (keep == KeepClaim::No) windows_.ReleaseEntryBoxes(&drafts_);
-        return true;
+    const bool settled = PutDraftBack(drafts_.Owed());
+    if (!settled && drafts_.AwaitsAnswer()) drafts_.NoteUnanswered();
+    if (!settled && !drafts_.AwaitsAnswer()) drafts_.NoteRefused(events_.Now());
+    // A client that answers and still will not take the draft back must not stop every later post.
+    const bool givenUp =
+        !settled && drafts_.RefusedSince() != kNever && events_.Now() - drafts_.RefusedSince() >= kOwedDraftGiveUp;
+    if (!settled && !givenUp) {
+        drafts_.TryAgainAt(events_.Now() + kOwedDraftRetry);
+        return false;
     }
-    drafts_.TryAgainAt(events_.Now() + kOwedDraftRetry);
-    return false;
+    if (givenUp) {
+        drafts_.GiveUp();
+    } else {
+        drafts_.Clear();
+    }
+    // Held since the post that left something owed (see EntryBoxClaim), unless a post or a press holds it.
+    ReleaseClaimIfIdle();
+    return true;
 }
 
 void ClientAutomation::SettleOwedDraftWhenDue() {

@@ -7,9 +7,7 @@
 
 namespace vorivevo {
 
-namespace {
-
-bool ClassMatches(const std::string& className, const std::string& pattern) {
+bool ClientAutomation::ClassMatches(const std::string& className, const std::string& pattern) {
     if (className.size() < pattern.size()) return false;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         auto upper = [](char c) { return std::toupper(static_cast<unsigned char>(c)); };
@@ -17,8 +15,6 @@ bool ClassMatches(const std::string& className, const std::string& pattern) {
     }
     return true;
 }
-
-}  // namespace
 
 WindowHandle ClientAutomation::FindChildByClass(WindowHandle parent, const std::string& pattern) {
     WindowHandle child = windows_.GetWindow(parent, GW_CHILD);
@@ -64,7 +60,11 @@ ClientAutomation::Outcome ClientAutomation::SendTo(WindowHandle window, Message 
     return OutcomeOf(reply);
 }
 
-ClientAutomation::Outcome ClientAutomation::ReadBox(WindowHandle box, std::string& text) {
+ClientAutomation::Outcome ClientAutomation::SendText(WindowHandle window, Message message, const std::string& text) {
+    return OutcomeOf(windows_.Send(window, message, 0, TextIn{text}));
+}
+
+ClientAutomation::Outcome ClientAutomation::ReadBox(WindowHandle box, std::string& text, bool* lossy) {
     const Reply length = windows_.Send(box, WM_GETTEXTLENGTH, 0, LParam{0});
     if (!length.Answered()) return OutcomeOf(length);
     const LResult announced = std::clamp<LResult>(length.result, 0, kMaxTextLength);
@@ -75,8 +75,11 @@ ClientAutomation::Outcome ClientAutomation::ReadBox(WindowHandle box, std::strin
     const Reply copied = windows_.Send(box, WM_GETTEXT, static_cast<WParam>(announced) + 2, TextBuffer{buffer});
     if (!copied.Answered()) return OutcomeOf(copied);
     const std::size_t end = buffer.find('\0');
-    // A text that lost characters on the way would come back to the box without them.
-    if (copied.result != announced || end == std::string::npos || copied.lossy) return Outcome::Refused;
+    if (copied.result != announced || end == std::string::npos) return Outcome::Refused;
+    // A text that lost characters on the way would come back to the box without them: only a caller that
+    // writes none of it back takes such a read.
+    if (copied.lossy && lossy == nullptr) return Outcome::Refused;
+    if (lossy != nullptr) *lossy = copied.lossy;
     buffer.resize(end);
     text = std::move(buffer);
     return Outcome::Done;
@@ -89,32 +92,6 @@ std::size_t ClientAutomation::KeysTypedAt(const std::string& now, const std::str
     const std::size_t tail = static_cast<std::size_t>(
         std::mismatch(text.rbegin(), text.rend(), now.rbegin()).first - text.rbegin());
     return head + tail >= text.size() ? head : std::string::npos;
-}
-
-ClientAutomation::Outcome ClientAutomation::WriteBox(WindowHandle box, const std::string& text,
-                                                    const std::string& before) {
-    const Reply reply = windows_.Send(box, WM_SETTEXT, 0, TextIn{text});
-    if (!reply.Answered() || reply.result != 0) return OutcomeOf(reply);
-    // A box that answers 0 says it kept its own text. One that took ours all the same shows it, and
-    // taken for refused it would be left holding our text: an emptied box would lose the user's draft.
-    // A key may have come in between: the text the box shows is then ours or its own with the key in it.
-    // What is neither (or a read that does not count) may hold either, and is taken as a write whose
-    // fate is not known yet, as one left unanswered is.
-    std::string now;
-    const Outcome read = ReadBox(box, now);
-    if (read == Outcome::Gone) return read;
-    if (read != Outcome::Done) return Outcome::Unanswered;
-    const std::string ours = windows_.ThroughCodePage(text);
-    if (now == ours) return Outcome::Done;
-    if (now == before) return Outcome::Refused;
-    if (KeysTypedAt(now, ours) != std::string::npos) return Outcome::Done;
-    if (KeysTypedAt(now, before) != std::string::npos) return Outcome::Refused;
-    return Outcome::Unanswered;
-}
-
-void ClientAutomation::PressWindow(WindowHandle window) {
-    windows_.SendMessageA(window, WM_LBUTTONDOWN, 0, LParam{0});
-    windows_.SendMessageA(window, WM_LBUTTONUP, 0, LParam{0});
 }
 
 void ClientAutomation::PinAboveAll(WindowHandle window) {

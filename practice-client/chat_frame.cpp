@@ -259,7 +259,9 @@ std::string ChatFrame::FocusName() const {
 
 LRESULT CALLBACK ChatFrame::EntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = Self(window);
-    if (message == WM_SETTEXT && self->keepText_ && !self->ownChange_) return FALSE;
+    // Busy composing, the box takes no text from other programs, however it is given.
+    const bool givenText = message == WM_SETTEXT || message == EM_REPLACESEL;
+    if (givenText && self->keepText_ && !self->ownChange_) return FALSE;
     return CallWindowProcA(self->entryProc_, window, message, wParam, lParam);
 }
 

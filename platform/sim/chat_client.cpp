@@ -106,10 +106,11 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
     switch (message.message) {
         case WM_SETTEXT:
+        case EM_REPLACESEL:
             if (keepsText_) return LResult{keepsTextSaysTaken_ ? 1 : 0};
             desktop_.DefaultHandling(message);
             room.written = desktop_.TextBytes(message.window);
-            return LResult{1};
+            return LResult{message.message == WM_SETTEXT ? 1 : 0};
         case WM_GETTEXTLENGTH: {
             const std::string text = desktop_.TextBytes(message.window);
             room.blankRead = flicker_ && text == room.written && text != room.userDraft && lengthReads_++ % 2 == 1;

@@ -106,8 +106,8 @@ public:
     // Meanwhile the Send handler runs a message loop (a warning box): the client's windows answer our
     // messages from inside it, and only at its end does the handler take what the box then holds.
     void SetSendRunsLoop(bool loops) { sendRunsLoop_ = loops; }
-    // The entry boxes keep their text when sent WM_SETTEXT (the client is busy composing), and answer 0;
-    // or, with `saysTaken`, answer 1 all the same.
+    // The entry boxes keep their text when given one (WM_SETTEXT, EM_REPLACESEL: the client is busy
+    // composing), and answer 0; or, with `saysTaken`, answer 1 all the same.
     void SetKeepsText(bool keeps, bool saysTaken = false) {
         keepsText_ = keeps;
         keepsTextSaysTaken_ = saysTaken;

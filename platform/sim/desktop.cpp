@@ -42,6 +42,7 @@ std::ostream& operator<<(std::ostream& out, const SentMessage& sent) {
         case WM_NULL: name = "WM_NULL"; break;
         case EM_GETSEL: name = "EM_GETSEL"; break;
         case EM_SETSEL: name = "EM_SETSEL"; break;
+        case EM_REPLACESEL: name = "EM_REPLACESEL"; break;
         default: break;
     }
     out << '(';

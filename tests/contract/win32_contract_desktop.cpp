@@ -353,9 +353,9 @@ public:
 
     // From the client's windows, on the client thread.
     HWND MdiClient() const { return mdiClient_; }
-    // A box that keeps its text refuses every WM_SETTEXT but the client's own (the user's typing, a send).
+    // A box that keeps its text refuses every text given to it but the client's own (the user's typing, a send).
     LRESULT OnKeepingEntry(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_SETTEXT && !ownChange_) return FALSE;
+        if ((message == WM_SETTEXT || message == EM_REPLACESEL) && !ownChange_) return FALSE;
         return CallWindowProcA(entryProc_, window, message, wParam, lParam);
     }
     LRESULT OnUnicodeEntry(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -61,11 +61,15 @@ struct Stage {
 
 bool Is(const MessageContext& message, Message kind) { return message.message == kind; }
 
-// The loop's first read of our line in the box, right before the press step searches for Send.
-std::function<bool(const MessageContext&)> ReadOfOurLine(Stage& stage) {
-    return [&stage](const MessageContext& message) {
-        return Is(message, WM_GETTEXTLENGTH) && stage.desktop.Text(message.window) == expected::kLoaded;
-    };
+// Our line going into the box, in place of the draft: the room is searched for again after it, and the
+// box is read right before the press.
+bool WriteOfOurLine(const MessageContext& message) {
+    return Is(message, EM_REPLACESEL) && *message.setText == Utf8ToWindows1252(expected::kLoaded);
+}
+
+// A write of the user's text back into the box.
+bool WriteOfTheDraft(const MessageContext& message) {
+    return Is(message, EM_REPLACESEL) && message.setText->find("my") != std::string::npos;
 }
 
 ChatClientOptions RoomSecond() {
@@ -79,6 +83,8 @@ const char* NameOf(PostResult result) {
     switch (result) {
         case PostResult::Posted: return "Posted";
         case PostResult::NoChatRoom: return "NoChatRoom";
+        case PostResult::RoomNotAsExpected: return "RoomNotAsExpected";
+        case PostResult::RoomClosed: return "RoomClosed";
         case PostResult::NoAnswer: return "NoAnswer";
         case PostResult::NotTaken: return "NotTaken";
         case PostResult::DraftRefused: return "DraftRefused";
@@ -100,18 +106,15 @@ const std::vector<FaultCase>& FaultCases() {
         // stays (draft_return.cpp, the caret owed alone).
         {"busy right after the caret; the user types on meanwhile",
          [](Stage& stage) {
-             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL); }, [&stage] {
+             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL) && m.wParam == 3; }, [&stage] {
                  stage.desktop.TakeTime(stage.client.Frame(), 3.0);
                  stage.TypeAfter(2.0, " and more");
              });
          }},
-        // A key the client handles right after we emptied the box lands there, and our line would be
-        // written over it (chat_room.cpp, the read before our line).
-        {"a key reaches the emptied box",
-         [](Stage& stage) {
-             stage.OnceAt([](const MessageContext& m) { return Is(m, WM_SETTEXT) && m.setText->empty(); },
-                          [&stage] { stage.desktop.BeforeCall(1, [&stage] { stage.client.Type(0, "k"); }); });
-         },
+        // A key the client handles after the read that saw the draft selected, and before our line goes in:
+        // it takes the place of the draft, and our line goes in after it (entry_box.cpp, Splice).
+        {"a key reaches the box right before our line",
+         [](Stage& stage) { stage.OnceAt(WriteOfOurLine, [&stage] { stage.client.Type(0, "k"); }); },
          PostResult::NotTaken},
         // Keys typed while Send is under way reach the box once it has sent our line (draft_return.cpp,
         // what the user typed meanwhile).
@@ -130,40 +133,27 @@ const std::vector<FaultCase>& FaultCases() {
              stage.TypeAfter(1.0, "k");
              stage.desktop.SetHandler(stage.client.EntryBox(), [&stage, done = false](const MessageContext& m) mutable
                                       -> std::optional<LResult> {
-                 if (done || !Is(m, WM_SETTEXT) || m.setText->find('k') == std::string::npos) return std::nullopt;
+                 if (done || !Is(m, EM_REPLACESEL) || m.setText->find('k') == std::string::npos) return std::nullopt;
                  done = true;
                  stage.desktop.TakeTime(stage.client.Frame(), 3.0);
                  return 1;  // the box keeps what it held, as if the write had never come
              });
          }},
-        // A key that reaches the box while the press step searches for Send lands in our line: what the
-        // box holds is checked after that search, right before the press (chat_room.cpp, PressSendOver).
-        {"a key reaches our line while Send is searched for",
-         [](Stage& stage) {
-             stage.OnceAt(ReadOfOurLine(stage), [&stage] { stage.TypeAfter(0, "k"); });
-         },
+        // A key that reaches the box while the room is searched for after our line went in lands in our
+        // line: what the box holds is checked after that search, right before the press (post_to_chat.cpp,
+        // SendLine).
+        {"a key reaches our line while the room is searched for",
+         [](Stage& stage) { stage.OnceAt(WriteOfOurLine, [&stage] { stage.TypeAfter(0, "k"); }); },
          PostResult::NotTaken, RoomSecond()},
-        // Another room comes to the top while the press step searches for Send: its Send would send the
-        // user's text there (chat_room.cpp, the room check of PressSendOver).
-        {"another room comes to the top while Send is searched for",
+        // Another room comes to the top while the room is searched for before the press: its Send would
+        // send the user's text there (post_to_chat.cpp, StillThere in SendLine).
+        {"another room comes to the top before the press",
          [](Stage& stage) {
-             // Two calls on: after the read's WM_GETTEXT, as the search begins.
-             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
+             stage.OnceAt(WriteOfOurLine, [&stage] {
                  stage.desktop.BeforeCall(2, [&stage] { stage.client.SetDraft(stage.client.OpenRoom(), "other words", 5, 5); });
              });
          },
          PostResult::NotTaken},
-        // A box that says it kept its text after every write, and took it: emptied, it must not be taken
-        // for one that still holds the draft (window_primitives.cpp, WriteBox).
-        {"the box says it refused every write and took it",
-         [](Stage& stage) {
-             stage.desktop.SetHandler(stage.client.EntryBox(), [&stage](const MessageContext& m) -> std::optional<LResult> {
-                 if (!Is(m, WM_SETTEXT)) return std::nullopt;
-                 stage.desktop.DefaultHandling(m);
-                 return 0;
-             });
-         },
-         PostResult::Posted},
         // Send takes the keyboard focus on its button-down: keys typed after the post would go to it, and
         // a Space there would send the draft (chat_room.cpp, PressKeepingFocus).
         {"the user types on after the post", [](Stage& stage) { stage.TypeAfter(3.0, "k"); }},
@@ -197,21 +187,15 @@ const std::vector<FaultCase>& FaultCases() {
                           [&stage] { stage.desktop.BeforeCall(1, [&stage] { stage.client.Type(0, "kkkk"); }); });
          },
          PostResult::NotTaken},
-        // The write that empties the box is answered late, and lands: though no write was answered, the
-        // draft is owed (chat_room.cpp, PostHold::Wrote).
-        {"the box is emptied late",
-         [](Stage& stage) {
-             stage.OnceAt([](const MessageContext& m) { return Is(m, WM_SETTEXT) && m.setText->empty(); },
-                          [&stage] { stage.desktop.TakeTime(stage.client.Frame(), 3.0); });
-         },
+        // Our line's write is answered late, and lands: though no write was answered, the draft is owed
+        // (entry_box.cpp, the write's fate settled by a later read).
+        {"our line goes in late",
+         [](Stage& stage) { stage.OnceAt(WriteOfOurLine, [&stage] { stage.desktop.TakeTime(stage.client.Frame(), 3.0); }); },
          PostResult::NoAnswer},
         // The write that gives the draft back is answered late, and lands: once a read shows it, the box
-        // holds the draft, not keys the user typed (draft_return.cpp, the pending write and draftWritten).
+        // holds the draft, not keys the user typed (draft_return.cpp, SettleWrite).
         {"the draft's write is answered late",
-         [](Stage& stage) {
-             stage.OnceAt([](const MessageContext& m) { return Is(m, WM_SETTEXT) && *m.setText == "my words"; },
-                          [&stage] { stage.desktop.TakeTime(stage.client.Frame(), 3.0); });
-         }},
+         [](Stage& stage) { stage.OnceAt(WriteOfTheDraft, [&stage] { stage.desktop.TakeTime(stage.client.Frame(), 3.0); }); }},
         // Keys that reach the box between the two messages of the read before the draft goes back: the
         // draft must not be written over them on a read that does not count (draft_return.cpp, the whole
         // read before the give-back).
@@ -262,7 +246,7 @@ TEST(DraftFaults, TwoCopiesNeverPostIntoOneBoxAtOnce) {
 TEST(DraftFaults, ASecondCopyPostsNothingWhileTheFirstOwesADraft) {
     for (long call = 1; call < 80; ++call) {
         Stage stage({});
-        stage.OnceAt(ReadOfOurLine(stage), [&stage] { stage.desktop.TakeTime(stage.client.Frame(), 3.0); });
+        stage.OnceAt(WriteOfOurLine, [&stage] { stage.desktop.TakeTime(stage.client.Frame(), 3.0); });
         ASSERT_STREQ(NameOf(stage.automation.PostToChat(expected::kLoaded)), "NoAnswer");
         ASSERT_TRUE(stage.drafts.Owes());
         stage.desktop.Clock().AdvanceBy(10);  // the client answers again before the first copy tries again
@@ -296,21 +280,14 @@ TEST(DraftFaults, KeysTypedIntoATextAreFoundWhereverTheyWent) {
         EXPECT_EQ(ClientAutomation::KeysTypedAt(c.now, c.text), c.at) << "\"" << c.now << "\" from \"" << c.text << "\"";
 }
 
-// A box that says it refused every write and took it, and a key that reaches it right after our write
-// (before, or between, the two messages of the read that follows): the box that shows neither our text
-// nor its own is not taken for one that kept the draft (window_primitives.cpp, WriteBox).
-TEST(DraftFaults, KeyRightAfterAWriteTheBoxSaysItRefused) {
+// A key that reaches the box right after our line went in (before, or between, the two messages of the
+// read that follows): it stays after our line, where the read finds it, and goes back into the draft
+// (entry_box.cpp, the write's fate and the keys around it).
+TEST(DraftFaults, KeyRightAfterOurLineGoesIn) {
     for (long call = 1; call <= 3; ++call) {
         Stage stage({});
-        stage.desktop.SetHandler(stage.client.EntryBox(), [&stage, call, done = false](const MessageContext& m) mutable
-                                 -> std::optional<LResult> {
-            if (!Is(m, WM_SETTEXT)) return std::nullopt;
-            stage.desktop.DefaultHandling(m);
-            if (!done && m.setText->empty()) {
-                done = true;
-                stage.desktop.BeforeCall(call, [&stage] { stage.client.Type(0, "k"); });
-            }
-            return 0;
+        stage.OnceAt(WriteOfOurLine, [&stage, call] {
+            stage.desktop.BeforeCall(call, [&stage] { stage.client.Type(0, "k"); });
         });
         stage.automation.PostToChat(expected::kLoaded);
         stage.automation.WaitSeconds(std::chrono::seconds(20));
@@ -328,7 +305,10 @@ TEST(DraftFaults, AnotherRoomOnTopBeforeTheDraftIsTakenLeavesTheFirstBoxUntouche
         stage.desktop.BeforeCall(1, [&stage] { stage.client.SetDraft(stage.client.OpenRoom(), "other words", 5, 5); });
     });
     EXPECT_STREQ(NameOf(stage.automation.PostToChat(expected::kLoaded)), "NotTaken");
-    for (const SentMessage& sent : stage.desktop.TrafficTo(first)) EXPECT_NE(sent.message, WM_SETTEXT);
+    for (const SentMessage& sent : stage.desktop.TrafficTo(first)) {
+        EXPECT_NE(sent.message, WM_SETTEXT);
+        EXPECT_NE(sent.message, EM_REPLACESEL);
+    }
     std::size_t linesSeen = 0;
     EXPECT_EQ(BrokenInvariant(stage.desktop, stage.client, linesSeen, true), "");
 }

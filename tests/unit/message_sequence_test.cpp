@@ -49,33 +49,39 @@ struct Step {
 // The user typed "my words" (8 characters) and selected "wo"; our line is 34 ANSI characters. Each read
 // announces its length first and then asks for two characters more than announced.
 const std::vector<Step> kPostOverADraft = {
-    // What the user has in the box.
-    {EntryBox, WM_GETTEXTLENGTH, 0},
-    {EntryBox, WM_GETTEXT, 10},
-    // Read again right before our first write, with the caret: the draft that will be given back.
+    // The draft and the caret, right before our first write.
     {EntryBox, WM_GETTEXTLENGTH, 0},
     {EntryBox, WM_GETTEXT, 10},
     {EntryBox, EM_GETSEL, 0},
-    // Emptied, read again to see it is still empty (the user may have typed into it), then our line.
-    {EntryBox, WM_SETTEXT, 0},
+    // All of it selected, read again to see it still holds the draft (a key typed from here on takes the
+    // place of the selection), then our line in its place.
+    {EntryBox, EM_SETSEL, 0},
     {EntryBox, WM_GETTEXTLENGTH, 0},
-    {EntryBox, WM_GETTEXT, 2},
-    {EntryBox, WM_SETTEXT, 0},
-    // The box holds the line: read it again right before the press, and press Send.
-    {EntryBox, WM_GETTEXTLENGTH, 0},
-    {EntryBox, WM_GETTEXT, 36},
+    {EntryBox, WM_GETTEXT, 10},
+    {EntryBox, EM_REPLACESEL, 0},
+    // The box holds exactly the line: press Send.
     {EntryBox, WM_GETTEXTLENGTH, 0},
     {EntryBox, WM_GETTEXT, 36},
     {SendButton, WM_LBUTTONDOWN, 0},
     {SendButton, WM_LBUTTONUP, 0},
-    // The client has taken it: the box is empty.
+    // The line has gone: the box reads empty, twice, since it holds other than the line it held.
     {EntryBox, WM_GETTEXTLENGTH, 0},
     {EntryBox, WM_GETTEXT, 2},
-    // The draft goes back, whole and with its caret, once the box reads as our writes left it.
     {EntryBox, WM_GETTEXTLENGTH, 0},
     {EntryBox, WM_GETTEXT, 2},
-    {EntryBox, WM_SETTEXT, 0},
+    // The draft goes back the way our line went in, once a read shows the box empty; then its caret, and a
+    // read to see no key went elsewhere meanwhile.
+    {EntryBox, WM_GETTEXTLENGTH, 0},
+    {EntryBox, WM_GETTEXT, 2},
+    {EntryBox, EM_SETSEL, 0},
+    {EntryBox, WM_GETTEXTLENGTH, 0},
+    {EntryBox, WM_GETTEXT, 2},
+    {EntryBox, EM_REPLACESEL, 0},
+    {EntryBox, WM_GETTEXTLENGTH, 0},
+    {EntryBox, WM_GETTEXT, 10},
     {EntryBox, EM_SETSEL, 3},
+    {EntryBox, WM_GETTEXTLENGTH, 0},
+    {EntryBox, WM_GETTEXT, 10},
 };
 
 TEST(MessageSequence, PostOverTheUsersDraft) {

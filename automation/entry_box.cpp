@@ -1,0 +1,137 @@
+// Writing to the user's entry box without writing over their keys, and telling their keys from our text
+// in what the box holds.
+//
+// Every write selects what it replaces, reads the box to see that it holds what we knew, and only then
+// puts our text in place of the selection. A key the client handles before the read shows in it, and
+// nothing is written; one it handles after the read takes the place of the selection itself (as typing
+// over a selection does), and our text goes in after it. Either way the key stays in the box, where the
+// next read finds it: nothing we write ever covers a key we have not seen.
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "client_automation.h"
+#include "text_units.h"
+
+namespace vorivevo {
+
+namespace {
+
+// A text of ours, or part of one, in `text`: four characters in a row are enough to tell, and a text cut
+// or changed by the box keeps at least that much of what it was given.
+bool HoldsTraceOf(const std::string& text, const std::string& ours) {
+    constexpr std::size_t kTrace = 4;
+    if (ours.empty()) return false;
+    const std::size_t length = std::min(kTrace, ours.size());
+    for (std::size_t at = 0; at + length <= ours.size(); ++at)
+        if (text.find(ours.data() + at, 0, length) != std::string::npos) return true;
+    return false;
+}
+
+// What the user typed into the box since we last knew what it held: at one place (their caret), on both
+// sides of a text of ours (typed while it went in), or in place of the selection we gave it.
+std::optional<std::string> TypedInto(const std::string& now, const std::string& was,
+                                     const std::optional<TextSelection>& selection) {
+    if (now == was) return std::string();
+    const std::size_t at = ClientAutomation::KeysTypedAt(now, was);
+    if (at != std::string::npos) return now.substr(at, now.size() - was.size());
+    const std::size_t found = was.empty() ? std::string::npos : now.find(was);
+    if (found != std::string::npos) return now.substr(0, found) + now.substr(found + was.size());
+    if (!selection) return std::nullopt;
+    const std::size_t start = Utf8Offset(was, selection->start);
+    const std::size_t end = std::max(start, Utf8Offset(was, selection->end));
+    const std::string head = was.substr(0, start), tail = was.substr(end);
+    if (now.size() < head.size() + tail.size() || now.compare(0, head.size(), head) != 0 ||
+        now.compare(now.size() - tail.size(), tail.size(), tail) != 0)
+        return std::nullopt;
+    return now.substr(head.size(), now.size() - head.size() - tail.size());
+}
+
+// The keys, unless `now` is none of those: the box changed our text, or showed what it does not hold,
+// and what it holds cannot be told apart. Our text is never taken for the user's.
+std::optional<std::string> KeysSince(const std::string& now, const HeldDraft& held) {
+    std::optional<std::string> keys = TypedInto(now, held.boxHeld, held.boxSelection);
+    if (keys && HoldsTraceOf(*keys, held.line)) return std::nullopt;
+    return keys;
+}
+
+}  // namespace
+
+void UsersText::Insert(const std::string& keys) {
+    if (keys.empty()) return;
+    const unsigned length = CharactersIn(text);
+    const TextSelection at = selection.value_or(TextSelection{length, length});
+    const std::size_t from = Utf8Offset(text, at.start);
+    const std::size_t to = std::max(from, Utf8Offset(text, at.end));
+    text.replace(from, to - from, keys);
+    if (!keysFrom) keysFrom = at.start;
+    const unsigned caret = at.start + CharactersIn(keys);
+    selection = TextSelection{caret, caret};
+}
+
+ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, const std::string& written,
+                                                     const std::string& before) {
+    if (now == written) return WriteFate::Took;
+    if (now == before) return WriteFate::KeptOwn;
+    // Keys may have come before and after what we wrote, or into what the box kept.
+    const bool holdsWritten = !written.empty() && now.find(written) != std::string::npos;
+    const bool holdsBefore = KeysTypedAt(now, before) != std::string::npos;
+    if (holdsWritten && (!holdsBefore || before.empty())) return WriteFate::Took;
+    if (holdsBefore) return WriteFate::KeptOwn;
+    // An empty text written in place of all the box held leaves only keys typed since.
+    if (written.empty()) return WriteFate::Took;
+    return WriteFate::NotKnown;
+}
+
+bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
+    if (held.unsettledWrite) {
+        const WriteFate fate = FateOf(now, *held.unsettledWrite, held.boxHeld);
+        if (fate == WriteFate::Took) {
+            held.boxHeld = *held.unsettledWrite;
+            held.boxSelection.reset();
+        }
+        held.unsettledWrite.reset();
+        if (fate == WriteFate::NotKnown) {
+            held.boxHeld = now;
+            held.boxSelection.reset();
+            return false;
+        }
+    }
+    // Once our line has gone from the box after a press of ours, the client has sent it.
+    if (held.linePressed && held.boxHeld == held.line && !HoldsTraceOf(now, held.line)) held.boxHeld.clear();
+    const std::optional<std::string> keys = KeysSince(now, held);
+    if (now != held.boxHeld) held.boxSelection.reset();
+    held.boxHeld = now;
+    if (!keys) return false;
+    held.user.Insert(*keys);
+    return true;
+}
+
+ClientAutomation::Outcome ClientAutomation::ReadHeld(const HeldDraft& held, std::string& text, bool* lossy) {
+    const Outcome first = ReadBox(held.box, text, lossy);
+    const std::string& expected = held.unsettledWrite ? *held.unsettledWrite : held.boxHeld;
+    if (first != Outcome::Done || text == expected) return first;
+    return ReadBox(held.box, text, lossy);
+}
+
+ClientAutomation::Outcome ClientAutomation::Splice(HeldDraft& held, unsigned start, unsigned end,
+                                                   const std::string& text) {
+    held.boxChanged = true;
+    const Outcome selected = SendTo(held.box, EM_SETSEL, start, static_cast<LParam>(end));
+    held.boxSelection = TextSelection{start, end};
+    if (selected != Outcome::Done) return selected;
+    // With the box selected, so that a key typed after this read goes in place of the selection.
+    std::string now;
+    bool lossy = false;
+    const Outcome read = ReadHeld(held, now, &lossy);
+    if (read != Outcome::Done) return read;
+    if (now != held.boxHeld) return Outcome::Refused;
+    held.unsettledWrite = text;
+    return SendText(held.box, EM_REPLACESEL, text);
+}
+
+ClientAutomation::Outcome ClientAutomation::ReplaceAll(HeldDraft& held, const std::string& text) {
+    return Splice(held, 0, CharactersIn(held.boxHeld), text);
+}
+
+}  // namespace vorivevo

@@ -1,0 +1,31 @@
+// Positions in a box's text as the box counts them (UTF-16 units), over our UTF-8 strings.
+#pragma once
+
+#include <algorithm>
+#include <string>
+
+namespace vorivevo {
+
+// The units a UTF-8 text takes in the box: one a character, two for one beyond the 16-bit range.
+inline unsigned CharactersIn(const std::string& text) {
+    unsigned units = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
+
+// Where the box's unit `position` starts in UTF-8 `text` (its end when the text is shorter).
+inline std::size_t Utf8Offset(const std::string& text, unsigned position) {
+    std::size_t offset = 0;
+    for (unsigned units = 0; offset < text.size() && units < position;) {
+        const auto lead = static_cast<unsigned char>(text[offset]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        units += length == 4 ? 2 : 1;
+        offset = std::min(text.size(), offset + length);
+    }
+    return offset;
+}
+
+}  // namespace vorivevo

@@ -50,30 +50,24 @@ TEST(ChatMarkup, ReadsEachLineAsTheTableSays) {
         {"<a href=u><font color=#FFAB3E>n</a>after", "[FFAB3E=u]n[FFAB3E]after"},
         {"<font color = \"#00ff00\" >x<a href='a b'>y</a>", "[00FF00]x[00FF00=a b]y"},
         {"<\ta\thref=u>t< / a >", "[=u]t"},
-        // Unclosed: an anchor runs to the line's end, a tag without its ">" is text.
+        // An unclosed anchor runs to the line's end.
         {"<a href=x>y", "[=x]y"},
-        {"x<font color=#FFAB3E", "[]x<font color=#FFAB3E"},
-        {"<a href=\"x>y</a>", "[]<a href=\"x>y</a>"},
-        // Bad colours.
-        {"<font color=#FFAB3>x", "[]<font color=#FFAB3>x"},
-        {"<font color=FFAB3E>x", "[]<font color=FFAB3E>x"},
-        {"<font color=#GGAB3E>x", "[]<font color=#GGAB3E>x"},
-        {"<font color=#FFAB3E0>x", "[]<font color=#FFAB3E0>x"},
-        {"<font color=red>x<font color=>", "[]<font color=red>x<font color=>"},
-        // Unknown tags and attributes, and tags with nothing to act on, are text.
-        {"<b>bold</b><br>", "[]<b>bold</b><br>"},
-        {"<fontcolor=#FFAB3E>x<font>", "[]<fontcolor=#FFAB3E>x<font>"},
-        {"<font color=#FFAB3E size=3>x<a name=n>", "[]<font color=#FFAB3E size=3>x<a name=n>"},
-        {"</font></a>x", "[]</font></a>x"},
-        {"< a href=>x</a>", "[]< a href=>x</a>"},
-        {"< a href=a b>c\"><Font Color=#FFAB3E><b>&</a>", "[]< a href=a b>c\">[FFAB3E]<b>&</a>"},
         // Nested anchors: the inner one ends the outer, whose </a> then has nothing to close.
         {"<a href=1>a<a href=2>b</a>c</a>", "[=1]a[=2]b[]c</a>"},
+        {"< a href=a b>c\"><Font Color=#FFAB3E><b>&</a>", "[]< a href=a b>c\">[FFAB3E]<b>&</a>"},
         // Bytes of 0x80 and above, and "<" that starts nothing.
         {"\xF7\xA4<\xF7\xA4>a<<font color=#010203>b>", "[]\xF7\xA4<\xF7\xA4>a<[010203]b>"},
         {"<font color=#FFAB3E><a href=x></a>", ""},
     };
     for (const auto& [line, expected] : rows) EXPECT_EQ(Describe(ParseChatMarkup(line)), expected) << "line: " << line;
+
+    const char* const shownAsText[] = {
+        "x<font color=#FFAB3E", "<a href=\"x>y</a>",                                          // unclosed
+        "<font color=#FFAB3>a<font color=FFAB3E>b<font color=#GGAB3E>c<font color=#FFAB3E0>",  // bad colours
+        "<font color=red>x<font color=><font>", "<b>bold</b><br><fontcolor=#FFAB3E>",           // unknown
+        "<font color=#FFAB3E size=3>x<a name=n>", "</font></a>x< a href=>x</a>",                // nothing to act on
+    };
+    for (const std::string line : shownAsText) EXPECT_EQ(Describe(ParseChatMarkup(line)), "[]" + line) << "line: " << line;
 }
 
 // Random lines built from pieces whose meaning is known: text without "<", a "<" that cannot start a tag,
@@ -106,11 +100,8 @@ private:
         return text;
     }
     std::string Quoted(const std::string& value) {
-        switch (Below(3)) {
-            case 0: return value;
-            case 1: return '"' + value + '"';
-            default: return '\'' + value + '\'';
-        }
+        const std::string quote = std::string("\"'").substr(static_cast<std::size_t>(Below(3)), 1);  // or none
+        return quote + value + quote;
     }
 
     void Show(const std::string& text) {
@@ -131,22 +122,19 @@ private:
             "<font size=2>", "<fontcolor=#000000>", "<font color=#FFAB3E size=2>", "<>", "< >", "</>",
             "<a href=\"x>", "<\xF7\xA4>"};
         std::string piece;
-        switch (Below(7)) {
+        switch (Below(6)) {
             case 0: {  // text
                 const int length = Below(6);
                 for (int i = 0; i < length; ++i) piece += AnyByteBut("<");
                 Show(piece);
                 break;
             }
-            case 1:  // "<" then a byte that no tag name can start with
-                piece = "<" + std::string(1, AnyByteBut("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ \t\r\n\f/"));
+            case 1:  // "<" then a byte that no tag name can start with, or a malformed tag
+                piece = Below(2) ? "<" + std::string(1, AnyByteBut("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ \t\r\n\f/"))
+                                 : malformed[Below(static_cast<int>(std::size(malformed)))];
                 Show(piece);
                 break;
-            case 2:
-                piece = malformed[Below(static_cast<int>(std::size(malformed)))];
-                Show(piece);
-                break;
-            case 3: {  // <font color=#RRGGBB>
+            case 2: {  // <font color=#RRGGBB>
                 std::string hex;
                 for (int i = 0; i < 6; ++i) hex += "0123456789abcdefABCDEF"[Below(22)];
                 piece = "<" + Blanks() + Spelled("font") + " " + Blanks() + Spelled("color") + Blanks() + "=" + Blanks() +
@@ -156,7 +144,7 @@ private:
                 colours_.push_back(upper);
                 break;
             }
-            case 4: {  // <a href=ADDRESS>
+            case 3: {  // <a href=ADDRESS>
                 std::string address;
                 const int length = 1 + Below(6);
                 for (int i = 0; i < length; ++i) address += AnyByteBut("<>\"' \t\r\n\f");
@@ -165,7 +153,7 @@ private:
                 link_ = address;
                 break;
             }
-            case 5:
+            case 4:
                 piece = "<" + Blanks() + "/" + Blanks() + Spelled("font") + Blanks() + ">";
                 if (colours_.empty()) Show(piece);
                 else colours_.pop_back();

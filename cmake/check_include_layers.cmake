@@ -5,7 +5,8 @@
 #   cmake -DSOURCE_DIR=<the project's root> -P cmake/check_include_layers.cmake
 #
 # The practice client is a program of its own: its files find headers only in its folders and in
-# client-model, and nothing else finds headers there.
+# client-model, and nothing else finds headers there, except in its portable mark-up reader, which the
+# unit tests check on Linux.
 
 cmake_minimum_required(VERSION 3.20)
 
@@ -14,6 +15,7 @@ set(layers
   automation 0
   artwork 0
   client-model 0
+  practice-client/markup 0
   announcer 1
   practice-client 1
   platform/sim 2
@@ -58,6 +60,9 @@ foreach(folder IN LISTS folders)
   endforeach()
 endforeach()
 
+# Folders that both sides may include.
+set(sharedFolders client-model practice-client/markup)
+
 function(is_practice folder outVar)
   if(folder MATCHES "^practice-client" OR folder STREQUAL "client-model")
     set(${outVar} TRUE PARENT_SCOPE)
@@ -91,7 +96,7 @@ foreach(folder IN LISTS folders)
       else()
         foreach(candidate IN LISTS foldersOf_${header})
           is_practice(${candidate} toPractice)
-          if(fromPractice STREQUAL toPractice OR candidate STREQUAL "client-model")
+          if(fromPractice STREQUAL toPractice OR candidate IN_LIST sharedFolders)
             list(APPEND candidates ${candidate})
           endif()
         endforeach()

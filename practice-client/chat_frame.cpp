@@ -175,7 +175,7 @@ bool ChatFrame::Create() {
         if (isRoom) room_ = child;
     }
     if (room_) {
-        transcript_ = ChildWithRole(room_, kRoomChildren, ChildRole::Transcript);
+        transcript_.Attach(ChildWithRole(room_, kRoomChildren, ChildRole::Transcript), statusLine_, instance_);
         entry_ = ChildWithRole(room_, kRoomChildren, ChildRole::Entry);
         send_ = ChildWithRole(room_, kRoomChildren, ChildRole::Send);
         SetWindowLongPtrA(entry_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -266,11 +266,7 @@ LRESULT CALLBACK ChatFrame::EntryProc(HWND window, UINT message, WPARAM wParam, 
 }
 
 void ChatFrame::AppendToTranscript(const std::string& ansiText) {
-    if (!transcript_) return;
-    std::string line = "You: " + ansiText + "\r\n";
-    int end = GetWindowTextLengthA(transcript_);
-    SendMessageA(transcript_, EM_SETSEL, end, end);
-    SendMessageA(transcript_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+    transcript_.Append("You: ", ansiText);
 }
 
 void ChatFrame::OnChildCommand(HWND mdiChild, bool isRoom, WPARAM wParam) {
@@ -353,7 +349,7 @@ LRESULT ChatFrame::MdiChildProc(HWND window, UINT message, WPARAM wParam, LPARAM
             // A person may close the room; from then on the client has none, as when made without one.
             if (self && self->room_ == window) {
                 self->room_ = nullptr;
-                self->transcript_ = nullptr;
+                self->transcript_.Detach();
                 self->entry_ = nullptr;
             }
             if (self) {

@@ -9,6 +9,7 @@
 
 #include "client_events.h"
 #include "control_commands.h"
+#include "room_transcript.h"
 #include "window_layout.h"
 
 namespace vorivevo::practice {
@@ -62,7 +63,7 @@ private:
     HWND statusLine_ = nullptr;
     HWND mdiClient_ = nullptr;
     HWND room_ = nullptr;
-    HWND transcript_ = nullptr;
+    RoomTranscript transcript_;
     HWND entry_ = nullptr;
     HWND send_ = nullptr;
     WNDPROC entryProc_ = nullptr;

@@ -1,5 +1,5 @@
-// Ownership of the kernel handles (files) the practice client opens, so each is closed exactly once.
-// It owns no GDI object: fonts and brushes are stock or system ones.
+// Ownership of the kernel handles (files) and device contexts the practice client opens, so each is
+// given back exactly once. It owns no other GDI object: fonts and brushes are stock or system ones.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +32,23 @@ public:
 
 private:
     HANDLE handle_ = nullptr;
+};
+
+// A window's device context, released when it goes out of scope.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
 };
 
 }  // namespace vorivevo::practice

@@ -1,22 +1,34 @@
 #!/usr/bin/env bash
 # Try vorivevo.exe against the practice chat client: installs what is missing, builds, starts both
 # under Wine (on $DISPLAY, or on a private Xvfb when there is none), clicks ON as a person would and
-# prints the chat room's lines as they arrive. After SECONDS (default 150) or Ctrl-C it clicks X,
-# waits for the last line and ends every process it started.
+# prints the chat room's lines as they arrive, as the room shows them: the text without its tags, in
+# the tagged colour where the terminal shows colour (not with NO_COLOR set), each link's address after
+# its text. After SECONDS (default 150) or Ctrl-C it clicks X, waits for the last line and ends every
+# process it started.
 #
-#   scripts/try-it.sh [SECONDS]
+#   scripts/try-it.sh [--raw] [SECONDS]      --raw: the lines' bytes as sent, mark-up and all
 #
 # It runs the 32-bit (i686) build where this machine runs 32-bit programs, else the 64-bit one, and
 # says which; VORIVEVO_WINE_ARCH=x86_64 chooses the 64-bit one anyway. VORIVEVO_BUILD_DIR builds
-# elsewhere than build/win32 or build/win64 (with that preset's settings).
+# elsewhere than build/win32 or build/win64 (with that preset's settings); the lines' renderer is
+# built with the native preset, in build/native.
 set -u
 cd "$(dirname "$0")/.."
 
-seconds=${1:-150}
+args=("$@")
+raw=0
+seconds=150
+for arg in "$@"; do
+  case $arg in
+    --raw) raw=1 ;;
+    *) seconds=$arg ;;
+  esac
+done
 if [[ ! "$seconds" =~ ^[0-9]+$ ]]; then
-  echo "usage: scripts/try-it.sh [SECONDS]   (whole seconds to let it run; default 150)" >&2
+  echo "usage: scripts/try-it.sh [--raw] [SECONDS]   (whole seconds to let it run; default 150)" >&2
   exit 2
 fi
+renderer=build/native/practice-client/markup/render-room-lines
 
 source scripts/lib/wine_env.sh
 # After the install: which Wine loaders there are is part of the answer.
@@ -38,15 +50,31 @@ if [[ -z "${_VORIVEVO_TRY_IT_SESSION:-}" ]]; then
   else
     echo "try-it: running the $VV_ARCH build"
   fi
-  echo "try-it: building the $preset preset"
+  if ((raw)); then
+    echo "try-it: building the $preset preset"
+  else
+    echo "try-it: building the $preset preset, and the lines' renderer with the native preset"
+  fi
   build_log=$(mktemp "${TMPDIR:-/tmp}/vorivevo-try-it-build.XXXXXX")
-  if ! { cmake --preset "$preset" -B "$build_dir" && cmake --build "$build_dir" -j "$(nproc)"; } >"$build_log" 2>&1; then
+  if ! { cmake --preset "$preset" -B "$build_dir" && cmake --build "$build_dir" -j "$(nproc)" &&
+         { ((raw)) || { cmake --preset native && cmake --build --preset native --target render-room-lines; }; }
+       } >"$build_log" 2>&1; then
     tail -30 "$build_log" >&2
     rm -f "$build_log"
     exit 1
   fi
   rm -f "$build_log"
-  _VORIVEVO_TRY_IT_SESSION=1 setsid bash "$PWD/scripts/try-it.sh" "$seconds" &
+  # Decided here, where the terminal is known: 24-bit colour where it says so, else the 256-colour
+  # palette where it has one, else none.
+  colours=none
+  if [[ -t 1 && -z "${NO_COLOR:-}" && "${TERM:-dumb}" != dumb ]]; then
+    if [[ "${COLORTERM:-}" == truecolor || "${COLORTERM:-}" == 24bit ]]; then
+      colours=truecolour
+    elif (($(tput colors 2>/dev/null || echo 0) >= 256)); then
+      colours=256
+    fi
+  fi
+  _VORIVEVO_TRY_IT_SESSION=1 _VORIVEVO_TRY_IT_COLOURS=$colours setsid bash "$PWD/scripts/try-it.sh" "${args[@]}" &
   session=$!
   trap 'kill -TERM "$session" 2>/dev/null' INT TERM HUP
   # wait returns early whenever a trapped signal arrives; the session decides when it is over.
@@ -73,12 +101,17 @@ e2e_start_vorivevo
 
 printed=0
 # Prints the lines the room has received since the last call, with the time they arrived, as UTF-8
-# (the log holds the ANSI bytes, escaped).
+# (the log holds the ANSI bytes, escaped): rendered, or with --raw as they were sent.
 print_new_lines() {
-  local stamp body
+  local stamp body line
   while IFS=$'\t' read -r stamp body; do
-    printf '%s  %s\n' "$(date -d "@${stamp%.*}" +%T)" \
-      "$(printf '%b' "$body" | iconv -c -f WINDOWS-1252 -t UTF-8)"
+    if ((raw)); then
+      line=$(printf '%b' "$body" | iconv -c -f WINDOWS-1252 -t UTF-8)
+    else
+      line=$(printf '%s\n' "$body" | "$renderer" --colours="${_VORIVEVO_TRY_IT_COLOURS:-none}" |
+        iconv -c -f WINDOWS-1252 -t UTF-8)
+    fi
+    printf '%s  %s\n' "$(date -d "@${stamp%.*}" +%T)" "$line"
     printed=$((printed + 1))
   done < <(awk -F '\t' -v done="$printed" '$2 !~ /^#/ && ++seen > done' "$E2E_LOG")
 }

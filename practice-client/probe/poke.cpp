@@ -6,6 +6,7 @@
 //   poke press-palette       press the first icon of the topmost palette; exit 1 if none
 //   poke press-modal         the same for the topmost modal dialog
 //   poke tree                print the client's window tree
+//   poke transcript          the room's transcript: its rectangle on the screen, then its lines
 #include <windows.h>
 
 #include <cstdio>
@@ -141,6 +142,25 @@ void PrintTree(HWND window, int depth) {
     }
 }
 
+// "LEFT TOP RIGHT BOTTOM" (screen pixels, right and bottom excluded), then each line of its text, escaped.
+int Transcript() {
+    HWND transcript = FindChildByClass(LocateRoom(nullptr), "RICHCNTL");
+    RECT rect{};
+    if (!transcript || !GetWindowRect(transcript, &rect)) {
+        std::printf("no room\n");
+        return 1;
+    }
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    const std::string text = ReadText(transcript);
+    for (std::size_t begin = 0; begin < text.size();) {
+        std::size_t end = text.find_first_of("\r\n", begin);
+        if (end == std::string::npos) end = text.size();
+        std::printf("%s\n", EscapeForLog(text.substr(begin, end - begin)).c_str());
+        begin = text.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1;
+    }
+    return 0;
+}
+
 int Tree() {
     HWND frame = FindWindowA("AOL Frame25", nullptr);
     if (frame) PrintTree(frame, 0);
@@ -167,6 +187,7 @@ int main(int argc, char** argv) {
     if (command == "press-palette" && argc == 2) return PressDialog("_AOL_Palette");
     if (command == "press-modal" && argc == 2) return PressDialog("_AOL_Modal");
     if (command == "tree" && argc == 2) return Tree();
-    std::fprintf(stderr, "usage: poke locate | post TEXT | read | press-palette | press-modal | tree\n");
+    if (command == "transcript" && argc == 2) return Transcript();
+    std::fprintf(stderr, "usage: poke locate | post TEXT | read | press-palette | press-modal | tree | transcript\n");
     return 64;
 }

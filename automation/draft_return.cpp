@@ -127,7 +127,8 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
     if (!held.user.selection) return GiveBackPhase::Done;
     const TextSelection caret = *held.user.selection;
     const Outcome set = SendTo(held.box, EM_SETSEL, caret.start, static_cast<LParam>(caret.end));
-    held.boxSelection = caret;
+    // The user's own selection from here on: a key typed over it is theirs.
+    held.boxSelection.reset();
     if (set != Outcome::Done) return Halted(held, set);
     // A key that came between our write and the caret went where the write left the caret, not where the
     // user's is: a read tells. One that came after it went where the user meant it.

@@ -17,17 +17,6 @@ namespace vorivevo {
 
 namespace {
 
-// A text of ours, or part of one, in `text`: four characters in a row are enough to tell, and a text cut
-// or changed by the box keeps at least that much of what it was given.
-bool HoldsTraceOf(const std::string& text, const std::string& ours) {
-    constexpr std::size_t kTrace = 4;
-    if (ours.empty()) return false;
-    const std::size_t length = std::min(kTrace, ours.size());
-    for (std::size_t at = 0; at + length <= ours.size(); ++at)
-        if (text.find(ours.data() + at, 0, length) != std::string::npos) return true;
-    return false;
-}
-
 // What the user typed into the box since we last knew what it held: at one place (their caret), on both
 // sides of a text of ours (typed while it went in), or in place of the selection we gave it.
 std::optional<std::string> TypedInto(const std::string& now, const std::string& was,
@@ -47,10 +36,15 @@ std::optional<std::string> TypedInto(const std::string& now, const std::string& 
     return now.substr(head.size(), now.size() - head.size() - tail.size());
 }
 
+// Whether the box held the user's own text, with their selection rather than one of ours: what they do
+// to it then is theirs, whatever it is.
+bool HeldUsersOwn(const HeldDraft& held) { return held.boxHeld == held.user.text && !held.boxSelection; }
+
 // The keys, unless `now` is none of those: the box changed our text, or showed what it does not hold,
 // and what it holds cannot be told apart. Our text is never taken for the user's.
 std::optional<std::string> KeysSince(const std::string& now, const HeldDraft& held) {
-    std::optional<std::string> keys = TypedInto(now, held.boxHeld, held.boxSelection);
+    const std::optional<TextSelection> selection = HeldUsersOwn(held) ? held.user.selection : held.boxSelection;
+    std::optional<std::string> keys = TypedInto(now, held.boxHeld, selection);
     if (keys && HoldsTraceOf(*keys, held.line)) return std::nullopt;
     return keys;
 }
@@ -100,6 +94,12 @@ bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
     // Once our line has gone from the box after a press of ours, the client has sent it.
     if (held.linePressed && held.boxHeld == held.line && !HoldsTraceOf(now, held.line)) held.boxHeld.clear();
     const std::optional<std::string> keys = KeysSince(now, held);
+    // An edit of the user's own text (a Backspace, a cut) stands as they made it, where their caret was.
+    if (!keys && HeldUsersOwn(held) && !HoldsTraceOf(now, held.line)) {
+        held.user = UsersText{now, std::nullopt, std::nullopt};
+        held.boxHeld = now;
+        return true;
+    }
     if (now != held.boxHeld) held.boxSelection.reset();
     held.boxHeld = now;
     if (!keys) return false;

@@ -32,6 +32,7 @@
 
 #include "client_automation.h"
 #include "entry_box_claim.h"
+#include "text_units.h"
 
 namespace vorivevo {
 
@@ -71,7 +72,8 @@ public:
         if (outcome == Outcome::Gone) gone_ = true;
         return outcome == Outcome::Done;
     }
-    PostResult Stopped() const {
+    PostResult Stopped() {
+        gone_ = gone_ || automation_.WindowClassOf(held.box).front() == '\0';
         if (gone_) return PostResult::RoomClosed;
         return held.phase == GiveBackPhase::AwaitAnswer ? PostResult::NoAnswer : PostResult::NotTaken;
     }
@@ -180,7 +182,7 @@ PostResult ClientAutomation::SendLine(const Found& at, PostHold& hold, std::opti
         if (!hold.Done(ReadHeld(held, now))) return hold.Stopped();
         // Our line gone after an answered press: the client took it, and what the box holds is the user's.
         TakeInRead(held, now);
-        if (now.find(held.line) == std::string::npos) return PostResult::Posted;
+        if (!HoldsTraceOf(now, held.line)) return PostResult::Posted;
         if (now != held.line) return hold.Stopped();
     }
     return hold.Stopped();

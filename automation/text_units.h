@@ -28,4 +28,15 @@ inline std::size_t Utf8Offset(const std::string& text, unsigned position) {
     return offset;
 }
 
+// A text of ours, or part of one, in `text`. Four characters in a row are enough to tell, and a text cut
+// or changed by the box keeps at least that much of what it was given.
+inline bool HoldsTraceOf(const std::string& text, const std::string& ours) {
+    constexpr std::size_t kTrace = 4;
+    if (ours.empty()) return false;
+    const std::size_t length = std::min(kTrace, ours.size());
+    for (std::size_t at = 0; at + length <= ours.size(); ++at)
+        if (text.find(ours.data() + at, 0, length) != std::string::npos) return true;
+    return false;
+}
+
 }  // namespace vorivevo

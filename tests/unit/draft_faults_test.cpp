@@ -98,7 +98,23 @@ struct FaultCase {
     std::function<void(Stage&)> make;
     std::optional<PostResult> result;  // what the post must say, where that matters
     ChatClientOptions options = {};
+    // What else must hold once the box has settled: "" or what did not.
+    std::function<std::string(Stage&)> also = {};
 };
+
+// The line the room received first, and when: the post's own time, with messages taking none.
+std::string FirstLineAtOrAfter(Stage& stage, double seconds) {
+    if (stage.client.Received().empty()) return "no line was received";
+    const double at = stage.client.Received().front().time;
+    return at >= seconds ? "" : "the line went at " + std::to_string(at) + " s, before " + std::to_string(seconds) + " s";
+}
+
+std::string NothingWrittenInto(Stage& stage, WindowHandle room) {
+    for (const SentMessage& sent : stage.desktop.TrafficTo(stage.desktop.Children(room)))
+        if (sent.message == WM_SETTEXT || sent.message == EM_REPLACESEL || sent.message == WM_LBUTTONDOWN)
+            return "a window of the room got message " + std::to_string(sent.message);
+    return "";
+}
 
 const std::vector<FaultCase>& FaultCases() {
     static const std::vector<FaultCase> cases = {
@@ -196,6 +212,78 @@ const std::vector<FaultCase>& FaultCases() {
         // holds the draft, not keys the user typed (draft_return.cpp, SettleWrite).
         {"the draft's write is answered late",
          [](Stage& stage) { stage.OnceAt(WriteOfTheDraft, [&stage] { stage.desktop.TakeTime(stage.client.Frame(), 3.0); }); }},
+        // The box keeps only part of our line: it is neither our line nor the draft with keys, so the draft
+        // alone goes back and none of our mark-up stays (entry_box.cpp, a write whose fate is not known).
+        {"the box keeps only part of our line",
+         [](Stage& stage) {
+             stage.desktop.SetHandler(stage.client.EntryBox(), [&stage](const MessageContext& m) -> std::optional<LResult> {
+                 if (!WriteOfOurLine(m)) return std::nullopt;
+                 const std::string cut = m.setText->substr(0, 10);
+                 stage.desktop.DefaultHandling(MessageContext{m.window, m.message, m.wParam, m.lParam, &cut, nullptr});
+                 return LResult{0};
+             });
+         },
+         PostResult::NotTaken},
+        // A Backspace in our line while a client that never sends keeps it: what is left of it is not the
+        // user's typing (entry_box.cpp, KeysSince).
+        {"a Backspace in our line",
+         [](Stage& stage) {
+             stage.client.SetSendBehaviour(SendBehaviour::NeverEmpties);
+             stage.OnceAt([&stage](const MessageContext& m) { return Is(m, WM_GETTEXTLENGTH) && stage.client.Presses() == 1; },
+                          [&stage] {
+                              const std::string line = Utf8ToWindows1252(expected::kLoaded);
+                              stage.desktop.SetTextBytes(stage.client.EntryBox(), line.substr(0, line.size() - 1));
+                          });
+         },
+         PostResult::NotTaken},
+        // A client that never takes the line gets a few presses, not one a pass for as long as the post
+        // may press (post_to_chat.cpp, SendBudget).
+        {"the client never takes the line", [](Stage& stage) { stage.client.SetSendBehaviour(SendBehaviour::NeverEmpties); },
+         PostResult::NotTaken, {},
+         [](Stage& stage) {
+             return stage.client.Presses() <= 4 ? "" : std::to_string(stage.client.Presses()) + " presses of a Send that does nothing";
+         }},
+        // The user typed a moment ago: the post waits for a pause before it takes the box (post_to_chat.cpp,
+        // AwaitTypingPause).
+        {"the user is typing as the post begins", [](Stage& stage) { stage.client.Type(0, "k"); }, PostResult::Posted, {},
+         [](Stage& stage) { return FirstLineAtOrAfter(stage, 0.5); }},
+        // ... but not for ever.
+        {"the user types without a pause",
+         [](Stage& stage) {
+             for (int key = 0; key < 200; ++key) stage.TypeAfter(key * 0.2, "k");
+         },
+         PostResult::Posted, {},
+         [](Stage& stage) {
+             const std::string early = FirstLineAtOrAfter(stage, 10.0);
+             return early.empty() && stage.client.Received().front().time < 10.5 ? "" : "not posted at the wait's bound " + early;
+         }},
+        // A key right after Send has taken our line: the line went, and the post says so (post_to_chat.cpp,
+        // SendLine: the line gone after an answered press).
+        {"the user types right after the line went",
+         [](Stage& stage) {
+             stage.OnceAt([&stage](const MessageContext& m) { return Is(m, WM_GETTEXTLENGTH) && stage.client.Presses() == 1; },
+                          [&stage] { stage.client.Type(0, "k"); });
+         },
+         PostResult::Posted},
+        // The client quits with our line in the box: there is no typing to keep (post_to_chat.cpp, PostHold).
+        {"the client quits during the post",
+         [](Stage& stage) { stage.OnceAt(WriteOfOurLine, [&stage] { stage.desktop.BeforeCall(3, [&stage] { stage.client.Quit(); }); }); },
+         PostResult::RoomClosed},
+        // One window fewer before the entry box: the box and Send found by their distances are other
+        // windows, which are neither written nor pressed (chat_room.cpp, AsExpected).
+        {"a room laid out otherwise",
+         [](Stage& stage) { stage.desktop.DestroyWindow(stage.desktop.Children(stage.client.Room())[4]); },
+         PostResult::RoomNotAsExpected, {},
+         [](Stage& stage) { return NothingWrittenInto(stage, stage.client.Room()); }},
+        // Another copy of the program holds the entry boxes for two seconds: our line waits its turn
+        // (entry_box_claim.h, the wait).
+        {"another copy posts meanwhile",
+         [](Stage& stage) {
+             static const int otherCopy = 0;
+             stage.desktop.ClaimEntryBoxes(&otherCopy);
+             stage.desktop.Clock().At(2.0, [&stage] { stage.desktop.ReleaseEntryBoxes(&otherCopy); });
+         },
+         PostResult::Posted, {}, [](Stage& stage) { return FirstLineAtOrAfter(stage, 2.0); }},
         // Keys that reach the box between the two messages of the read before the draft goes back: the
         // draft must not be written over them on a read that does not count (draft_return.cpp, the whole
         // read before the give-back).
@@ -219,6 +307,7 @@ TEST(DraftFaults, EachFaultLeavesTheDraftWhole) {
         EXPECT_EQ(BrokenInvariant(stage.desktop, stage.client, linesSeen, true), "") << c.fault;
         EXPECT_FALSE(stage.drafts.Owes()) << c.fault;
         if (c.result) EXPECT_STREQ(NameOf(result), NameOf(*c.result)) << c.fault;
+        if (c.also) EXPECT_EQ(c.also(stage), "") << c.fault;
     }
 }
 

@@ -96,12 +96,15 @@ public:
     void NoteUnanswered() { refusedSince_ = kNever; }
     void Clear() { owed_.reset(); }
 
-    // A draft given up on, for the user to hear of once: when it was taken.
+    // A draft given up on, for the user to hear of once. Our line may still be in that box, where the
+    // next post must not take it for the user's typing.
     void GiveUp() {
+        if (owed_ && owed_->boxChanged) leftInBox_ = owed_->line;
         owed_.reset();
         gaveUp_ = true;
     }
     bool TakeGiveUpNote() { return std::exchange(gaveUp_, false); }
+    const std::string& LineLeftInBox() const { return leftInBox_; }
 
     // This copy's claim on the client's entry boxes is held while a post or a press runs (a press may run
     // inside a post, from a dispatch point) and while anything is owed; it goes once neither is left.
@@ -114,6 +117,7 @@ private:
     Instant nextTry_{};
     Instant refusedSince_ = kNever;
     bool gaveUp_ = false;
+    std::string leftInBox_;
     int claimHolders_ = 0;
 };
 

@@ -162,6 +162,8 @@ ClientAutomation::Outcome ClientAutomation::TakeDraft(HeldDraft& held) {
     const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &selection);
     if (asked != Outcome::Done) return asked;
     held.user = UsersText{draft, SelectionFrom(selection), std::nullopt};
+    // A line of ours that a box would not give up once: what holds it is not the user's typing.
+    if (HoldsTraceOf(draft, drafts_.LineLeftInBox())) held.user = UsersText{};
     held.boxHeld = draft;
     return Outcome::Done;
 }

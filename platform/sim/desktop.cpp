@@ -250,10 +250,12 @@ void Desktop::Select(WindowHandle window, std::size_t start, std::size_t end) {
     found->selection = start <= end ? Selection{start, end} : Selection{end, start};
 }
 
-void Desktop::SetHandler(WindowHandle window, MessageHandler handler) {
-    if (Window* found = Find(window)) {
-        found->handler = handler ? std::make_shared<MessageHandler>(std::move(handler)) : nullptr;
-    }
+MessageHandler Desktop::SetHandler(WindowHandle window, MessageHandler handler) {
+    Window* found = Find(window);
+    if (found == nullptr) return nullptr;
+    MessageHandler replaced = found->handler ? *found->handler : nullptr;
+    found->handler = handler ? std::make_shared<MessageHandler>(std::move(handler)) : nullptr;
+    return replaced;
 }
 
 LResult Desktop::DefaultHandling(const MessageContext& context) {

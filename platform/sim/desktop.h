@@ -129,7 +129,8 @@ public:
     // Clamped to the text, as EM_SETSEL does.
     void Select(WindowHandle window, std::size_t start, std::size_t end);
 
-    void SetHandler(WindowHandle window, MessageHandler handler);
+    // Returns the handler it replaces, so that a test may wrap the one a simulated program gave the window.
+    MessageHandler SetHandler(WindowHandle window, MessageHandler handler);
     // The handling a message gets when the window's handler leaves it alone; handlers may call it
     // first and add to it.
     LResult DefaultHandling(const MessageContext& context);

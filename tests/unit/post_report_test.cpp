@@ -19,6 +19,7 @@ TEST(PostReport, SaysWhatEachStartUpPostDidAndWhen) {
         bool clientRunning;
         std::function<void(World&)> fault;
         Reports expected;
+        double horizon = 20;
     } cases[] = {
         {"a room that takes the lines", 14 * 3600 + 2 * 60 + 59.9, true, nullptr,
          {"Posted at 14:02", "Posted at 14:03"}},
@@ -55,12 +56,33 @@ TEST(PostReport, SaysWhatEachStartUpPostDidAndWhen) {
          {"Another copy of Vorivevo was posting at 09:00: nothing posted",
           "Another copy of Vorivevo was posting at 09:00: nothing posted"}},
         {"midnight between the two posts", 86400 - 0.2, true, nullptr, {"Posted at 23:59", "Posted at 00:00"}},
+        // The box keeps our line for over a minute: the draft is given up on and the window says so for
+        // good, and once the box takes text again the next post replaces our old line, not keeping it as
+        // the user's typing.
+        {"a box that keeps our line for over a minute", 9 * 3600, true,
+         [](World& world) {
+             ChatClient& client = world.Client();
+             MessageHandler send = world.desktop.SetHandler(client.SendButton(), nullptr);
+             world.desktop.SetHandler(client.SendButton(), [&world, &client, send](const MessageContext& message) {
+                 if (world.host.Time() >= 65) return send(message);
+                 if (message.message == WM_LBUTTONUP) client.SetKeepsText(true);
+                 return std::optional<LResult>(0);
+             });
+             world.desktop.Clock().At(65, [&client] { client.SetKeepsText(false); });
+             world.host.Script(70, WindowEvent::StopClicked);
+         },
+         {"The chat room did not take the line at 09:00: your typing is kept",
+          "The entry box would not take your typing back at 09:00: nothing posted, it is tried again",
+          "By 09:01 the entry box had not taken your typing back for a minute: it is no longer tried",
+          "Posted at 09:01\nBy 09:01 the entry box had not taken your typing back for a minute: it is no longer tried",
+          "Posted at 09:01\nBy 09:01 the entry box had not taken your typing back for a minute: it is no longer tried"},
+         80},
     };
     for (const auto& c : cases) {
         WorldOptions options;
         options.clientRunning = c.clientRunning;
         options.host.startOfDay = c.startOfDay;
-        options.host.horizon = 20;
+        options.host.horizon = c.horizon;
         World world(options);
         if (c.fault) c.fault(world);
         world.Run();

@@ -70,21 +70,26 @@ Reply Win32WindowSystem::SendFollowed(HWND window, DWORD thread, UINT message, W
         delete reference;
         return Reply{IsWindow(window) ? Delivery::NoAnswer : Delivery::NoWindow, 0};
     }
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs_;
+    const TickDeadline deadline = TickDeadline::FromNow(timeoutMs_);
     for (;;) {
         RunSentMessagesAndCallbacks();
         if (followed->answered) return Reply{Delivery::Answered, followed->result};
         if (!IsWindow(window)) return Reply{Delivery::NoWindow, 0};
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) break;
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_SENDMESSAGE, 0);
+        const DWORD left = deadline.Left();
+        if (left == 0) break;
+        MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_SENDMESSAGE, 0);
     }
     inFlight_.push_back(followed);
     return Reply{Delivery::NoAnswer, 0};
 }
 
 bool Win32WindowSystem::ThreadAnswers(DWORD thread) const {
-    return ThreadIsFree(thread) && !(thread == unansweredThread_ && GetTickCount64() < unansweredUntil_);
+    if (!ThreadIsFree(thread)) return false;
+    if (thread != unansweredThread_) return true;
+    if (!unansweredHold_.Over()) return false;
+    // Forgotten once over, so that the tick count coming round again cannot bring the hold back.
+    unansweredThread_ = 0;
+    return true;
 }
 
 Reply Win32WindowSystem::SendWide(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
@@ -98,7 +103,7 @@ Reply Win32WindowSystem::SendWide(HWND window, UINT message, WPARAM wParam, LPAR
         // A window that went away in the meantime says nothing about its thread.
         if (!IsWindow(window)) return Reply{Delivery::NoWindow, 0};
         unansweredThread_ = thread;
-        unansweredUntil_ = GetTickCount64() + kUnansweredHoldMs;
+        unansweredHold_ = TickDeadline::FromNow(kUnansweredHoldMs);
         return Reply{Delivery::NoAnswer, 0};
     }
     return Reply{Delivery::Answered, static_cast<LResult>(answer)};

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tick_deadline.h"
 #include "window_system.h"
 
 namespace vorivevo {
@@ -44,7 +45,7 @@ inline WindowHandle ToWindowHandle(HWND window) noexcept {
 class Win32WindowSystem final : public WindowSystem {
 public:
     static constexpr UINT kDefaultTimeoutMs = static_cast<UINT>(kAnswerTimeout.count());
-    static constexpr ULONGLONG kUnansweredHoldMs = static_cast<ULONGLONG>(kUnansweredHold.count());
+    static constexpr DWORD kUnansweredHoldMs = static_cast<DWORD>(kUnansweredHold.count());
     // The most characters a read accepts: a window that reports more is read only this far.
     static constexpr std::size_t kMaxTextChars = std::size_t{1} << 20;
 
@@ -99,7 +100,7 @@ private:
     UINT timeoutMs_;
     UINT codePage_;
     mutable DWORD unansweredThread_ = 0;
-    mutable ULONGLONG unansweredUntil_ = 0;
+    mutable TickDeadline unansweredHold_;
     mutable std::vector<std::shared_ptr<Followed>> inFlight_;
     struct MutexCloser {
         void operator()(HANDLE mutex) const noexcept { CloseHandle(mutex); }

@@ -10,8 +10,6 @@
 #include "win32_window_system.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    // The manifest says the same; this also covers a copy whose manifest was stripped.
-    SetProcessDPIAware();
     // A single-threaded apartment, which screen readers' calls into the tiles' accessibility objects
     // reach through: the objects cross to them by COM. Without it they get the system's plain objects.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -9,7 +9,9 @@
 #                               script's own, of ARCH (default VV_ARCH or the pick); the shared prefix
 #                               behind it is created once per architecture. Sets VV_WINE, the Wine loader
 #                               to start programs with: "$VV_WINE" prog.exe. Returns 77 when ARCH cannot
-#                               run here (after saying why), 1 on other failures.
+#                               run here (after saying why), 1 on other failures. With
+#                               VORIVEVO_WINE_VERSION set (a version name that winecfg takes, e.g.
+#                               winxp), the prefix reports that version of Windows
 #   vv_start_xvfb               make sure DISPLAY names a usable X server, starting a private Xvfb if not
 #   vv_track_pid PID            have vv_cleanup end PID
 #   vv_cleanup                  end every tracked process by its id, then this script's Wine server
@@ -34,6 +36,12 @@
 # wine32 is installed, so the loaders are called by their own paths, with WINELOADER naming the same
 # one for the programs Wine starts itself; /usr/bin/wineserver runs the 64-bit server, which serves
 # both. scripts/dev/without-32bit.sh runs a command as if on such a kernel.
+#
+# Another Windows version (VORIVEVO_WINE_VERSION): the cached prefix reports the version Wine gives a new
+# prefix, and must stay as it is, since every test shares it. A prefix that reports another version sits
+# beside it ("wine32-winxp"), made once: copies of its registry files, told the version by winecfg, and its
+# drive_c shared through a link, as the run prefixes share it. Wine calls XP in a 64-bit prefix winxp64,
+# and that is what winxp asks for there.
 #
 # Sourcing registers vv_cleanup on EXIT (and turns INT/TERM into an exit so it runs then too). A
 # script with an EXIT trap of its own should call vv_cleanup from it.
@@ -133,6 +141,36 @@ _vv_create_prefix() {
   fi
 }
 
+# The prefix that reports VERSION, made from BASE once (under a lock, as BASE is). Made again when BASE
+# has been made again since: its registry files belong to BASE's drive_c.
+_vv_create_version_prefix() {
+  local base=$1 prefix=$2 version=$3
+  _vv_version_prefix_current "$base" "$prefix" && return 0
+  vv_log "making the Wine prefix $prefix, which reports Windows as $version (once, a few seconds)"
+  (
+    flock 9 || exit 1
+    _vv_version_prefix_current "$base" "$prefix" && exit 0
+    rm -rf "$prefix.new" "$prefix" && mkdir -p "$prefix.new" || exit 1
+    cp -a "$base/dosdevices" "$base"/*.reg "$base/.update-timestamp" "$prefix.new/" &&
+      ln -s "$base/drive_c" "$prefix.new/drive_c" || exit 1
+    WINEPREFIX="$prefix.new" "$VV_WINE" winecfg /v "$version" >/dev/null 2>&1 &&
+      WINEPREFIX="$prefix.new" wineserver -w || exit 1
+    # winecfg /v with no version names the one the prefix reports.
+    [[ "$(WINEPREFIX="$prefix.new" "$VV_WINE" winecfg /v 2>/dev/null | tr -d '\r')" == "$version" ]] || exit 1
+    WINEPREFIX="$prefix.new" wineserver -w
+    mv "$prefix.new" "$prefix"
+  ) 9>"$prefix.lock"
+  if ! _vv_version_prefix_current "$base" "$prefix"; then
+    vv_log "could not make a Wine prefix that reports Windows as $version in $prefix"
+    return 1
+  fi
+}
+
+_vv_version_prefix_current() {
+  [[ -f "$2/system.reg" && -e "$2/drive_c" ]] && cmp -s "$1/.update-timestamp" "$2/.update-timestamp" &&
+    [[ ! "$1/.update-timestamp" -nt "$2/system.reg" ]]
+}
+
 vv_wine_prefix() {
   local arch=${1:-${VV_ARCH:-}}
   if [[ -z "$arch" ]]; then
@@ -160,6 +198,16 @@ vv_wine_prefix() {
   lang=$(_vv_pick_locale)
   export LANG="$lang" LC_ALL="$lang"
   _vv_create_prefix "$base" || return 1
+  if [[ -n "${VORIVEVO_WINE_VERSION:-}" ]]; then
+    local version=$VORIVEVO_WINE_VERSION
+    [[ "$arch" == x86_64 && "$version" == winxp ]] && version=winxp64
+    if [[ ! "$version" =~ ^[a-z0-9]+$ ]]; then
+      vv_log "VORIVEVO_WINE_VERSION: '$version' is not a version name that winecfg takes (e.g. winxp)"
+      return 1
+    fi
+    _vv_create_version_prefix "$base" "$base-$version" "$version" || return 1
+    base=$base-$version
+  fi
   if [[ "${VORIVEVO_SHARED_WINESERVER:-}" == 1 ]]; then
     export WINEPREFIX="$base"
     return 0

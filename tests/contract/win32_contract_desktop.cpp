@@ -23,6 +23,7 @@
 #include "ansi_text.h"
 #include "client_window_tree.h"
 #include "contract_desktop.h"
+#include "tick_deadline.h"
 #include "win32_event_pump.h"
 #include "win32_window_system.h"
 
@@ -582,9 +583,9 @@ private:
     // A warning box shown inside the handler: its loop answers every message sent to the thread, ours
     // included, until the handler goes on.
     static void RunLoopFor(DWORD milliseconds) {
-        const ULONGLONG until = GetTickCount64() + milliseconds;
-        for (ULONGLONG now = GetTickCount64(); now < until; now = GetTickCount64()) {
-            MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(until - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const TickDeadline deadline = TickDeadline::FromNow(milliseconds);
+        for (DWORD left = deadline.Left(); left > 0; left = deadline.Left()) {
+            MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
             MSG message;
             while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
                 if (message.message == WM_QUIT) {

@@ -16,7 +16,11 @@ int main(int argc, char** argv) {
         return exitCode;
     }
     if (wide != nullptr) LocalFree(wide);
-    SetProcessDPIAware();
+    // DPI-aware, as the program's manifest makes the program; looked up, since the headers declare the call
+    // only for newer Windows than the program's oldest.
+    using SetDpiAware = BOOL(WINAPI*)();
+    if (const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDPIAware"))
+        reinterpret_cast<SetDpiAware>(reinterpret_cast<void (*)()>(found))();
     // As the program's own thread has it (WinMain): the accessibility tests go through COM.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     testing::InitGoogleTest(&argc, argv);

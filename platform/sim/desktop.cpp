@@ -154,6 +154,7 @@ WindowHandle Desktop::CreateWindow(WindowHandle parent, const std::string& class
     window.text = Utf8ToUtf16(text);
     window.parent = parent;
     window.thread = parent == kNoWindow ? nextThread_++ : kNoThread;
+    window.identity = ++windowsMade_;
     const bool atTop = placement == Placement::Top || (placement == Placement::Default && parent == kNoWindow);
     if (atTop) {
         LinkAtTop(handle, window);
@@ -216,6 +217,11 @@ void Desktop::BringToTop(WindowHandle handle) {
 }
 
 bool Desktop::IsWindow(WindowHandle window) const { return Find(window) != nullptr; }
+
+std::uint64_t Desktop::Identity(WindowHandle window) const {
+    const Window* found = Find(window);
+    return found == nullptr ? 0 : found->identity;
+}
 
 WindowHandle Desktop::Parent(WindowHandle window) const {
     const Window* found = Find(window);
@@ -549,6 +555,12 @@ Reply Desktop::Deliver(Holds& holds, WindowHandle window, Message message, WPara
                        const std::string* setText, std::string* getTextBuffer) {
     Charge(&CallCounts::sendMessage);
     if (recordTraffic_) traffic_.push_back(SentMessage{message, wParam, window});
+    if (trace_ != nullptr) {
+        *trace_ << clock_.Now() << ' ' << SentMessage{message, wParam, window} << ' ' << ClassName(window);
+        if (setText != nullptr) *trace_ << " \"" << Windows1252ToUtf8(*setText) << '"';
+        *trace_ << " holding \"" << Text(window) << "\" " << SelectionOf(window).start << '-' << SelectionOf(window).end
+                << '\n';
+    }
     if (Find(window) == nullptr) return Reply{Delivery::NoWindow, 0};
     const ThreadId key = ThreadOf(window);
     SenderHold& hold = holds[key];
@@ -686,11 +698,13 @@ std::string Desktop::ThroughCodePage(const std::string& text) { return Windows12
 
 // Every copy of the program in a test shares this desktop, as copies on one machine share the platform.
 bool Desktop::ClaimEntryBoxes(const void* copy) {
+    if (trace_ != nullptr) *trace_ << clock_.Now() << " claim by " << copy << " (held by " << entryBoxesHeldBy_ << ")\n";
     if (entryBoxesHeldBy_ == nullptr) entryBoxesHeldBy_ = copy;
     return entryBoxesHeldBy_ == copy;
 }
 
 void Desktop::ReleaseEntryBoxes(const void* copy) {
+    if (trace_ != nullptr) *trace_ << clock_.Now() << " release by " << copy << " (held by " << entryBoxesHeldBy_ << ")\n";
     if (entryBoxesHeldBy_ == copy) entryBoxesHeldBy_ = nullptr;
 }
 

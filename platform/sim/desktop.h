@@ -112,6 +112,8 @@ public:
     void BringToTop(WindowHandle window);
 
     bool IsWindow(WindowHandle window) const;
+    // What tells this window from every other, ever (handles are given out again): 0 for no window.
+    std::uint64_t Identity(WindowHandle window) const;
     WindowHandle Parent(WindowHandle window) const;
     // Top of the z-order first. Children(0) lists the top-level windows.
     std::vector<WindowHandle> Children(WindowHandle window) const;
@@ -216,6 +218,11 @@ public:
     void ClearTraffic() { traffic_.clear(); }
     // Long runs that need no traffic can switch it off to keep memory flat.
     void SetTrafficRecording(bool on) { recordTraffic_ = on; }
+    // Every message as it is sent (the time, the text it carries, what the window holds then) and every
+    // claim on the entry boxes, one line each, to see what a failing schedule did; the simulated client
+    // adds the user's keys. Null stops it.
+    void SetTrace(std::ostream* trace) { trace_ = trace; }
+    std::ostream* Trace() const { return trace_; }
 
     const std::vector<SetWindowPosCall>& SetWindowPosCalls() const { return setWindowPosCalls_; }
 
@@ -231,6 +238,8 @@ public:
     void ReleaseCapture() override;
     std::string ThroughCodePage(const std::string& text) override;
     bool ClaimEntryBoxes(const void* copy) override;
+    // Whether some copy holds the claim (a post runs, or a draft is owed).
+    bool EntryBoxesClaimed() const { return entryBoxesHeldBy_ != nullptr; }
     void ReleaseEntryBoxes(const void* copy) override;
     // Each thread's focus window stands for its active window too: MoveThreadFocus gives the focus only
     // within the top-level window that holds it now, so a thread with none gets none.
@@ -248,6 +257,7 @@ private:
         std::u16string text;
         Selection selection;
         ThreadId thread = kNoThread;  // a top-level window's; its descendants have the same
+        std::uint64_t identity = 0;
         WindowHandle parent = kNoWindow;
         WindowHandle firstChild = kNoWindow;
         WindowHandle lastChild = kNoWindow;
@@ -327,6 +337,7 @@ private:
     std::unordered_map<WindowHandle, Window> windows_;
     WindowHandle nextHandle_ = 0x00010010;
     bool reusesHandles_ = false;
+    std::uint64_t windowsMade_ = 0;
     std::deque<WindowHandle> freedHandles_;
     ThreadId nextThread_ = 1;
     std::unordered_map<ThreadId, Thread> threads_;
@@ -348,6 +359,7 @@ private:
     bool budgetExceeded_ = false;
     bool recordTraffic_ = true;
     std::vector<SentMessage> traffic_;
+    std::ostream* trace_ = nullptr;
     std::vector<SetWindowPosCall> setWindowPosCalls_;
 };
 

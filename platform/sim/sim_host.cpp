@@ -169,6 +169,11 @@ void SimHost::WaitForEvent(Instant until) {
     ++waitCalls_;
     NoteCallAfterUnload();
     if (waitObserver_) waitObserver_();
+    inWait_ = true;
+    struct WaitEnd {
+        bool& inWait;
+        ~WaitEnd() { inWait = false; }
+    } waitEnd{inWait_};
     VirtualClock& clock = desktop_.Clock();
     for (;;) {
         clock.AdvanceTo(Time());

@@ -17,6 +17,7 @@
 #include "dialogs.h"
 #include "draft_invariants.h"
 #include "expected_lines.h"
+#include "intended_draft.h"
 #include "sim_host.h"
 #include "windows1252.h"
 
@@ -92,6 +93,9 @@ struct FaultCase {
     std::function<void(Stage&)> make;
     std::optional<PostResult> result;  // what the post must say, where that matters
     ChatClientOptions options = {};
+    // The post as it stands breaks this row (its fault came with the wider model of the client): the row
+    // must go on failing until the post holds it, and then lose this mark.
+    bool coreKnownToFail = false;
 };
 
 const std::vector<FaultCase>& FaultCases() {
@@ -113,29 +117,36 @@ const std::vector<FaultCase>& FaultCases() {
                           [&stage] { stage.desktop.BeforeCall(1, [&stage] { stage.client.Type(0, "k"); }); });
          },
          PostResult::NotTaken},
-        // Keys typed while Send is under way reach the box once it has sent our line (draft_return.cpp,
-        // what the user typed meanwhile).
-        {"keys typed during a slow Send",
+        // Keys typed while the client is busy with our line in the box reach it once the client is free
+        // again, into our line, and go into the draft from there (draft_return.cpp, what the user typed
+        // meanwhile). Typed during a slow Send instead, they would go to Send, which has the focus then.
+        {"keys typed while the client is busy with our line in the box",
          [](Stage& stage) {
-             stage.client.SetSendSeconds(1.5);
-             stage.TypeAfter(1.0, "k");
-         }},
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.TypeAfter(1.0, "k");
+             });
+         },
+         PostResult::NoAnswer},
         // The write that gives the draft back goes unanswered and never reaches the box (some
         // implementations drop a message whose sender gave up on it): the key typed meanwhile goes into
         // the draft once, not again into the draft that write would have made (draft_return.cpp, the
         // pending write).
-        {"the draft's write after a key typed during a slow Send is lost",
+        {"the draft's write after a key typed into our line is lost",
          [](Stage& stage) {
-             stage.client.SetSendSeconds(1.5);
-             stage.TypeAfter(1.0, "k");
-             stage.desktop.SetHandler(stage.client.EntryBox(), [&stage, done = false](const MessageContext& m) mutable
-                                      -> std::optional<LResult> {
-                 if (done || !Is(m, WM_SETTEXT) || m.setText->find('k') == std::string::npos) return std::nullopt;
-                 done = true;
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
                  stage.desktop.TakeTime(stage.client.Frame(), 3.0);
-                 return 1;  // the box keeps what it held, as if the write had never come
+                 stage.TypeAfter(1.0, "k");
+                 stage.desktop.SetHandler(stage.client.EntryBox(), [&stage, done = false](const MessageContext& m) mutable
+                                          -> std::optional<LResult> {
+                     if (done || !Is(m, WM_SETTEXT) || m.setText->find('k') == std::string::npos) return std::nullopt;
+                     done = true;
+                     stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                     return 1;  // the box keeps what it held, as if the write had never come
+                 });
              });
-         }},
+         },
+         PostResult::NoAnswer},
         // A key that reaches the box while the press step searches for Send lands in our line: what the
         // box holds is checked after that search, right before the press (chat_room.cpp, PressSendOver).
         {"a key reaches our line while Send is searched for",
@@ -221,6 +232,32 @@ const std::vector<FaultCase>& FaultCases() {
                  return Is(m, WM_GETTEXTLENGTH) && !stage.client.Received().empty() && ++reads == 2;
              }, [&stage] { stage.desktop.BeforeCall(1, [&stage] { stage.client.Type(0, "kk"); }); });
          }},
+        // A room closes while a draft is owed to its box, and the next room to open gets its handles, role
+        // by role (handles are given out again): the old draft is the closed room's, and the new room's
+        // box keeps the user's own text.
+        {"the room of an owed draft closes and a new room gets its handles",
+         [](Stage& stage) {
+             stage.desktop.SetReusesHandles(true);
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                     stage.client.CloseRoom(0);
+                     stage.client.SetDraft(stage.client.OpenRoom(), "other words", 5, 5);
+                 });
+             });
+         },
+         PostResult::NoAnswer, {}, true},
+        // A character the code page lacks, typed into our line while the client is busy: no read of the
+        // box is whole any more, and the draft must not stay owed for good.
+        {"a key outside the code page reaches our line",
+         [](Stage& stage) {
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0,
+                                          [&stage] { stage.client.Press(0, Key{Key::Kind::Insert, u"\u0416"}); });
+             });
+         },
+         PostResult::NoAnswer, {}, true},
     };
     return cases;
 }
@@ -232,7 +269,12 @@ TEST(DraftFaults, EachFaultLeavesTheDraftWhole) {
         const PostResult result = stage.automation.PostToChat(expected::kLoaded);
         stage.automation.WaitSeconds(std::chrono::seconds(20));
         std::size_t linesSeen = 0;
-        EXPECT_EQ(BrokenInvariant(stage.desktop, stage.client, linesSeen, true), "") << c.fault;
+        const std::string broken = BrokenInvariant(stage.desktop, stage.client, linesSeen, true);
+        if (c.coreKnownToFail) {
+            EXPECT_TRUE(!broken.empty() || stage.drafts.Owes()) << c.fault << ": the post holds it now; unmark the row";
+            continue;
+        }
+        EXPECT_EQ(broken, "") << c.fault;
         EXPECT_FALSE(stage.drafts.Owes()) << c.fault;
         if (c.result) EXPECT_STREQ(NameOf(result), NameOf(*c.result)) << c.fault;
     }

@@ -35,7 +35,7 @@ build() { cmake --build "$scratch/build" --target vorivevo_unit_tests -j "$jobs"
 # Runs the random test; prints "SEED<TAB>INVARIANT" for its first failure, or nothing when it passed.
 run_random_test() {
   local output status=0
-  output=$(cd "$scratch/build" && VORIVEVO_DRAFT_PINNED=0 timeout "$test_timeout" \
+  output=$(cd "$scratch/build" && VORIVEVO_DRAFT_PINNED=0 VORIVEVO_DRAFT_STRICT=1 timeout "$test_timeout" \
     tests/unit/vorivevo_unit_tests --gtest_filter='DraftSafety.RandomSchedules*' 2>&1) || status=$?
   if ((status == 124)); then
     printf -- '-\tthe test ran past %s s (a loop without end)\n' "$test_timeout"

@@ -43,6 +43,7 @@ std::ostream& operator<<(std::ostream& out, const SentMessage& sent) {
         case EM_GETSEL: name = "EM_GETSEL"; break;
         case EM_SETSEL: name = "EM_SETSEL"; break;
         case EM_REPLACESEL: name = "EM_REPLACESEL"; break;
+        case kIncidentalReads: name = "any incidental reads"; break;
         default: break;
     }
     out << '(';

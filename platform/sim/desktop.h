@@ -47,6 +47,11 @@ struct SentMessage {
 };
 std::ostream& operator<<(std::ostream& out, const SentMessage& sent);
 
+// In an expected message traffic, in place of a message: any number of whole reads of the window here
+// (WM_GETTEXTLENGTH, then WM_GETTEXT), none included. A table marks so the reads that are incidental, so
+// that it pins the order of what matters, not every read (TrafficDifference).
+inline constexpr Message kIncidentalReads = 0xFFFFFFFFu;
+
 // Window-system calls made through the WindowSystem interface, by operation, calls on handle 0 included.
 struct CallCounts {
     long findWindow = 0;

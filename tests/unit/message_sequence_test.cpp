@@ -47,12 +47,12 @@ struct Step {
 }
 
 // The user typed "my words" (8 characters) and selected "wo"; our line is 34 ANSI characters. Each read
-// announces its length first and then asks for two characters more than announced.
+// announces its length first and then asks for two characters more than announced. Reads that only make
+// sure the box answers, or see how the send loop stands, are incidental: how many there are is the post's
+// own business. The reads that decide what is written or pressed next are pinned, right before it.
 const std::vector<Step> kPostOverADraft = {
-    // What the user has in the box.
-    {EntryBox, WM_GETTEXTLENGTH, 0},
-    {EntryBox, WM_GETTEXT, 10},
-    // Read again right before our first write, with the caret: the draft that will be given back.
+    {EntryBox, kIncidentalReads, 0},
+    // Read right before our first write, with the caret: the draft that will be given back.
     {EntryBox, WM_GETTEXTLENGTH, 0},
     {EntryBox, WM_GETTEXT, 10},
     {EntryBox, EM_GETSEL, 0},
@@ -61,17 +61,16 @@ const std::vector<Step> kPostOverADraft = {
     {EntryBox, WM_GETTEXTLENGTH, 0},
     {EntryBox, WM_GETTEXT, 2},
     {EntryBox, WM_SETTEXT, 0},
-    // The box holds the line: read it again right before the press, and press Send.
-    {EntryBox, WM_GETTEXTLENGTH, 0},
-    {EntryBox, WM_GETTEXT, 36},
+    {EntryBox, kIncidentalReads, 0},
+    // The box holds the line: read it right before the press, and press Send.
     {EntryBox, WM_GETTEXTLENGTH, 0},
     {EntryBox, WM_GETTEXT, 36},
     {SendButton, WM_LBUTTONDOWN, 0},
     {SendButton, WM_LBUTTONUP, 0},
-    // The client has taken it: the box is empty.
-    {EntryBox, WM_GETTEXTLENGTH, 0},
-    {EntryBox, WM_GETTEXT, 2},
-    // The draft goes back, whole and with its caret, once the box reads as our writes left it.
+    // The client has taken it: the box reads empty.
+    {EntryBox, kIncidentalReads, 0},
+    // The draft goes back, whole and with its caret, right after a read that shows the box as our writes
+    // left it.
     {EntryBox, WM_GETTEXTLENGTH, 0},
     {EntryBox, WM_GETTEXT, 2},
     {EntryBox, WM_SETTEXT, 0},

@@ -286,7 +286,8 @@ TEST(DraftFaults, TwoCopiesNeverPostIntoOneBoxAtOnce) {
     for (long call = 1; call < 60; ++call) {
         Stage stage({});
         DraftKeeper secondDrafts;
-        ClientAutomation second(stage.desktop, stage.host, secondDrafts);
+        CopyBackEnd secondWindows(stage.desktop);  // its own back end, and so its own hold
+        ClientAutomation second(secondWindows, stage.host, secondDrafts);
         std::optional<PostResult> secondResult;
         stage.desktop.BeforeCall(call, [&] { secondResult = second.PostToChat(expected::kOff); });
         const PostResult first = stage.automation.PostToChat(expected::kLoaded);
@@ -309,7 +310,8 @@ TEST(DraftFaults, ASecondCopyPostsNothingWhileTheFirstOwesADraft) {
         ASSERT_TRUE(stage.drafts.Owes());
         stage.desktop.Clock().AdvanceBy(10);  // the client answers again before the first copy tries again
         DraftKeeper secondDrafts;
-        ClientAutomation second(stage.desktop, stage.host, secondDrafts);
+        CopyBackEnd secondWindows(stage.desktop);  // its own back end, and so its own hold
+        ClientAutomation second(secondWindows, stage.host, secondDrafts);
         if (call == 1) EXPECT_STREQ(NameOf(second.PostToChat(expected::kOff)), "AnotherCopyPosting");
         std::optional<PostResult> secondResult;
         stage.desktop.BeforeCall(call, [&] { secondResult = second.PostToChat(expected::kOff); });

@@ -199,4 +199,18 @@ private:
     double lastPumpTime_ = -1.0;
 };
 
+// The event loop of another copy of the program on the same desktop, one that shows no window: nothing
+// to pump, a clock that is the desktop's, and waits that let the desktop's time run.
+class CopyEventLoop final : public EventLoop {
+public:
+    explicit CopyEventLoop(Desktop& desktop) : desktop_(desktop) {}
+    void DoEvents() override {}
+    void WaitForEvent(Instant deadline) override;
+    Instant Now() override { return SimHost::ToInstant(desktop_.Clock().Now()); }
+    std::optional<Instant> LastKeyPressed() override;
+
+private:
+    Desktop& desktop_;
+};
+
 }  // namespace vorivevo::sim

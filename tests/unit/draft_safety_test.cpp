@@ -62,25 +62,6 @@ constexpr double kCalmTail = 12.0 + kSettled;
 // Seconds within which every command must reach the logic (a few messages timing out on the way).
 constexpr double kAnswered = 15.0;
 
-// The other copy's events: it has no window of its own to pump, and waits on the desktop's clock.
-class OtherCopyEvents final : public EventLoop {
-public:
-    explicit OtherCopyEvents(Desktop& desktop) : desktop_(desktop) {}
-    void DoEvents() override {}
-    void WaitForEvent(Instant deadline) override {
-        const double until = deadline == kNever ? VirtualClock::kNever : SimHost::ToSeconds(deadline.time_since_epoch());
-        desktop_.Clock().AdvanceTo(std::min(until, desktop_.Clock().NextActionTime()));
-    }
-    Instant Now() override { return SimHost::ToInstant(desktop_.Clock().Now()); }
-    std::optional<Instant> LastKeyPressed() override {
-        const std::optional<double> last = desktop_.LastKeyPressed();
-        return last ? std::optional<Instant>(SimHost::ToInstant(*last)) : std::nullopt;
-    }
-
-private:
-    Desktop& desktop_;
-};
-
 class Draw {
 public:
     explicit Draw(std::uint64_t seed) : random_(seed) {}
@@ -320,7 +301,7 @@ std::string RunSchedule(std::uint64_t seed, Totals& totals) {
     // Another copy of the program, now and then: its posts, its waits' give-back of what it owes, and its
     // dialog timer.
     std::unique_ptr<CopyBackEnd> otherWindows;
-    OtherCopyEvents otherEvents(desktop);
+    CopyEventLoop otherEvents(desktop);
     DraftKeeper otherDrafts;
     std::unique_ptr<ClientAutomation> other;
     std::function<void()> otherTick;

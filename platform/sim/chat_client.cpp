@@ -376,12 +376,14 @@ bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender) {
         }
         keysInBoxes_.erase(key);
     }
-    line.withoutKeys = Utf16ToUtf8(withoutKeys);
+    if (!line.keys.empty()) line.withoutKeys = Utf16ToUtf8(withoutKeys);
     received_.push_back(std::move(line));
     desktop_.SetText16(entry, std::u16string());
     desktop_.Select(entry, 0, 0);
     return true;
 }
+
+std::string ReceivedLine::WithoutKeys() const { return keys.empty() ? Windows1252ToUtf8(bytes) : withoutKeys; }
 
 std::vector<TranscriptLine> ChatClient::Transcript() const {
     std::vector<TranscriptLine> lines;

@@ -65,9 +65,10 @@ struct ReceivedLine {
     enum class Sender { UsersOwnText, Press, UsersKeyOnOtherText };
     Sender sender = Sender::Press;
     // Unless the line is the user's own: the user's keys it took with it, and the line without them
-    // (UTF-8).
+    // (UTF-8; kept only when there were keys, since long runs keep every line).
     std::vector<CarriedKey> keys;
     std::string withoutKeys;
+    std::string WithoutKeys() const;
     // A press: the keys that had reached any box by our last whole read of this box before it.
     long arrivalsAtLastRead = 0;
 };

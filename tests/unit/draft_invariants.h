@@ -74,7 +74,7 @@ inline std::string BrokenInvariant(const Desktop& desktop, ChatClient& client, s
         // of ours: (b) is what it broke.
         const bool ours = HoldsOurMarkUp(Windows1252ToUtf16(line.bytes));
         if (line.sender == ReceivedLine::Sender::UsersKeyOnOtherText && !ours) continue;
-        if (!OurLine(line.withoutKeys))
+        if (!OurLine(line.WithoutKeys()))
             return "(a) " + room + " received \"" + Windows1252ToUtf8(line.bytes) + "\", not our line" +
                    (line.sender == ReceivedLine::Sender::Press ? "" : " (the user's Enter on our text mixed with theirs)");
         if (keysSent != nullptr) *keysSent += static_cast<long>(line.keys.size());

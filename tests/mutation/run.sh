@@ -8,8 +8,10 @@
 #   tests/mutation/run.sh [GUARDS.tsv]
 #
 # Works on a copy of the tree in build/mutation, so the tree itself is never edited. The unedited code
-# must pass first; otherwise nothing can be told and the script stops. MUTATION_ONLY=REGEX runs only the
-# rows whose name matches; VORIVEVO_DRAFT_SCHEDULES and VORIVEVO_DRAFT_SEED pass through to the test.
+# must pass first; otherwise the script stops, unless MUTATION_RELATIVE=1: then every schedule is run for
+# the unedited code and for each edit, and a guard counts as caught by the first schedule that fails with
+# the edit and passed without it. MUTATION_ONLY=REGEX runs only the rows whose name matches;
+# VORIVEVO_DRAFT_SCHEDULES and VORIVEVO_DRAFT_SEED pass through to the test.
 # Exit status: 0 when every guard was caught, 1 when some were not, 2 when the script could not run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -20,6 +22,7 @@ jobs=${MUTATION_JOBS:-2}
 # A mutation that hangs the test (a loop the call budget does not stop) counts as caught after this long.
 test_timeout=${MUTATION_TEST_TIMEOUT:-300}
 only=${MUTATION_ONLY:-}
+relative=${MUTATION_RELATIVE:-0}
 
 say() { printf '%s\n' "$*" >&2; }
 
@@ -51,6 +54,31 @@ run_random_test() {
   fi
 }
 
+# Runs every schedule; prints "SEED<TAB>INVARIANT" for each that failed, and "-<TAB>WHAT" last when the
+# test ended otherwise than by going through them (a crash, an exception, a loop without end).
+run_every_schedule() {
+  local output status=0
+  output=$(cd "$scratch/build" && VORIVEVO_DRAFT_PINNED=0 VORIVEVO_DRAFT_STRICT=1 VORIVEVO_DRAFT_SURVEY=1 \
+    timeout "$test_timeout" tests/unit/vorivevo_unit_tests --gtest_filter='DraftSafety.RandomSchedules*' 2>&1) ||
+    status=$?
+  perl -ne 'print "$1\t$2\n" if /^seed (\d+) broke: (.*)$/' <<<"$output"
+  if ((status == 124)); then
+    printf -- '-\tthe test ran past %s s (a loop without end)\n' "$test_timeout"
+  elif ! grep -q -E '^[0-9]+ schedules:' <<<"$output"; then
+    local why
+    why=$(grep -m1 -E 'exception' <<<"$output" | cut -c1-160)
+    printf -- '-\t%s\n' "${why:-the test ended before its last schedule (status $status)}"
+  fi
+}
+
+# The first schedule that fails now and passed for the unedited code (`known`: its failures), or what
+# the test said when it failed before any schedule.
+first_new_failure() {
+  local known=$1 output
+  output=$(run_every_schedule)
+  awk -F'\t' 'NR == FNR { known[$1] = 1; next } !($1 in known) { print; exit }' <(printf '%s\n' "$known") - <<<"$output"
+}
+
 # Puts the row's replacement in place of its text in the copy; fails when the text is not there as the
 # row says (the code changed under the row).
 apply_edit() {
@@ -78,11 +106,16 @@ say "mutation: building the unedited copy in $scratch"
 build || { say "mutation: the unedited copy does not build (see $scratch/build.log)"; exit 2; }
 start=$SECONDS
 baseline=$(run_random_test)
-if [[ -n $baseline ]]; then
+known=
+if [[ -n $baseline ]] && ((relative)); then
+  known=$(run_every_schedule)
+  say "mutation: the unedited code fails $(grep -c . <<<"$known") schedules; an edit counts as caught by another one"
+elif [[ -n $baseline ]]; then
   say "mutation: the unedited code already fails the random test: seed ${baseline%%$'\t'*}: ${baseline#*$'\t'}"
   exit 2
+else
+  say "mutation: the unedited code passes ($((SECONDS - start)) s)"
 fi
-say "mutation: the unedited code passes ($((SECONDS - start)) s)"
 
 printf '| guard | caught | first failing seed | broken invariant | seconds (build + test) |\n'
 printf '|---|---|---|---|---|\n'
@@ -108,7 +141,11 @@ while IFS= read -r -u 3 row || [[ -n ${row:-} ]]; do
     continue
   fi
   built=$((SECONDS - row_start))
-  result=$(run_random_test)
+  if [[ -n $known ]]; then
+    result=$(first_new_failure "$known")
+  else
+    result=$(run_random_test)
+  fi
   restore "$file"
   if [[ -n $result ]]; then
     printf '| %s | yes | %s | %s | %d + %d |\n' "$name" "${result%%$'\t'*}" "${result#*$'\t'}" "$built" \

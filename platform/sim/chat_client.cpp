@@ -185,7 +185,7 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
             desktop_.SetText16(message.window, Changed(Windows1252ToUtf16(*message.setText), boxChange_).substr(0, boxLimit_));
             desktop_.Select(message.window, 0, 0);
             room.written = desktop_.TextBytes(message.window);
-            return LResult{1};
+            return LResult{answersZeroToText_ ? 0 : 1};
         case EM_REPLACESEL: {
             if (keepsText_ || message.setText == nullptr) return LResult{0};
             std::u16string text = desktop_.Text16(message.window);

@@ -151,6 +151,9 @@ public:
         keepsText_ = keeps;
         keepsTextSaysTaken_ = saysTaken;
     }
+    // The entry boxes take what WM_SETTEXT gives them and answer 0 all the same, as if they had kept
+    // their own.
+    void SetAnswersZeroToText(bool answersZero) { answersZeroToText_ = answersZero; }
     // The boxes change what WM_SETTEXT and EM_REPLACESEL give them, and hold at most `limit` characters
     // (what the user types included).
     void SetBoxChange(BoxChange change, std::size_t limit = std::numeric_limits<std::size_t>::max()) {
@@ -248,6 +251,7 @@ private:
     bool sendRunsLoop_ = false;
     bool keepsText_ = false;
     bool keepsTextSaysTaken_ = false;
+    bool answersZeroToText_ = false;
     bool flicker_ = false;
     long lengthReads_ = 0;
     std::vector<ReceivedLine> received_;

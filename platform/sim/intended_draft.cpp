@@ -2,7 +2,8 @@
 #include "intended_draft.h"
 
 #include <algorithm>
-#include <tuple>
+#include <functional>
+#include <unordered_map>
 
 namespace vorivevo::sim {
 
@@ -150,7 +151,18 @@ std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& 
 
 void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit) {
     std::vector<DraftState> next;
-    const auto add = [&next](DraftState state) { next.push_back(std::move(state)); };
+    // Each state once: by a hash first, since the candidates may be many and long.
+    std::unordered_multimap<std::size_t, std::size_t> seen;
+    const auto add = [&next, &seen](DraftState state) {
+        const std::size_t hash = std::hash<std::u16string>{}(state.text) ^ (state.selection.start * 0x9E3779B97F4A7C15ull) ^
+                                 (state.runStart << 20) ^ (state.runLength << 40) ^ (state.runCaret << 50) ^
+                                 (state.damaged ? 1 : 0);
+        const auto [first, last] = seen.equal_range(hash);
+        for (auto same = first; same != last; ++same)
+            if (next[same->second] == state) return;
+        seen.emplace(hash, next.size());
+        next.push_back(std::move(state));
+    };
     for (const DraftState& candidate : candidates_) {
         if (landing == Landing::OnOwnText) {
             DraftState own;
@@ -181,14 +193,6 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit) {
                 add(std::move(lost));
             }
         }
-    }
-    const auto order = [](const DraftState& a, const DraftState& b) {
-        return std::tie(a.text, a.selection.start, a.selection.end, a.runStart, a.runLength, a.runCaret, a.damaged) <
-               std::tie(b.text, b.selection.start, b.selection.end, b.runStart, b.runLength, b.runCaret, b.damaged);
-    };
-    if (next.size() > 1) {
-        std::sort(next.begin(), next.end(), order);
-        next.erase(std::unique(next.begin(), next.end()), next.end());
     }
     candidates_ = std::move(next);
 }

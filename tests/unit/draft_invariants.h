@@ -28,10 +28,11 @@
 
 namespace vorivevo::sim {
 
-// Our line as the room may receive it: whole or cut short, as a box that changes it holds it.
-inline bool OurLine(const std::string& text) {
+// Our line as the room may receive it: whole or cut short, as a box that changes it holds it. `advert`:
+// the advertisement line when the user gave us another name or home page.
+inline bool OurLine(const std::string& text, const std::string& advert = expected::kAdvert) {
     using namespace expected;
-    std::vector<std::string> lines = {kAdvert, kLoaded, kOff, kUnloaded};
+    std::vector<std::string> lines = {advert, kLoaded, kOff, kUnloaded};
     // A run lasts a few minutes at most, so the counter stays small.
     for (int minutes = 0; minutes < 10; ++minutes) lines.push_back(Idle(std::to_string(minutes)));
     for (const std::string& line : lines) {
@@ -65,7 +66,7 @@ inline WindowHandle WindowWithOurMarkUp(const Desktop& desktop, WindowHandle win
 // `linesSeen` (which it moves on) are looked at, and `keysSent` counts the keys they took with them.
 // (g), (c) and (b) are looked at only once the boxes have settled (`settled`).
 inline std::string BrokenInvariant(const Desktop& desktop, ChatClient& client, std::size_t& linesSeen, bool settled,
-                                   long* keysSent = nullptr) {
+                                   long* keysSent = nullptr, const std::string& advert = expected::kAdvert) {
     for (; linesSeen < client.Received().size(); ++linesSeen) {
         const ReceivedLine& line = client.Received()[linesSeen];
         const std::string room = "room " + std::to_string(line.room);
@@ -74,7 +75,7 @@ inline std::string BrokenInvariant(const Desktop& desktop, ChatClient& client, s
         // of ours: (b) is what it broke.
         const bool ours = HoldsOurMarkUp(Windows1252ToUtf16(line.bytes));
         if (line.sender == ReceivedLine::Sender::UsersKeyOnOtherText && !ours) continue;
-        if (!OurLine(line.WithoutKeys()))
+        if (!OurLine(line.WithoutKeys(), advert))
             return "(a) " + room + " received \"" + Windows1252ToUtf8(line.bytes) + "\", not our line" +
                    (line.sender == ReceivedLine::Sender::Press ? "" : " (the user's Enter on our text mixed with theirs)");
         if (keysSent != nullptr) *keysSent += static_cast<long>(line.keys.size());

@@ -243,8 +243,8 @@ public:
     void ReleaseCapture() override;
     std::string ThroughCodePage(const std::string& text) override;
     bool ClaimEntryBoxes(const void* copy) override;
-    // Whether some copy holds the claim (a post runs, or a draft is owed).
-    bool EntryBoxesClaimed() const { return entryBoxesHeldBy_ != nullptr; }
+    // The copy that holds the claim (a post of its runs, or it owes a draft); null when none does.
+    const void* EntryBoxesHolder() const { return entryBoxesHeldBy_; }
     void ReleaseEntryBoxes(const void* copy) override;
     // Each thread's focus window stands for its active window too: MoveThreadFocus gives the focus only
     // within the top-level window that holds it now, so a thread with none gets none.

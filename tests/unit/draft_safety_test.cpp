@@ -379,27 +379,33 @@ std::string RunSchedule(std::uint64_t seed, Totals& totals) {
     };
     const auto check = [&](const std::string& when, bool programRuns) {
         // While the program runs, a claim on the boxes means a post is under way or a draft owed.
-        const bool calm = settled() && !(programRuns && desktop.EntryBoxesClaimed());
+        const bool calm = settled() && !(programRuns && desktop.EntryBoxesHolder() != nullptr);
         const std::string what = BrokenInvariant(desktop, client, linesSeen, calm, &keysSent, advert);
         if (broken.empty() && !what.empty())
             broken = what + " (" + when + ", t=" + std::to_string(desktop.Clock().Now()) + " s)";
     };
     world.host.SetWaitObserver([&] { check("while waiting", true); });
     // A wait of a minute is observed once: the end of the calm tail is looked at, once the logic waits.
+    bool ended = false;
     std::function<void()> lastLook = [&] {
+        if (ended) return;
         if (!world.host.InWait() && desktop.Clock().Now() + 0.01 < options.host.horizon) {
             desktop.Clock().At(desktop.Clock().Now() + 0.01, lastLook);
             return;
         }
         check("at the end of the calm tail", true);
-        if (broken.empty() && settled() && desktop.EntryBoxesClaimed())
+        if (broken.empty() && settled() && desktop.EntryBoxesHolder() != nullptr)
             broken = "(e) a draft is still owed at the end of the calm tail, the client answering";
     };
     desktop.Clock().At(options.host.horizon - 0.5, lastLook);
     const RunOutcome outcome = world.Run();
+    ended = true;
     if (outcome.returned) {
-        // The client goes on after we have gone: what it does with what we left it shows only then.
-        desktop.Clock().AdvanceBy(kSettled);
+        // The program's process has ended, and with it its claim on the boxes.
+        if (desktop.EntryBoxesHolder() != &otherDrafts) desktop.ReleaseEntryBoxes(desktop.EntryBoxesHolder());
+        // The client goes on after we have gone: what it does with what we left it shows only then, once
+        // it has come out of the longest hang and settled.
+        desktop.Clock().AdvanceBy(kCalmTail);
         check("after the end", false);
     }
     ++totals.schedules;

@@ -700,7 +700,10 @@ std::string Desktop::ThroughCodePage(const std::string& text) { return Windows12
 // Every copy of the program in a test shares this desktop, as copies on one machine share the platform.
 bool Desktop::ClaimEntryBoxes(const void* copy) {
     if (trace_ != nullptr) *trace_ << clock_.Now() << " claim by " << copy << " (held by " << entryBoxesHeldBy_ << ")\n";
-    if (entryBoxesHeldBy_ == nullptr) entryBoxesHeldBy_ = copy;
+    if (entryBoxesHeldBy_ == nullptr) {
+        entryBoxesHeldBy_ = copy;
+        entryBoxesHeldSince_ = clock_.Now();
+    }
     return entryBoxesHeldBy_ == copy;
 }
 

@@ -243,8 +243,10 @@ public:
     void ReleaseCapture() override;
     std::string ThroughCodePage(const std::string& text) override;
     bool ClaimEntryBoxes(const void* copy) override;
-    // The copy that holds the claim (a post of its runs, or it owes a draft); null when none does.
+    // The copy that holds the claim (a post of its runs, or it owes a draft), null when none does; and
+    // since when it has held it.
     const void* EntryBoxesHolder() const { return entryBoxesHeldBy_; }
+    double EntryBoxesHeldSince() const { return entryBoxesHeldSince_; }
     void ReleaseEntryBoxes(const void* copy) override;
     // Each thread's focus window stands for its active window too: MoveThreadFocus gives the focus only
     // within the top-level window that holds it now, so a thread with none gets none.
@@ -352,6 +354,7 @@ private:
     double hungAfter_ = kHungAfter;
     bool dropsUnreceived_ = false;
     const void* entryBoxesHeldBy_ = nullptr;
+    double entryBoxesHeldSince_ = 0.0;
     // While a handler runs: when it returns, if it runs a loop (RunLoopInHandler); otherwise -infinity.
     double handlerReturnsAt_ = -std::numeric_limits<double>::infinity();
     VirtualClock clock_;

@@ -394,7 +394,9 @@ std::string RunSchedule(std::uint64_t seed, Totals& totals) {
             return;
         }
         check("at the end of the calm tail", true);
-        if (broken.empty() && settled() && desktop.EntryBoxesHolder() != nullptr)
+        // Longer than any post holds it, waits for a pause in the typing and the send loop's bound included.
+        if (broken.empty() && settled() && desktop.EntryBoxesHolder() != nullptr &&
+            desktop.EntryBoxesHeldSince() < desktop.Clock().Now() - kSettled)
             broken = "(e) a draft is still owed at the end of the calm tail, the client answering";
     };
     desktop.Clock().At(options.host.horizon - 0.5, lastLook);

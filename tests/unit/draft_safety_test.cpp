@@ -200,10 +200,11 @@ std::string RunSchedule(std::uint64_t seed, Totals& totals) {
         feature(change == 0 ? "drops-tags" : change == 1 ? "rewrites-tags" : "cuts");
     }
     // A name the user gave us with a character the code page lacks: the box holds our line otherwise.
+    // (Its other letters are none of the user's keys, so that a key can still be told from our line.)
     std::string advert = expected::kAdvert;
     if (draw.Chance(0.15)) {
-        world.host.SetDisplayNameText("Zo\u00EB \u03A9");
-        advert = AdvertLine(kHomePageInitial, "Zo\u00EB \u03A9");
+        world.host.SetDisplayNameText("Zo\u0160 \u03A9");
+        advert = AdvertLine(kHomePageInitial, "Zo\u0160 \u03A9");
         feature("name-beyond-code-page");
     }
     SetDrawnDraft(draw, client, 0, limit);

@@ -5,6 +5,7 @@
 // VORIVEVO_DRAFT_SCHEDULES=N runs N schedules instead of the default count, from VORIVEVO_DRAFT_SEED
 // (default 1): the way to run millions from a benchmark, or one failing seed again. VORIVEVO_DRAFT_PINNED=0
 // leaves the pinned seeds out, so that what the generator finds by itself shows (tests/mutation/run.sh).
+// VORIVEVO_DRAFT_TRACE=1 prints every message, key and claim on the boxes of the schedules it runs.
 //
 // What a schedule draws, and why:
 // - Every window message costs 0 to 2 ms (the Wine benchmark measures about 1.4 ms), so the user's keys
@@ -17,13 +18,14 @@
 // - The client: rooms whose children are laid out otherwise (an icon or a rich-text window more or less
 //   before the entry box or Send), boxes that drop or rewrite mark-up tags or cut what they are given,
 //   rooms and windows opening and closing, hangs, a slow Send, a Send that runs a loop, boxes that keep
-//   their text, flicker, dialogs, a client that quits (mid-post, often) and may start again, handles
-//   given out again after their window closed.
+//   their text or answer 0 to text they take, flicker, dialogs, a client that quits (mid-post, often) and
+//   may start again, handles given out again after their window closed; a display name beyond the code
+//   page.
 // - Another copy of the program, with a back end of its own, posting at random moments and pressing the
 //   dialogs' icons.
-// - Commands: Start, Stop and drags throughout; Exit or a close request in few schedules and only in their
-//   second half, so that most schedules see many posts (a schedule that ends at its first seconds tests
-//   little).
+// - Commands: Start, Stop and drags throughout; Exit or a close request in a quarter of the schedules and
+//   only in their second half (in half of those while the client hangs, so that the program ends owing a
+//   draft), so that most schedules see many posts: a schedule that ends in its first seconds tests little.
 #include <gtest/gtest.h>
 
 #include <algorithm>

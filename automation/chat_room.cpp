@@ -73,6 +73,17 @@ bool ClientAutomation::StillThere(const Found& at) {
     return now.room == at.room && now.box == at.box && now.send == at.send;
 }
 
+std::optional<bool> ClientAutomation::StillItsRoom(const HeldDraft& held) {
+    if (held.room == kNoWindow) return true;
+    std::string title;
+    bool lossy = false;
+    switch (ReadBox(held.room, title, &lossy)) {
+        case Outcome::Done: return title == held.roomTitle;
+        case Outcome::Gone: return false;
+        default: return std::nullopt;
+    }
+}
+
 // The box and the button are found only by their distances from the room's first rich-text child and its
 // first icon: in a room laid out otherwise they are other windows, which are neither written nor pressed.
 bool ClientAutomation::AsExpected(const Found& at) {

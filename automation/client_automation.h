@@ -123,6 +123,9 @@ private:
     WindowHandle LocateInRoom(WindowHandle room, const char* pattern, int steps);
     Found LocateEntryAndSend();
     bool StillThere(const Found& at);
+    // Whether the held draft's room is still the window it was (its title read whole, the same); nothing
+    // while the client does not answer.
+    std::optional<bool> StillItsRoom(const HeldDraft& held);
     bool AsExpected(const Found& at);
     void DispatchEvents();
 

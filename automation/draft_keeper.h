@@ -2,6 +2,7 @@
 // beyond the post when the client could not take it back at the time.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -15,7 +16,16 @@ namespace vorivevo {
 struct TextSelection {
     unsigned start = 0;
     unsigned end = 0;
+    bool operator==(const TextSelection& other) const { return start == other.start && end == other.end; }
 };
+
+// EM_GETSEL's answer: the start in the low word, the end in the high word; all ones when either did
+// not fit.
+inline std::optional<TextSelection> SelectionFrom(LResult answer) {
+    const auto packed = static_cast<std::uint32_t>(answer);
+    if (packed == 0xFFFFFFFFu) return std::nullopt;
+    return TextSelection{packed & 0xFFFFu, packed >> 16};
+}
 
 // The user's text as it must stand in the box once a post is over: the draft as it was taken, with every
 // key told apart since then put in at their caret, in the order typed, as it would have gone had we not
@@ -46,6 +56,10 @@ enum class GiveBackPhase {
 // The entry box that a post has taken (or the icon a dialog press pressed), and what it owes it.
 struct HeldDraft {
     WindowHandle box = kNoWindow;
+    // The room the box is in, and its title then: a handle the platform has given to a new window since
+    // (a room closed and another opened) must not get this draft.
+    WindowHandle room = kNoWindow;
+    std::string roomTitle;
     GiveBackPhase phase = GiveBackPhase::Done;
     UsersText user;
     // Our line as the box holds it (through the code page), so that the user's own text can be told from it.

@@ -131,16 +131,26 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
     held.boxSelection.reset();
     if (set != Outcome::Done) return Halted(held, set);
     // A key that came between our write and the caret went where the write left the caret, not where the
-    // user's is: a read tells. One that came after it went where the user meant it.
+    // user's is; one that came right before the caret went in at it, and the caret went back before it.
+    // The text and the caret read back tell.
     std::string now;
     bool lossy = false;
     const Outcome read = ReadHeld(held, now, &lossy);
     if (read != Outcome::Done) return Halted(held, read);
+    LResult answer = 0;
+    const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer);
+    if (asked != Outcome::Done) return Halted(held, asked);
     const std::string& text = held.user.text;
+    if (now == text) return GiveBackPhase::Done;
     const std::string head = text.substr(0, Utf8Offset(text, caret.start));
     const std::string tail = text.substr(std::min(text.size(), Utf8Offset(text, caret.end)));
     const bool typedAtCaret = now.size() >= head.size() + tail.size() && StartsWith(now, head) && EndsWith(now, tail);
-    return typedAtCaret ? GiveBackPhase::Done : GiveBackPhase::WriteDraft;
+    if (!typedAtCaret) return GiveBackPhase::WriteDraft;
+    const unsigned after = CharactersIn(now) - CharactersIn(tail);
+    if (SelectionFrom(answer) == TextSelection{after, after}) return GiveBackPhase::Done;
+    held.user = UsersText{now, TextSelection{after, after}, std::nullopt};
+    held.boxHeld = now;
+    return GiveBackPhase::RestoreCaret;
 }
 
 bool ClientAutomation::PutDraftBack(HeldDraft& held) {
@@ -169,7 +179,9 @@ void ClientAutomation::GiveBack(HeldDraft& held) {
 
 bool ClientAutomation::SettleOwedDraft() {
     if (!drafts_.Owes()) return true;
-    const bool settled = PutDraftBack(drafts_.Owed());
+    // A room closed since: there is no box to give back to, whatever window has its handle now.
+    const std::optional<bool> sameRoom = StillItsRoom(drafts_.Owed());
+    const bool settled = sameRoom.has_value() && (!*sameRoom || PutDraftBack(drafts_.Owed()));
     if (!settled && drafts_.AwaitsAnswer()) drafts_.NoteUnanswered();
     if (!settled && !drafts_.AwaitsAnswer()) drafts_.NoteRefused(events_.Now());
     // A client that answers and still will not take the draft back must not stop every later post.

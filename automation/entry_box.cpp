@@ -96,7 +96,9 @@ bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
     const std::optional<std::string> keys = KeysSince(now, held);
     // An edit of the user's own text (a Backspace, a cut) stands as they made it, where their caret was.
     if (!keys && HeldUsersOwn(held) && !HoldsTraceOf(now, held.line)) {
-        held.user = UsersText{now, std::nullopt, std::nullopt};
+        const auto same = std::mismatch(now.begin(), now.end(), held.boxHeld.begin(), held.boxHeld.end());
+        const unsigned caret = CharactersIn(std::string(now.begin(), same.first));
+        held.user = UsersText{now, TextSelection{caret, caret}, std::nullopt};
         held.boxHeld = now;
         return true;
     }
@@ -125,7 +127,15 @@ ClientAutomation::Outcome ClientAutomation::Splice(HeldDraft& held, unsigned sta
     bool lossy = false;
     const Outcome read = ReadHeld(held, now, &lossy);
     if (read != Outcome::Done) return read;
-    if (now != held.boxHeld) return Outcome::Refused;
+    if (now != held.boxHeld) {
+        // Changed under the selection, or right before it: then the selection still stands as we gave it,
+        // and the change is the user's, to the text as it was.
+        LResult answer = 0;
+        if (SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) == Outcome::Done &&
+            SelectionFrom(answer) == held.boxSelection)
+            held.boxSelection.reset();
+        return Outcome::Refused;
+    }
     held.unsettledWrite = text;
     return SendText(held.box, EM_REPLACESEL, text);
 }

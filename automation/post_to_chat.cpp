@@ -36,18 +36,6 @@
 
 namespace vorivevo {
 
-namespace {
-
-// EM_GETSEL's answer: the start in the low word, the end in the high word; all ones when either did
-// not fit.
-std::optional<TextSelection> SelectionFrom(LResult answer) {
-    const auto packed = static_cast<std::uint32_t>(answer);
-    if (packed == 0xFFFFFFFFu) return std::nullopt;
-    return TextSelection{packed & 0xFFFFu, packed >> 16};
-}
-
-}  // namespace
-
 // The post's hold on the box. However the post ends (done, stopped part-way, unwound by a command that
 // takes over or by the program's end), what it owes the client is given back or kept. It may run while the
 // stack unwinds, so it must not dispatch events.
@@ -145,6 +133,11 @@ PostResult ClientAutomation::TryPost(const std::string& line, bool yieldToTyping
     if (at.box == kNoWindow) return PostResult::NoChatRoom;
     if (!AsExpected(at)) return PostResult::RoomNotAsExpected;
     held.box = at.box;
+    held.room = at.room;
+    bool titleLossy = false;  // compared only with itself, so a title beyond the code page will do
+    if (!hold.Done(ReadBox(at.room, held.roomTitle, &titleLossy))) return hold.Stopped();
+    // The room search may dispatch events (the user types on): our write reads the box again under its
+    // selection, and writes only over the draft taken.
     if (!hold.Done(TakeDraft(held)) || !StillThere(at)) return hold.Stopped();
     const std::optional<Instant> yieldIfTypedSince = yieldToTyping ? std::optional<Instant>(start) : std::nullopt;
     if (yieldIfTypedSince && TypedSince(start)) return hold.Yield();

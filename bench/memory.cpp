@@ -64,7 +64,7 @@ long long SimulationRecords(World& world) {
     for (const auto& entry : world.host.PostReports()) bytes += HeapOf(entry.second);
     const auto& received = world.Client().Received();
     bytes += HeapOf(received);
-    for (const ReceivedLine& line : received) bytes += HeapOf(line.bytes);
+    for (const ReceivedLine& line : received) bytes += HeapOf(line.bytes) + HeapOf(line.withoutKeys) + HeapOf(line.keys);
     return bytes;
 }
 

@@ -1,6 +1,8 @@
 // Building the client's window tree and playing its rooms' entry boxes and send buttons.
 #include "chat_client.h"
 
+#include <algorithm>
+#include <ostream>
 #include <stdexcept>
 #include <utility>
 
@@ -18,7 +20,18 @@ using client_model::Control;
 ChatClient::ChatClient(Desktop& desktop, ChatClientOptions options) : desktop_(desktop), options_(std::move(options)) {
     if (options_.mdiChildren < 0 || options_.roomPosition < 0 || options_.roomPosition > options_.mdiChildren)
         throw std::logic_error("ChatClient: the room's position must lie among the MDI children");
-    frame_ = desktop_.CreateWindow(kNoWindow, options_.frameClass, "Online Client");
+    CreateWindows();
+}
+
+void ChatClient::Restart() {
+    if (Running()) return;
+    otherWindows_ = 0;
+    CreateWindows();
+}
+
+void ChatClient::CreateWindows() {
+    const int firstRoom = Rooms();
+    Hold(frame_, frameIdentity_, desktop_.CreateWindow(kNoWindow, options_.frameClass, "Online Client"));
     for (const client_model::FrameChild child : client_model::kFrameChildren) {
         if (child == client_model::FrameChild::StatusLine) {
             desktop_.CreateWindow(frame_, options_.staticClass, client_model::kStatusLineText);
@@ -34,6 +47,11 @@ ChatClient::ChatClient(Desktop& desktop, ChatClientOptions options) : desktop_(d
             CreateOtherWindow(position);
         }
     }
+    // The client starts with the keyboard in its first room's entry box.
+    if (firstRoom < Rooms() && EntryBoxOf(firstRoom) != kNoWindow) {
+        desktop_.TakeFocus(EntryBoxOf(firstRoom));
+        Hold(userFocus_, userFocusIdentity_, EntryBoxOf(firstRoom));
+    }
 }
 
 const std::string& ChatClient::ClassFor(Control control) const {
@@ -46,40 +64,41 @@ const std::string& ChatClient::ClassFor(Control control) const {
     return options_.iconClass;
 }
 
-ChatClient::~ChatClient() { desktop_.DestroyWindow(frame_); }
+ChatClient::~ChatClient() {
+    if (Running()) desktop_.DestroyWindow(frame_);
+}
 
 WindowHandle ChatClient::RoomAt(int room) const {
-    return room >= 0 && room < Rooms() ? Alive(rooms_[static_cast<std::size_t>(room)].room) : kNoWindow;
+    return room >= 0 && room < Rooms() ? Alive(rooms_[static_cast<std::size_t>(room)].room, rooms_[static_cast<std::size_t>(room)].roomIdentity) : kNoWindow;
 }
 
 WindowHandle ChatClient::EntryBoxOf(int room) const {
-    return room >= 0 && room < Rooms() ? Alive(rooms_[static_cast<std::size_t>(room)].entry) : kNoWindow;
+    return room >= 0 && room < Rooms() ? Alive(rooms_[static_cast<std::size_t>(room)].entry, rooms_[static_cast<std::size_t>(room)].entryIdentity) : kNoWindow;
 }
 
 WindowHandle ChatClient::SendButtonOf(int room) const {
-    return room >= 0 && room < Rooms() ? Alive(rooms_[static_cast<std::size_t>(room)].send) : kNoWindow;
+    return room >= 0 && room < Rooms() ? Alive(rooms_[static_cast<std::size_t>(room)].send, rooms_[static_cast<std::size_t>(room)].sendIdentity) : kNoWindow;
 }
 
 int ChatClient::CreateRoom(const std::string& title) {
     const int index = Rooms();
     RoomWindows windows;
-    windows.room =
-        desktop_.CreateWindow(mdiClient_, client_model::kRoomClass, title, Desktop::Placement::Top);
+    Hold(windows.room, windows.roomIdentity,
+         desktop_.CreateWindow(mdiClient_, client_model::kRoomClass, title, Desktop::Placement::Top));
+    std::vector<client_model::ChildWindow> layout = options_.roomLayout;
+    if (layout.empty()) layout.assign(client_model::kRoomChildren.begin(), client_model::kRoomChildren.end());
+    std::vector<WindowHandle> icons;
     int created = 0;
-    for (const client_model::ChildWindow& child : client_model::kRoomChildren) {
+    for (const client_model::ChildWindow& child : layout) {
         if (created == options_.roomChildren) break;
         if (child.role == ChildRole::People && !options_.roomHasListBox) continue;
         const WindowHandle window = desktop_.CreateWindow(windows.room, ClassFor(child.control), child.text);
         ++created;
-        if (child.role == ChildRole::Entry) windows.entry = window;
-        if (child.role == ChildRole::Send) windows.send = window;
+        if (child.role == ChildRole::Entry) Hold(windows.entry, windows.entryIdentity, window);
+        if (child.role == ChildRole::Send) Hold(windows.send, windows.sendIdentity, window);
+        if (child.role == ChildRole::Decoration) icons.push_back(window);
     }
     rooms_.push_back(windows);
-    // The client starts with the keyboard in its first room's entry box.
-    if (index == 0 && windows.entry != kNoWindow) {
-        desktop_.TakeFocus(windows.entry);
-        userFocus_ = windows.entry;
-    }
     if (windows.entry != kNoWindow) {
         desktop_.SetHandler(windows.entry,
                             [this, index](const MessageContext& message) { return OnEntryMessage(index, message); });
@@ -90,7 +109,7 @@ int ChatClient::CreateRoom(const std::string& title) {
             if (message.message == WM_LBUTTONDOWN) {
                 // As a button does: the keyboard focus comes to it.
                 desktop_.TakeFocus(message.window);
-                room.answersAtPressDone = desktop_.AnswersFrom(message.window);
+                room.arrivalsAtPress = room.arrivalsAtLastRead;
                 room.buttonDown = true;
             } else if (message.message == WM_LBUTTONUP && room.buttonDown) {
                 room.buttonDown = false;
@@ -99,27 +118,108 @@ int ChatClient::CreateRoom(const std::string& title) {
             return LResult{0};
         });
     }
+    for (const WindowHandle icon : icons) {
+        desktop_.SetHandler(icon, [this, index, icon](const MessageContext& message) -> std::optional<LResult> {
+            OnIconPressed(index, icon, message);
+            return LResult{0};
+        });
+    }
     return index;
+}
+
+void ChatClient::OnIconPressed(int index, WindowHandle icon, const MessageContext& message) {
+    if (message.message == WM_LBUTTONDOWN) {
+        desktop_.TakeFocus(icon);
+    } else if (message.message == WM_LBUTTONUP) {
+        const WindowHandle entry = EntryBoxOf(index);
+        if (desktop_.Text(icon) != "Smile" || entry == kNoWindow) return;
+        std::u16string text = desktop_.Text16(entry);
+        Desktop::Selection selection = desktop_.SelectionOf(entry);
+        const Key smiley{Key::Kind::Insert, u":-)"};
+        ApplyKey(text, selection, smiley, boxLimit_);
+        desktop_.SetText16(entry, text);
+        desktop_.Select(entry, selection.start, selection.end);
+        // What the client puts into the box in answer to a press cannot be told from keys its own thread
+        // puts there: the user may find it in their draft or not, but nowhere else.
+        rooms_[static_cast<std::size_t>(index)].intended.Apply(smiley, Landing::OnOurChangedText, boxLimit_);
+    }
+}
+
+std::u16string ChatClient::Changed(const std::u16string& given, BoxChange change) {
+    if (change == BoxChange::None) return given;
+    std::u16string kept;
+    std::size_t at = 0;
+    for (std::size_t open; (open = given.find(u'<', at)) != std::u16string::npos;) {
+        const std::size_t close = given.find(u'>', open);
+        if (close == std::u16string::npos) break;
+        kept += given.substr(at, open - at);
+        if (change == BoxChange::RewritesTags) {
+            // Its own spelling: capitals, and no blank inside the tag's opening.
+            for (std::size_t i = open; i <= close; ++i) {
+                const char16_t c = given[i];
+                if (c == u' ' && i == open + 1) continue;
+                kept += (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
+            }
+        }
+        at = close + 1;
+    }
+    return kept + given.substr(at);
+}
+
+std::string ChatClient::AsBoxHolds(const std::string& line, BoxChange change, std::size_t limit) {
+    return Utf16ToUtf8(Changed(Windows1252ToUtf16(Utf8ToWindows1252(line)), change).substr(0, limit));
+}
+
+bool ChatClient::BoxHoldsIntended(int index) {
+    const WindowHandle entry = EntryBoxOf(index);
+    IntendedDraft& intended = rooms_.at(static_cast<std::size_t>(index)).intended;
+    const std::u16string text = desktop_.Text16(entry);
+    const Desktop::Selection selection = desktop_.SelectionOf(entry);
+    if (!intended.Holds(text, selection)) return false;
+    intended.Narrow(text, selection);
+    return true;
 }
 
 std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContext& message) {
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
     switch (message.message) {
         case WM_SETTEXT:
-        case EM_REPLACESEL:
             if (keepsText_) return LResult{keepsTextSaysTaken_ ? 1 : 0};
-            desktop_.DefaultHandling(message);
+            if (message.setText == nullptr) return std::nullopt;
+            desktop_.SetText16(message.window, Changed(Windows1252ToUtf16(*message.setText), boxChange_).substr(0, boxLimit_));
+            desktop_.Select(message.window, 0, 0);
             room.written = desktop_.TextBytes(message.window);
-            return LResult{message.message == WM_SETTEXT ? 1 : 0};
+            return LResult{answersZeroToText_ ? 0 : 1};
+        case EM_REPLACESEL: {
+            if (keepsText_ || message.setText == nullptr) return LResult{0};
+            std::u16string text = desktop_.Text16(message.window);
+            Desktop::Selection selection = desktop_.SelectionOf(message.window);
+            ApplyKey(text, selection, Key{Key::Kind::Insert, Changed(Windows1252ToUtf16(*message.setText), boxChange_)}, boxLimit_);
+            desktop_.SetText16(message.window, text);
+            desktop_.Select(message.window, selection.start, selection.end);
+            room.written = desktop_.TextBytes(message.window);
+            return LResult{0};
+        }
         case WM_GETTEXTLENGTH: {
             const std::string text = desktop_.TextBytes(message.window);
-            room.blankRead = flicker_ && text == room.written && text != room.userDraft && lengthReads_++ % 2 == 1;
+            room.blankRead = flicker_ && text == room.written && !room.intended.HoldsText(desktop_.Text16(message.window)) &&
+                             lengthReads_++ % 2 == 1;
             return room.blankRead ? std::optional<LResult>(0) : std::nullopt;
         }
-        case WM_GETTEXT:
-            if (!room.blankRead || message.getTextBuffer == nullptr || message.wParam == 0) return std::nullopt;
-            room.blankRead = false;
-            (*message.getTextBuffer)[0] = '\0';
+        case WM_GETTEXT: {
+            if (room.blankRead && message.getTextBuffer != nullptr && message.wParam != 0) {
+                room.blankRead = false;
+                (*message.getTextBuffer)[0] = '\0';
+                return LResult{0};
+            }
+            const LResult copied = desktop_.DefaultHandling(message);
+            if (static_cast<std::size_t>(copied) == desktop_.Text16(message.window).size()) room.arrivalsAtLastRead = arrivals_;
+            return copied;
+        }
+        case WM_LBUTTONDOWN:
+            // A click at the box's top left corner: the keyboard comes to it, the caret to the start.
+            desktop_.TakeFocus(message.window);
+            desktop_.Select(message.window, 0, 0);
             return LResult{0};
         default:
             return std::nullopt;
@@ -142,59 +242,91 @@ WindowHandle ChatClient::OpenWindow() {
 int ChatClient::OpenRoom() { return CreateRoom("Chat Room " + std::to_string(Rooms() + 1)); }
 
 void ChatClient::TypeDraft(const std::string& utf8) {
-    const std::string bytes = Utf8ToWindows1252(utf8);
     if (Rooms() == 0) return;
-    SetDraft(0, bytes, bytes.size(), bytes.size());
+    const std::u16string text = Utf8ToUtf16(utf8);
     // Characters that Windows-1252 lacks stay whole, as in a Unicode box.
-    desktop_.SetText(EntryBox(), utf8);
+    SetDraft16(0, text, text.size(), text.size());
 }
+
+std::string ChatClient::UserDraft(int room) const { return Utf16ToWindows1252(Intended(room).Candidates().front().text); }
 
 void ChatClient::SetDraft(int index, const std::string& bytes, std::size_t selectionStart, std::size_t selectionEnd) {
-    RoomWindows& room = rooms_.at(static_cast<std::size_t>(index));
-    const WindowHandle entry = Alive(room.entry);
-    desktop_.SetTextBytes(entry, bytes);
-    desktop_.Select(entry, selectionStart, selectionEnd);
-    room.userDraft = bytes;
-    room.userSelection = desktop_.SelectionOf(entry);
-    desktop_.TakeFocus(entry);
-    userFocus_ = entry;
+    SetDraft16(index, Windows1252ToUtf16(bytes), selectionStart, selectionEnd);
 }
 
-void ChatClient::Type(int index, const std::string& bytes) {
+void ChatClient::SetDraft16(int index, const std::u16string& text, std::size_t selectionStart, std::size_t selectionEnd) {
+    RoomWindows& room = rooms_.at(static_cast<std::size_t>(index));
+    const WindowHandle entry = Alive(room.entry, room.entryIdentity);
+    desktop_.SetText16(entry, text);
+    desktop_.Select(entry, selectionStart, selectionEnd);
+    room.intended.Set(text, desktop_.SelectionOf(entry));
+    desktop_.TakeFocus(entry);
+    Hold(userFocus_, userFocusIdentity_, entry);
+}
+
+void ChatClient::Type(int index, const std::string& bytes) { Press(index, Key{Key::Kind::Insert, Windows1252ToUtf16(bytes)}); }
+
+void ChatClient::Press(int index, const Key& key, bool throughKeyboard) {
     const WindowHandle entry = EntryBoxOf(index);
-    desktop_.NoteKeyPressed();
-    desktop_.Input(entry, [this, index, entry, bytes] {
-        if (!desktop_.IsWindow(entry)) return;
-        // The user clicks into the box first when they were typing elsewhere, or when the box no longer
-        // shows the keyboard because the client moved it (the window that had it closed).
-        if (userFocus_ != entry || desktop_.FocusOf(entry) == kNoWindow || desktop_.FocusFellBack(entry)) {
-            desktop_.TakeFocus(entry);
-            userFocus_ = entry;
-        }
-        RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
-        const WindowHandle focus = desktop_.FocusOf(entry);
-        if (focus != entry) {
-            for (const RoomWindows& pressed : rooms_) {
-                if (pressed.send != focus) continue;
-                if (pressed.pressRunning || desktop_.AnswersFrom(focus) == pressed.answersAtPressDone) {
-                    ++keysLostToPress_;
-                    return;
-                }
-            }
-            // Lost, though the user meant them for the draft below.
-        } else {
-            const Desktop::Selection selection = desktop_.SelectionOf(entry);
-            std::string text = desktop_.TextBytes(entry);
-            text.replace(selection.start, selection.end - selection.start, bytes);
-            desktop_.SetTextBytes(entry, text);
-            const std::size_t caret = selection.start + bytes.size();
-            desktop_.Select(entry, caret, caret);
-        }
-        // The user means the keys for their draft, where they left their caret, whatever the box showed.
-        room.userDraft.replace(room.userSelection.start, room.userSelection.end - room.userSelection.start, bytes);
-        const std::size_t userCaret = room.userSelection.start + bytes.size();
-        room.userSelection = Desktop::Selection{userCaret, userCaret};
+    if (throughKeyboard) desktop_.NoteKeyPressed();
+    if (entry == kNoWindow) return;
+    desktop_.Input(entry, [this, index, entry, identity = desktop_.Identity(entry), key] {
+        KeyArrives(index, entry, identity, key);
     });
+}
+
+void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identity, const Key& key) {
+    if (Alive(entry, identity) == kNoWindow) return;
+    // The user clicks into the box first when they were typing elsewhere, or when the box no longer
+    // shows the keyboard because the client moved it (the window that had it closed).
+    if (UserFocus() != entry || desktop_.FocusOf(entry) == kNoWindow || desktop_.FocusFellBack(entry)) {
+        desktop_.TakeFocus(entry);
+        Hold(userFocus_, userFocusIdentity_, entry);
+    }
+    RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
+    const WindowHandle focus = desktop_.FocusOf(entry);
+    if (focus != entry) {
+        // Only a press takes the focus to Send (the user types, and clicks only into boxes); a press that
+        // leaves it there for good breaks (g).
+        for (const RoomWindows& pressed : rooms_) {
+            if (focus == kNoWindow || Alive(pressed.send, pressed.sendIdentity) != focus) continue;
+            ++keysLostToPress_;
+            return;
+        }
+        // Lost, though the user meant it for the draft below.
+        if (std::ostream* trace = desktop_.Trace())
+            *trace << desktop_.Clock().Now() << " key (" << static_cast<int>(key.kind) << " \"" << Utf16ToUtf8(key.text)
+                   << "\") lost to window " << focus << '\n';
+        room.intended.Apply(key, Landing::OnOwnText, boxLimit_);
+        return;
+    }
+    std::u16string text = desktop_.Text16(entry);
+    Desktop::Selection selection = desktop_.SelectionOf(entry);
+    // Whether the box shows the user their own text and caret (only the text counts for Enter): then the
+    // key acts on their draft as they see it. Otherwise it lands in our text or our selection.
+    const bool onOwnText =
+        key.kind == Key::Kind::Enter ? room.intended.HoldsText(text) : room.intended.Holds(text, selection);
+    ++arrivals_;
+    for (const char16_t c : key.text) keysInBoxes_[c] = Arrival{arrivals_, index};
+    if (std::ostream* trace = desktop_.Trace()) {
+        *trace << desktop_.Clock().Now() << " key " << arrivals_ << " room " << index << " (" << static_cast<int>(key.kind) << " \""
+               << Utf16ToUtf8(key.text) << "\") on \"" << Utf16ToUtf8(text) << "\" " << selection.start << '-'
+               << selection.end << (onOwnText ? " own" : " not own") << ", " << room.intended.Candidates().size()
+               << " meant, first \"" << Utf16ToUtf8(room.intended.Candidates().front().text) << "\"\n";
+    }
+    if (onOwnText) room.intended.Narrow(text, key.kind == Key::Kind::Enter ? std::nullopt : std::optional(selection));
+    if (key.kind == Key::Kind::Enter) {
+        const bool sent = SendFrom(index, onOwnText ? ReceivedLine::Sender::UsersOwnText
+                                                    : ReceivedLine::Sender::UsersKeyOnOtherText);
+        if (sent && onOwnText) room.intended.Set(u"", Desktop::Selection{});
+        return;
+    }
+    ApplyKey(text, selection, key, boxLimit_);
+    desktop_.SetText16(entry, text);
+    desktop_.Select(entry, selection.start, selection.end);
+    // In our text the user meant the key for their draft all the same.
+    room.intended.Apply(key, onOwnText ? Landing::OnOwnText : BoxesChangeText() ? Landing::OnOurChangedText : Landing::OnOurText,
+                        boxLimit_);
 }
 
 void ChatClient::SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded) {
@@ -205,13 +337,7 @@ void ChatClient::SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded) {
 
 void ChatClient::OnSendClicked(int index) {
     ++presses_;
-    rooms_[static_cast<std::size_t>(index)].pressRunning = true;
-    const auto sendAndBeDone = [this, index] {
-        SendFrom(index);
-        RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
-        room.pressRunning = false;
-        room.answersAtPressDone = desktop_.AnswersFrom(frame_);
-    };
+    const auto sendAndBeDone = [this, index] { SendFrom(index, ReceivedLine::Sender::Press); };
     if (sendSeconds_ > 0.0 && sendRunsLoop_) {
         desktop_.RunLoopInHandler(frame_, sendSeconds_, sendAndBeDone);
     } else if (sendSeconds_ > 0.0) {
@@ -221,25 +347,48 @@ void ChatClient::OnSendClicked(int index) {
     }
 }
 
-void ChatClient::SendFrom(int index) {
+bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender) {
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
-    const WindowHandle entry = Alive(room.entry);
-    const std::string text = desktop_.TextBytes(entry);
-    if (text.empty()) return;
+    const WindowHandle entry = Alive(room.entry, room.entryIdentity);
+    const std::u16string text = desktop_.Text16(entry);
+    if (text.empty()) return false;
     switch (options_.send) {
         case SendBehaviour::Normal:
             break;
         case SendBehaviour::NeedsPresses:
-            if (++room.pressesOnLine < options_.pressesNeeded) return;
+            if (++room.pressesOnLine < options_.pressesNeeded) return false;
             break;
         case SendBehaviour::NeverEmpties:
-            return;
+            return false;
     }
     room.pressesOnLine = 0;
-    received_.push_back(ReceivedLine{desktop_.Clock().Now(), text, index});
-    desktop_.SetTextBytes(entry, std::string());
+    ReceivedLine line;
+    line.time = desktop_.Clock().Now();
+    line.bytes = Utf16ToWindows1252(text);
+    line.room = index;
+    line.sender = sender;
+    line.arrivalsAtLastRead = room.arrivalsAtPress;
+    std::u16string withoutKeys;
+    for (const char16_t c : text) {
+        const auto key = keysInBoxes_.find(c);
+        if (key == keysInBoxes_.end()) {
+            withoutKeys += c;
+            continue;
+        }
+        if (sender != ReceivedLine::Sender::UsersOwnText) {
+            line.keys.push_back(CarriedKey{c, key->second.arrival});
+            rooms_[static_cast<std::size_t>(key->second.room)].intended.Remove(c);
+        }
+        keysInBoxes_.erase(key);
+    }
+    if (!line.keys.empty()) line.withoutKeys = Utf16ToUtf8(withoutKeys);
+    received_.push_back(std::move(line));
+    desktop_.SetText16(entry, std::u16string());
     desktop_.Select(entry, 0, 0);
+    return true;
 }
+
+std::string ReceivedLine::WithoutKeys() const { return keys.empty() ? Windows1252ToUtf8(bytes) : withoutKeys; }
 
 std::vector<TranscriptLine> ChatClient::Transcript() const {
     std::vector<TranscriptLine> lines;

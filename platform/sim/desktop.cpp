@@ -43,6 +43,7 @@ std::ostream& operator<<(std::ostream& out, const SentMessage& sent) {
         case EM_GETSEL: name = "EM_GETSEL"; break;
         case EM_SETSEL: name = "EM_SETSEL"; break;
         case EM_REPLACESEL: name = "EM_REPLACESEL"; break;
+        case kIncidentalReads: name = "any incidental reads"; break;
         default: break;
     }
     out << '(';
@@ -142,12 +143,19 @@ WindowHandle Desktop::CreateWindow(WindowHandle parent, const std::string& class
                                    Placement placement) {
     if (parent != kNoWindow && Find(parent) == nullptr)
         throw std::logic_error("CreateWindow: no parent window " + std::to_string(parent));
-    const WindowHandle handle = nextHandle_;
-    nextHandle_ += 4;
+    WindowHandle handle = nextHandle_;
+    if (reusesHandles_ && !freedHandles_.empty()) {
+        handle = freedHandles_.front();
+        freedHandles_.pop_front();
+    } else {
+        nextHandle_ += 4;
+    }
     Window& window = windows_[handle];
     window.className = className;
-    window.text = Utf8ToWindows1252(text);
+    window.text = Utf8ToUtf16(text);
     window.parent = parent;
+    window.thread = parent == kNoWindow ? nextThread_++ : kNoThread;
+    window.identity = ++windowsMade_;
     const bool atTop = placement == Placement::Top || (placement == Placement::Default && parent == kNoWindow);
     if (atTop) {
         LinkAtTop(handle, window);
@@ -158,6 +166,7 @@ WindowHandle Desktop::CreateWindow(WindowHandle parent, const std::string& class
 }
 
 void Desktop::DestroyTree(WindowHandle handle) {
+    if (reusesHandles_) freedHandles_.push_back(handle);
     Window& window = windows_.at(handle);
     while (window.firstChild != kNoWindow) DestroyTree(window.firstChild);
     Unlink(window);
@@ -181,6 +190,26 @@ void Desktop::DestroyWindow(WindowHandle window) {
     DestroyTree(window);
 }
 
+void Desktop::EndProcess(WindowHandle window) {
+    const ThreadId key = ThreadOf(window);
+    if (key == kNoThread) return;
+    std::vector<WindowHandle> topLevel;
+    for (WindowHandle h = root_.firstChild; h != kNoWindow; h = windows_.at(h).next)
+        if (windows_.at(h).thread == key) topLevel.push_back(h);
+    for (const WindowHandle h : topLevel) DestroyWindow(h);
+    Thread& thread = threads_[key];
+    const double now = clock_.Now();
+    thread.busyUntil = std::min(thread.busyUntil, now);
+    thread.loopUntil = std::min(thread.loopUntil, now);
+    for (const std::shared_ptr<Waiting>& waiting : thread.waiting) {
+        waiting->handled = true;
+        waiting->windowGone = true;
+        waiting->answeredAt = now;
+    }
+    thread.waiting.clear();
+    thread.focus = kNoWindow;
+}
+
 void Desktop::BringToTop(WindowHandle handle) {
     Window* window = Find(handle);
     if (window == nullptr) return;
@@ -189,6 +218,11 @@ void Desktop::BringToTop(WindowHandle handle) {
 }
 
 bool Desktop::IsWindow(WindowHandle window) const { return Find(window) != nullptr; }
+
+std::uint64_t Desktop::Identity(WindowHandle window) const {
+    const Window* found = Find(window);
+    return found == nullptr ? 0 : found->identity;
+}
 
 WindowHandle Desktop::Parent(WindowHandle window) const {
     const Window* found = Find(window);
@@ -213,29 +247,26 @@ bool Desktop::IsTopmost(WindowHandle window) const {
     return found != nullptr && found->topmost;
 }
 
-std::string Desktop::TextBytes(WindowHandle window) const {
+std::u16string Desktop::Text16(WindowHandle window) const {
     const Window* found = Find(window);
-    return found == nullptr ? std::string() : found->text;
+    return found == nullptr ? std::u16string() : found->text;
 }
 
-void Desktop::SetTextBytes(WindowHandle window, const std::string& ansi) {
+void Desktop::SetText16(WindowHandle window, const std::u16string& text) {
     if (Window* found = Find(window)) {
-        found->text = ansi;
-        found->beyondCodePage.clear();
+        found->text = text;
+        found->selection.start = std::min(found->selection.start, text.size());
+        found->selection.end = std::min(found->selection.end, text.size());
     }
 }
 
-std::string Desktop::Text(WindowHandle window) const {
-    const Window* found = Find(window);
-    if (found != nullptr && !found->beyondCodePage.empty()) return found->beyondCodePage;
-    return Windows1252ToUtf8(TextBytes(window));
-}
+std::string Desktop::TextBytes(WindowHandle window) const { return Utf16ToWindows1252(Text16(window)); }
 
-void Desktop::SetText(WindowHandle window, const std::string& utf8) {
-    const std::string bytes = Utf8ToWindows1252(utf8);
-    SetTextBytes(window, bytes);
-    if (Window* found = Find(window); found != nullptr && Windows1252ToUtf8(bytes) != utf8) found->beyondCodePage = utf8;
-}
+void Desktop::SetTextBytes(WindowHandle window, const std::string& ansi) { SetText16(window, Windows1252ToUtf16(ansi)); }
+
+std::string Desktop::Text(WindowHandle window) const { return Utf16ToUtf8(Text16(window)); }
+
+void Desktop::SetText(WindowHandle window, const std::string& utf8) { SetText16(window, Utf8ToUtf16(utf8)); }
 
 Desktop::Selection Desktop::SelectionOf(WindowHandle window) const {
     const Window* found = Find(window);
@@ -268,23 +299,23 @@ LResult Desktop::DefaultHandling(const MessageContext& context) {
             // At most wParam - 1 bytes and a NUL; the rest of the caller's buffer stays as it was.
             std::string* buffer = context.getTextBuffer;
             if (buffer == nullptr || context.wParam == 0 || buffer->size() < context.wParam) return 0;
-            const std::size_t count = std::min<std::size_t>(window->text.size(), context.wParam - 1);
-            window->text.copy(buffer->data(), count);
+            const std::string ansi = Utf16ToWindows1252(window->text);
+            const std::size_t count = std::min<std::size_t>(ansi.size(), context.wParam - 1);
+            ansi.copy(buffer->data(), count);
             (*buffer)[count] = '\0';
             return static_cast<LResult>(count);
         }
         case WM_SETTEXT:
             // A null text empties the window, as on the platform; the caret goes to the start.
-            window->text = context.setText == nullptr ? std::string() : *context.setText;
-            window->beyondCodePage.clear();
+            window->text = context.setText == nullptr ? std::u16string() : Windows1252ToUtf16(*context.setText);
             window->selection = Selection{};
             return 1;
         case EM_REPLACESEL: {
             if (context.setText == nullptr) return 0;
             const Selection selection = window->selection;
-            SetTextBytes(context.window, window->text.substr(0, selection.start) + *context.setText +
-                                             window->text.substr(selection.end));
-            const std::size_t caret = selection.start + context.setText->size();
+            const std::u16string text = Windows1252ToUtf16(*context.setText);
+            window->text.replace(selection.start, selection.end - selection.start, text);
+            const std::size_t caret = selection.start + text.size();
             window->selection = Selection{caret, caret};
             return 0;
         }
@@ -313,7 +344,9 @@ LResult Desktop::DefaultHandling(const MessageContext& context) {
 }
 
 void Desktop::JoinThread(WindowHandle topLevel, WindowHandle ofTopLevel) {
-    joinedThreads_[topLevel] = ThreadOf(ofTopLevel);
+    Window* window = Find(TopLevelOf(topLevel));
+    const ThreadId thread = ThreadOf(ofTopLevel);
+    if (window != nullptr && thread != kNoThread) window->thread = thread;
 }
 
 WindowHandle Desktop::TopLevelOf(WindowHandle window) const {
@@ -326,16 +359,14 @@ WindowHandle Desktop::TopLevelOf(WindowHandle window) const {
     return window;
 }
 
-WindowHandle Desktop::ThreadOf(WindowHandle window) const {
-    window = TopLevelOf(window);
-    if (window == kNoWindow) return kNoWindow;
-    const auto joined = joinedThreads_.find(window);
-    return joined == joinedThreads_.end() ? window : joined->second;
+Desktop::ThreadId Desktop::ThreadOf(WindowHandle window) const {
+    const Window* topLevel = Find(TopLevelOf(window));
+    return topLevel == nullptr ? kNoThread : topLevel->thread;
 }
 
 void Desktop::TakeTime(WindowHandle window, double seconds, std::function<void()> done) {
-    const WindowHandle key = ThreadOf(window);
-    if (key == kNoWindow) return;
+    const ThreadId key = ThreadOf(window);
+    if (key == kNoThread) return;
     Thread& thread = threads_[key];
     const double now = clock_.Now();
     if (!thread.Busy(now)) thread.busySince = now;
@@ -347,8 +378,8 @@ void Desktop::TakeTime(WindowHandle window, double seconds, std::function<void()
 }
 
 void Desktop::Input(WindowHandle window, std::function<void()> action) {
-    const WindowHandle key = ThreadOf(window);
-    if (key == kNoWindow) return;
+    const ThreadId key = ThreadOf(window);
+    if (key == kNoThread) return;
     auto waiting = std::make_shared<Waiting>();
     waiting->input = std::move(action);
     threads_[key].waiting.push_back(waiting);
@@ -356,8 +387,8 @@ void Desktop::Input(WindowHandle window, std::function<void()> action) {
 }
 
 void Desktop::RunLoopInHandler(WindowHandle window, double seconds, std::function<void()> done) {
-    const WindowHandle key = ThreadOf(window);
-    if (key == kNoWindow) return;
+    const ThreadId key = ThreadOf(window);
+    if (key == kNoThread) return;
     Thread& thread = threads_[key];
     const double end = clock_.Now() + std::max(seconds, 0.0);
     thread.loopUntil = std::max(thread.loopUntil, end);
@@ -380,8 +411,8 @@ long Desktop::AnswersFrom(WindowHandle window) const {
 }
 
 void Desktop::TakeFocus(WindowHandle window) {
-    const WindowHandle key = ThreadOf(window);
-    if (key == kNoWindow) return;
+    const ThreadId key = ThreadOf(window);
+    if (key == kNoThread) return;
     threads_[key].focus = window;
 }
 
@@ -391,8 +422,8 @@ bool Desktop::FocusFellBack(WindowHandle window) const {
 }
 
 void Desktop::LoseFocus(WindowHandle window) {
-    const WindowHandle key = ThreadOf(window);
-    if (key == kNoWindow) return;
+    const ThreadId key = ThreadOf(window);
+    if (key == kNoThread) return;
     threads_[key].focus = kNoWindow;
     threads_[key].focusFellBack = false;
 }
@@ -405,7 +436,7 @@ double Desktop::FreeSince(WindowHandle window) const {
     return std::max(thread.busyUntil, thread.loopUntil);
 }
 
-void Desktop::RunWaiting(WindowHandle key) {
+void Desktop::RunWaiting(ThreadId key) {
     Thread& thread = threads_[key];
     while (!thread.Busy(clock_.Now())) {
         // Inside a handler's loop, sent messages are handled and input waits for the handler to return.
@@ -441,7 +472,8 @@ void Desktop::Handle(Waiting& waiting) {
                                  waiting.lParam,
                                  waiting.setText ? &*waiting.setText : nullptr,
                                  waiting.buffer ? &*waiting.buffer : nullptr};
-    waiting.lossy = waiting.message == WM_GETTEXT && !Find(waiting.window)->beyondCodePage.empty();
+    const std::u16string& text = Find(waiting.window)->text;
+    waiting.lossy = waiting.message == WM_GETTEXT && !std::all_of(text.begin(), text.end(), InWindows1252);
     const std::shared_ptr<MessageHandler> handler = Find(waiting.window)->handler;
     if (handler) {
         if (const std::optional<LResult> result = (*handler)(context)) {
@@ -513,38 +545,48 @@ int Desktop::GetClassNameA(WindowHandle window, char* buffer, int size) {
 
 // As the real back end: nothing is sent to a thread while a message followed to its return has not
 // returned (unless its window has gone), nor for a while after a message went unanswered.
-bool Desktop::HoldsOff(Thread& thread) {
-    if (thread.inFlight) {
-        const Waiting& inFlight = *thread.inFlight;
+bool Desktop::HoldsOff(SenderHold& hold) {
+    if (hold.inFlight) {
+        const Waiting& inFlight = *hold.inFlight;
         if (!(inFlight.handled && inFlight.answeredAt <= clock_.Now()) && Find(inFlight.window) != nullptr) return true;
-        thread.inFlight.reset();
+        hold.inFlight.reset();
     }
-    return clock_.Now() < thread.holdUntil;
+    return clock_.Now() < hold.holdUntil;
 }
 
-Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LParam lParam,
+Reply Desktop::Deliver(Holds& holds, WindowHandle window, Message message, WParam wParam, LParam lParam,
                        const std::string* setText, std::string* getTextBuffer) {
     Charge(&CallCounts::sendMessage);
     if (recordTraffic_) traffic_.push_back(SentMessage{message, wParam, window});
+    if (trace_ != nullptr) {
+        *trace_ << clock_.Now() << ' ' << SentMessage{message, wParam, window} << ' ' << ClassName(window);
+        if (setText != nullptr) *trace_ << " \"" << Windows1252ToUtf8(*setText) << '"';
+        *trace_ << " holding \"" << Text(window) << "\" " << SelectionOf(window).start << '-' << SelectionOf(window).end
+                << '\n';
+    }
     if (Find(window) == nullptr) return Reply{Delivery::NoWindow, 0};
-    const WindowHandle key = ThreadOf(window);
-    Thread& thread = threads_[key];
+    const ThreadId key = ThreadOf(window);
+    SenderHold& hold = holds[key];
     const auto answered = [this](const Waiting& waiting) {
         return waiting.handled && waiting.answeredAt <= clock_.Now();
     };
     // A thread that has been busy for long is taken for hung and not waited for, unless the message is
     // followed to its return.
-    if (HoldsOff(thread)) return Reply{Delivery::NoAnswer, 0};
+    if (HoldsOff(hold)) return Reply{Delivery::NoAnswer, 0};
     const bool followed = FollowedToItsReturn(message);
-    if (!followed && thread.Busy(clock_.Now()) && clock_.Now() - thread.busySince >= hungAfter_) {
-        thread.holdUntil = clock_.Now() + holdAfterTimeout_;
-        return Reply{Delivery::NoAnswer, 0};
+    {
+        const Thread& thread = threads_[key];
+        if (!followed && thread.Busy(clock_.Now()) && clock_.Now() - thread.busySince >= hungAfter_) {
+            hold.holdUntil = clock_.Now() + holdAfterTimeout_;
+            return Reply{Delivery::NoAnswer, 0};
+        }
     }
     if (sendMessageCost_ > 0.0) {
         clock_.AdvanceBy(sendMessageCost_);
         // What the clock ran on the way may have closed the window.
         if (Find(window) == nullptr) return Reply{Delivery::NoWindow, 0};
     }
+    Thread& thread = threads_[key];
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) {
         // One whose window has gone will do nothing in its turn.
         const bool behind = std::any_of(thread.givenUp.begin(), thread.givenUp.end(), [&](const auto& earlier) {
@@ -569,21 +611,24 @@ Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LPar
         clock_.AdvanceTo(std::min(until, giveUp));
     }
     if (!answered(*waiting)) {
+        // The clock ran on the way: look the thread and the hold up again.
+        Thread& later = threads_[key];
+        SenderHold& laterHold = holds[key];
         if (!followed && !waiting->handled && dropsUnreceived_) {
-            thread.waiting.erase(std::find(thread.waiting.begin(), thread.waiting.end(), waiting));
-            thread.holdUntil = clock_.Now() + holdAfterTimeout_;
+            later.waiting.erase(std::find(later.waiting.begin(), later.waiting.end(), waiting));
+            laterHold.holdUntil = clock_.Now() + holdAfterTimeout_;
             return Reply{Delivery::NoAnswer, 0};
         }
         // Handled later, in its turn, or returning later; its answer then goes nowhere.
         if (followed) {
-            thread.inFlight = waiting;
+            laterHold.inFlight = waiting;
         } else {
-            thread.holdUntil = clock_.Now() + holdAfterTimeout_;
+            laterHold.holdUntil = clock_.Now() + holdAfterTimeout_;
         }
-        thread.givenUp.erase(std::remove_if(thread.givenUp.begin(), thread.givenUp.end(),
-                                            [&answered](const auto& earlier) { return answered(*earlier); }),
-                             thread.givenUp.end());
-        thread.givenUp.push_back(waiting);
+        later.givenUp.erase(std::remove_if(later.givenUp.begin(), later.givenUp.end(),
+                                           [&answered](const auto& earlier) { return answered(*earlier); }),
+                            later.givenUp.end());
+        later.givenUp.push_back(waiting);
         return Reply{Delivery::NoAnswer, 0};
     }
     if (waiting->windowGone) return Reply{Delivery::NoWindow, 0};
@@ -593,25 +638,33 @@ Reply Desktop::Deliver(WindowHandle window, Message message, WParam wParam, LPar
 }
 
 Reply Desktop::Send(WindowHandle window, Message message, WParam wParam, LParam lParam) {
-    return Deliver(window, message, wParam, lParam, nullptr, nullptr);
+    return Deliver(holds_, window, message, wParam, lParam, nullptr, nullptr);
 }
 
 Reply Desktop::Send(WindowHandle window, Message message, WParam wParam, TextIn lParam) {
-    const std::string ansi = Utf8ToWindows1252(lParam.text);
-    return Deliver(window, message, wParam, 0, &ansi, nullptr);
+    return SendText(holds_, window, message, wParam, lParam);
 }
 
 Reply Desktop::Send(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) {
+    return SendBuffer(holds_, window, message, wParam, lParam);
+}
+
+Reply Desktop::SendText(Holds& holds, WindowHandle window, Message message, WParam wParam, TextIn lParam) {
+    const std::string ansi = Utf8ToWindows1252(lParam.text);
+    return Deliver(holds, window, message, wParam, 0, &ansi, nullptr);
+}
+
+Reply Desktop::SendBuffer(Holds& holds, WindowHandle window, Message message, WParam wParam, TextBuffer lParam) {
     if (Find(window) == nullptr) {
         // Nothing touches the caller's buffer, so its text stays as it was.
-        return Deliver(window, message, wParam, 0, nullptr, nullptr);
+        return Deliver(holds, window, message, wParam, 0, nullptr, nullptr);
     }
     // The window gets wParam bytes: the caller's filling, cut or padded to wParam - 1, then a NUL.
     std::string buffer = Utf8ToWindows1252(lParam.text);
     const std::size_t visible = wParam == 0 ? 0 : static_cast<std::size_t>(wParam - 1);
     buffer.resize(visible, '\0');
     if (wParam != 0) buffer.push_back('\0');
-    const Reply reply = Deliver(window, message, wParam, 0, nullptr, &buffer);
+    const Reply reply = Deliver(holds, window, message, wParam, 0, nullptr, &buffer);
     if (!reply.Answered()) return reply;
     buffer.resize(std::min(buffer.size(), visible));
     lParam.text = Windows1252ToUtf8(buffer);
@@ -648,11 +701,16 @@ std::string Desktop::ThroughCodePage(const std::string& text) { return Windows12
 
 // Every copy of the program in a test shares this desktop, as copies on one machine share the platform.
 bool Desktop::ClaimEntryBoxes(const void* copy) {
-    if (entryBoxesHeldBy_ == nullptr) entryBoxesHeldBy_ = copy;
+    if (trace_ != nullptr) *trace_ << clock_.Now() << " claim by " << copy << " (held by " << entryBoxesHeldBy_ << ")\n";
+    if (entryBoxesHeldBy_ == nullptr) {
+        entryBoxesHeldBy_ = copy;
+        entryBoxesHeldSince_ = clock_.Now();
+    }
     return entryBoxesHeldBy_ == copy;
 }
 
 void Desktop::ReleaseEntryBoxes(const void* copy) {
+    if (trace_ != nullptr) *trace_ << clock_.Now() << " release by " << copy << " (held by " << entryBoxesHeldBy_ << ")\n";
     if (entryBoxesHeldBy_ == copy) entryBoxesHeldBy_ = nullptr;
 }
 
@@ -661,17 +719,18 @@ WindowHandle Desktop::FocusOfThread(WindowHandle window) {
     return FocusOf(window);
 }
 
-bool Desktop::MoveThreadFocus(WindowHandle from, WindowHandle to) {
+bool Desktop::MoveThreadFocus(WindowHandle from, WindowHandle to) { return MoveThreadFocus(holds_, from, to); }
+
+bool Desktop::MoveThreadFocus(Holds& holds, WindowHandle from, WindowHandle to) {
     Charge(&CallCounts::moveThreadFocus);
-    const WindowHandle key = ThreadOf(to);
-    if (key == kNoWindow || from == kNoWindow || FocusOf(to) != from) return true;
-    Thread& thread = threads_[key];
-    // As the real back end: nothing while the thread owes an answer, nor into another top-level window
-    // than the one that has the focus (that would activate it).
-    if (HoldsOff(thread)) return false;
+    const ThreadId key = ThreadOf(to);
+    if (key == kNoThread || from == kNoWindow || FocusOf(to) != from) return true;
+    // As the real back end: nothing while the thread owes this copy an answer, nor into another top-level
+    // window than the one that has the focus (that would activate it).
+    if (HoldsOff(holds[key])) return false;
     if (TopLevelOf(from) != TopLevelOf(to)) return true;
     // A focus given back to where it had fallen (the press came after the fall) is still the client's doing.
-    thread.focus = to;
+    threads_[key].focus = to;
     return true;
 }
 

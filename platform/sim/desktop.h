@@ -47,6 +47,11 @@ struct SentMessage {
 };
 std::ostream& operator<<(std::ostream& out, const SentMessage& sent);
 
+// In an expected message traffic, in place of a message: any number of whole reads of the window here
+// (WM_GETTEXTLENGTH, then WM_GETTEXT), none included. A table marks so the reads that are incidental, so
+// that it pins the order of what matters, not every read (TrafficDifference).
+inline constexpr Message kIncidentalReads = 0xFFFFFFFFu;
+
 // Window-system calls made through the WindowSystem interface, by operation, calls on handle 0 included.
 struct CallCounts {
     long findWindow = 0;
@@ -94,32 +99,45 @@ public:
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
 
-    // The tree. Parent 0 makes a top-level window. Handles are never 0 and never reused, so a
-    // destroyed window's handle stays dead. The text is given in UTF-8.
+    // The tree. Parent 0 makes a top-level window, with a thread of its own. Handles are never 0, and a
+    // destroyed window's handle stays dead unless the desktop reuses handles (SetReusesHandles). The text
+    // is given in UTF-8.
     WindowHandle CreateWindow(WindowHandle parent, const std::string& className, const std::string& text = "",
                               Placement placement = Placement::Default);
     // Destroys the window and all its descendants. A dead handle is ignored.
     void DestroyWindow(WindowHandle window);
+    // The process that owns the window ends: every top-level window of its thread goes, and every message
+    // waiting for that thread fails as sent to no window, at once, however busy the thread was.
+    void EndProcess(WindowHandle window);
+    // As the platform does, handles of destroyed windows are given out again: the oldest freed first, a
+    // window before its children, so that a window closed and made again the same way gets the same
+    // handles. Off by default.
+    void SetReusesHandles(bool reuses) { reusesHandles_ = reuses; }
     // To the top of its siblings; a top-level window that is not topmost stays below the topmost ones.
     void BringToTop(WindowHandle window);
 
     bool IsWindow(WindowHandle window) const;
+    // What tells this window from every other, ever (handles are given out again): 0 for no window.
+    std::uint64_t Identity(WindowHandle window) const;
     WindowHandle Parent(WindowHandle window) const;
     // Top of the z-order first. Children(0) lists the top-level windows.
     std::vector<WindowHandle> Children(WindowHandle window) const;
     std::string ClassName(WindowHandle window) const;
     bool IsTopmost(WindowHandle window) const;
 
-    // The window's text as the Windows-1252 bytes it holds, and as UTF-8. A text with characters that
-    // Windows-1252 lacks is held whole, as a Unicode window holds it, until the text changes: its bytes
-    // have '?' for them, and a WM_GETTEXT of it answers lossy.
+    // Every window holds its text as a Unicode window does, in UTF-16 units; as Windows-1252 bytes (what
+    // an ANSI read of it gets: '?' for each unit the code page lacks, and such a WM_GETTEXT answers
+    // lossy), and as UTF-8.
+    std::u16string Text16(WindowHandle window) const;
+    void SetText16(WindowHandle window, const std::u16string& text);
     std::string TextBytes(WindowHandle window) const;
     void SetTextBytes(WindowHandle window, const std::string& ansi);
     std::string Text(WindowHandle window) const;
     void SetText(WindowHandle window, const std::string& utf8);
 
-    // The caret and selection, as byte offsets into the text, start <= end. Every window keeps one, as an
-    // edit box does: WM_SETTEXT puts it at 0, EM_SETSEL moves it, EM_GETSEL reports it.
+    // The caret and selection, in UTF-16 units from the start of the text (one for each byte of a
+    // Windows-1252 text), start <= end. Every window keeps one, as an edit box does: WM_SETTEXT puts it
+    // at 0, EM_SETSEL moves it, EM_GETSEL reports it, EM_REPLACESEL writes over it.
     struct Selection {
         std::size_t start = 0;
         std::size_t end = 0;
@@ -138,6 +156,8 @@ public:
     // Threads. Each top-level window and its descendants belong to one thread, the window's own unless it
     // joins another's; a thread handles one message at a time, in the order they come.
     void JoinThread(WindowHandle topLevel, WindowHandle ofTopLevel);
+    // Whether the two windows belong to one thread.
+    bool SameThread(WindowHandle a, WindowHandle b) const { return ThreadOf(a) != kNoThread && ThreadOf(a) == ThreadOf(b); }
     // The window's thread is busy for `seconds` from now (or from the end of what keeps it busy already):
     // messages and input for it wait, and a sender gives up on them as the real back end does. `done` runs
     // at the end; then the thread takes what waited. A handler calls it to take that long.
@@ -165,7 +185,8 @@ public:
     // it is not, 0 if it never was.
     double FreeSince(WindowHandle window) const;
     // Presses (button-downs and button-ups) sent to a thread while a message sent to it earlier, to a
-    // window that still exists, was given up on and not yet answered.
+    // window that still exists, was given up on and not yet answered: by any copy of the program, since
+    // the thread takes them in one queue.
     long PressesBehindUnanswered() const { return pressesBehindUnanswered_; }
 
     // The real back end's hold (kHoldAfterTimeout) and its time for a thread to count as hung (kHungAfter),
@@ -203,10 +224,15 @@ public:
     void ClearTraffic() { traffic_.clear(); }
     // Long runs that need no traffic can switch it off to keep memory flat.
     void SetTrafficRecording(bool on) { recordTraffic_ = on; }
+    // Every message as it is sent (the time, the text it carries, what the window holds then) and every
+    // claim on the entry boxes, one line each, to see what a failing schedule did; the simulated client
+    // adds the user's keys. Null stops it.
+    void SetTrace(std::ostream* trace) { trace_ = trace; }
+    std::ostream* Trace() const { return trace_; }
 
     const std::vector<SetWindowPosCall>& SetWindowPosCalls() const { return setWindowPosCalls_; }
 
-    // WindowSystem
+    // WindowSystem: the first copy of the program's back end (CopyBackEnd is another's).
     WindowHandle FindWindowA(const std::string& className) override;
     WindowHandle GetWindow(WindowHandle window, unsigned command) override;
     int GetClassNameA(WindowHandle window, char* buffer, int size) override;
@@ -218,6 +244,10 @@ public:
     void ReleaseCapture() override;
     std::string ThroughCodePage(const std::string& text) override;
     bool ClaimEntryBoxes(const void* copy) override;
+    // The copy that holds the claim (a post of its runs, or it owes a draft), null when none does; and
+    // since when it has held it.
+    const void* EntryBoxesHolder() const { return entryBoxesHeldBy_; }
+    double EntryBoxesHeldSince() const { return entryBoxesHeldSince_; }
     void ReleaseEntryBoxes(const void* copy) override;
     // Each thread's focus window stands for its active window too: MoveThreadFocus gives the focus only
     // within the top-level window that holds it now, so a thread with none gets none.
@@ -225,12 +255,17 @@ public:
     bool MoveThreadFocus(WindowHandle from, WindowHandle to) override;
 
 private:
+    friend class CopyBackEnd;
+    using ThreadId = unsigned;
+    static constexpr ThreadId kNoThread = 0;
+
     // Siblings form a doubly linked list, so that GW_HWNDNEXT costs the same however many there are.
     struct Window {
         std::string className;
-        std::string text;
-        std::string beyondCodePage;  // the whole UTF-8 text when `text` lost characters; else empty
+        std::u16string text;
         Selection selection;
+        ThreadId thread = kNoThread;  // a top-level window's; its descendants have the same
+        std::uint64_t identity = 0;
         WindowHandle parent = kNoWindow;
         WindowHandle firstChild = kNoWindow;
         WindowHandle lastChild = kNoWindow;
@@ -261,19 +296,26 @@ private:
     struct Thread {
         double busySince = 0.0;
         double busyUntil = 0.0;
-        double holdUntil = 0.0;
         // A handler's message loop runs until then (RunLoopInHandler).
         double loopUntil = 0.0;
         std::deque<std::shared_ptr<Waiting>> waiting;
+        // Messages that a sender gave up on, whichever copy sent them.
         std::vector<std::shared_ptr<Waiting>> givenUp;
-        // A message the back end follows to its return (FollowedToItsReturn) that has not returned yet.
-        std::shared_ptr<Waiting> inFlight;
         WindowHandle focus = kNoWindow;
         bool focusFellBack = false;
         WindowHandle fellBackTo = kNoWindow;
         long answers = 0;
         bool Busy(double now) const { return now < busyUntil; }
     };
+
+    // What one copy's back end keeps of the messages it sent to each thread: the hold after one went
+    // unanswered (kHoldAfterTimeout), and a message it follows to its return (FollowedToItsReturn) that
+    // has not returned yet.
+    struct SenderHold {
+        double holdUntil = 0.0;
+        std::shared_ptr<Waiting> inFlight;
+    };
+    using Holds = std::unordered_map<ThreadId, SenderHold>;
 
     Window* Find(WindowHandle window);
     const Window* Find(WindowHandle window) const;
@@ -285,26 +327,35 @@ private:
     void LinkAfter(WindowHandle handle, Window& window, WindowHandle after);
     void DestroyTree(WindowHandle window);
     void Charge(long CallCounts::*operation);
-    WindowHandle ThreadOf(WindowHandle window) const;
+    ThreadId ThreadOf(WindowHandle window) const;
     WindowHandle TopLevelOf(WindowHandle window) const;
     // Handles what waits for the thread, in order, until it is busy or nothing is left.
-    void RunWaiting(WindowHandle thread);
+    void RunWaiting(ThreadId thread);
     void Handle(Waiting& waiting);
-    // Whether the back end sends the thread nothing now; forgets a message in flight that has returned.
-    bool HoldsOff(Thread& thread);
-    Reply Deliver(WindowHandle window, Message message, WParam wParam, LParam lParam,
+    // Whether the copy's back end sends the thread nothing now; forgets a message in flight that has
+    // returned.
+    bool HoldsOff(SenderHold& hold);
+    Reply Deliver(Holds& holds, WindowHandle window, Message message, WParam wParam, LParam lParam,
                   const std::string* setText, std::string* getTextBuffer);
+    Reply SendText(Holds& holds, WindowHandle window, Message message, WParam wParam, TextIn lParam);
+    Reply SendBuffer(Holds& holds, WindowHandle window, Message message, WParam wParam, TextBuffer lParam);
+    bool MoveThreadFocus(Holds& holds, WindowHandle from, WindowHandle to);
 
     Window root_;
     std::unordered_map<WindowHandle, Window> windows_;
     WindowHandle nextHandle_ = 0x00010010;
-    std::unordered_map<WindowHandle, WindowHandle> joinedThreads_;
-    std::unordered_map<WindowHandle, Thread> threads_;
+    bool reusesHandles_ = false;
+    std::uint64_t windowsMade_ = 0;
+    std::deque<WindowHandle> freedHandles_;
+    ThreadId nextThread_ = 1;
+    std::unordered_map<ThreadId, Thread> threads_;
+    Holds holds_;
     long pressesBehindUnanswered_ = 0;
     double holdAfterTimeout_ = kHoldAfterTimeout;
     double hungAfter_ = kHungAfter;
     bool dropsUnreceived_ = false;
     const void* entryBoxesHeldBy_ = nullptr;
+    double entryBoxesHeldSince_ = 0.0;
     // While a handler runs: when it returns, if it runs a loop (RunLoopInHandler); otherwise -infinity.
     double handlerReturnsAt_ = -std::numeric_limits<double>::infinity();
     VirtualClock clock_;
@@ -317,7 +368,48 @@ private:
     bool budgetExceeded_ = false;
     bool recordTraffic_ = true;
     std::vector<SentMessage> traffic_;
+    std::ostream* trace_ = nullptr;
     std::vector<SetWindowPosCall> setWindowPosCalls_;
+};
+
+// The back end of another copy of the program on the same desktop (the desktop itself is the first
+// copy's): the windows, their threads, the clock and the claim on the entry boxes are shared, as two
+// processes on one machine share them; what a back end keeps of the messages it sent (its hold on a
+// thread that left one unanswered, a message it follows to its return) is its own.
+class CopyBackEnd final : public WindowSystem {
+public:
+    explicit CopyBackEnd(Desktop& desktop) : desktop_(desktop) {}
+
+    WindowHandle FindWindowA(const std::string& className) override { return desktop_.FindWindowA(className); }
+    WindowHandle GetWindow(WindowHandle window, unsigned command) override { return desktop_.GetWindow(window, command); }
+    int GetClassNameA(WindowHandle window, char* buffer, int size) override {
+        return desktop_.GetClassNameA(window, buffer, size);
+    }
+    Reply Send(WindowHandle window, Message message, WParam wParam, LParam lParam) override {
+        return desktop_.Deliver(holds_, window, message, wParam, lParam, nullptr, nullptr);
+    }
+    Reply Send(WindowHandle window, Message message, WParam wParam, TextIn lParam) override {
+        return desktop_.SendText(holds_, window, message, wParam, lParam);
+    }
+    Reply Send(WindowHandle window, Message message, WParam wParam, TextBuffer lParam) override {
+        return desktop_.SendBuffer(holds_, window, message, wParam, lParam);
+    }
+    void SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int cx, int cy,
+                      unsigned flags) override {
+        desktop_.SetWindowPos(window, insertAfter, x, y, cx, cy, flags);
+    }
+    void ReleaseCapture() override { desktop_.ReleaseCapture(); }
+    std::string ThroughCodePage(const std::string& text) override { return desktop_.ThroughCodePage(text); }
+    bool ClaimEntryBoxes(const void* copy) override { return desktop_.ClaimEntryBoxes(copy); }
+    void ReleaseEntryBoxes(const void* copy) override { desktop_.ReleaseEntryBoxes(copy); }
+    WindowHandle FocusOfThread(WindowHandle window) override { return desktop_.FocusOfThread(window); }
+    bool MoveThreadFocus(WindowHandle from, WindowHandle to) override {
+        return desktop_.MoveThreadFocus(holds_, from, to);
+    }
+
+private:
+    Desktop& desktop_;
+    Desktop::Holds holds_;
 };
 
 }  // namespace vorivevo::sim

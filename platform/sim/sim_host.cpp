@@ -169,6 +169,11 @@ void SimHost::WaitForEvent(Instant until) {
     ++waitCalls_;
     NoteCallAfterUnload();
     if (waitObserver_) waitObserver_();
+    inWait_ = true;
+    struct WaitEnd {
+        bool& inWait;
+        ~WaitEnd() { inWait = false; }
+    } waitEnd{inWait_};
     VirtualClock& clock = desktop_.Clock();
     for (;;) {
         clock.AdvanceTo(Time());
@@ -221,6 +226,19 @@ void SimHost::PlayMoveLoop() {
     }
     AdvanceWithin(end, "a drag");
     drags_.back().end = Time();
+}
+
+void CopyEventLoop::WaitForEvent(Instant deadline) {
+    const double until = deadline == vorivevo::kNever ? VirtualClock::kNever : SimHost::ToSeconds(deadline.time_since_epoch());
+    const double wake = std::min(until, desktop_.Clock().NextActionTime());
+    // With nothing due, ever, there is nothing to wait for.
+    if (wake != VirtualClock::kNever) desktop_.Clock().AdvanceTo(wake);
+}
+
+std::optional<Instant> CopyEventLoop::LastKeyPressed() {
+    const std::optional<double> last = desktop_.LastKeyPressed();
+    if (!last) return std::nullopt;
+    return SimHost::ToInstant(*last);
 }
 
 }  // namespace vorivevo::sim

@@ -89,6 +89,8 @@ public:
 
     // Called each time the logic waits, that is, whenever no command is in the middle of a post.
     void SetWaitObserver(std::function<void()> observer) { waitObserver_ = std::move(observer); }
+    // Whether the logic is in a wait right now (the clock moves on from inside WaitForEvent).
+    bool InWait() const { return inWait_; }
 
     struct Delivery {
         double time;
@@ -178,6 +180,7 @@ private:
     std::size_t nextScripted_ = 0;
     double dragSeconds_ = 2.0;  // the duration scripted with the last mouse-down delivered
     bool inMoveLoop_ = false;
+    bool inWait_ = false;
     std::function<void()> waitObserver_;
 
     std::vector<Delivery> deliveries_;
@@ -194,6 +197,20 @@ private:
     long pumpCalls_ = 0;
     long idlePumps_ = 0;
     double lastPumpTime_ = -1.0;
+};
+
+// The event loop of another copy of the program on the same desktop, one that shows no window: nothing
+// to pump, a clock that is the desktop's, and waits that let the desktop's time run.
+class CopyEventLoop final : public EventLoop {
+public:
+    explicit CopyEventLoop(Desktop& desktop) : desktop_(desktop) {}
+    void DoEvents() override {}
+    void WaitForEvent(Instant deadline) override;
+    Instant Now() override { return SimHost::ToInstant(desktop_.Clock().Now()); }
+    std::optional<Instant> LastKeyPressed() override;
+
+private:
+    Desktop& desktop_;
 };
 
 }  // namespace vorivevo::sim

@@ -3,7 +3,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <set>
 #include <sstream>
+#include <utility>
 
 namespace vorivevo::sim {
 
@@ -73,20 +75,47 @@ std::string TranscriptDifference(const std::vector<TranscriptLine>& actual,
     return out.str();
 }
 
-std::string TrafficDifference(const std::vector<SentMessage>& actual, const std::vector<SentMessage>& expected) {
-    const std::size_t common = std::min(actual.size(), expected.size());
-    std::size_t first = common;
-    for (std::size_t i = 0; i < common; ++i) {
-        if (actual[i] != expected[i]) {
-            first = i;
-            break;
+namespace {
+
+// Matches actual[from..] against expected[step..], an incidental read matching any number of read pairs;
+// `reached` keeps the furthest actual message matched and the expected one it stood against there.
+class TrafficMatch {
+public:
+    TrafficMatch(const std::vector<SentMessage>& actual, const std::vector<SentMessage>& expected)
+        : actual_(actual), expected_(expected) {}
+
+    bool From(std::size_t message, std::size_t step) {
+        if (!tried_.insert({message, step}).second) return false;
+        if (message > reached_.first || (message == reached_.first && step > reached_.second)) reached_ = {message, step};
+        if (step == expected_.size()) return message == actual_.size();
+        const SentMessage& want = expected_[step];
+        if (want.message == kIncidentalReads) {
+            const bool read = message + 1 < actual_.size() && actual_[message].message == WM_GETTEXTLENGTH &&
+                              actual_[message + 1].message == WM_GETTEXT && actual_[message].window == want.window &&
+                              actual_[message + 1].window == want.window;
+            return From(message, step + 1) || (read && From(message + 2, step));
         }
+        return message < actual_.size() && actual_[message] == want && From(message + 1, step + 1);
     }
-    if (first == common && actual.size() == expected.size()) return {};
+    std::pair<std::size_t, std::size_t> Reached() const { return reached_; }
+
+private:
+    const std::vector<SentMessage>& actual_;
+    const std::vector<SentMessage>& expected_;
+    std::set<std::pair<std::size_t, std::size_t>> tried_;
+    std::pair<std::size_t, std::size_t> reached_{0, 0};
+};
+
+}  // namespace
+
+std::string TrafficDifference(const std::vector<SentMessage>& actual, const std::vector<SentMessage>& expected) {
+    TrafficMatch match(actual, expected);
+    if (match.From(0, 0)) return {};
+    const auto [first, step] = match.Reached();
     std::ostringstream out;
     out << "message " << first << ": expected ";
-    if (first < expected.size()) {
-        out << expected[first];
+    if (step < expected.size()) {
+        out << expected[step];
     } else {
         out << "none";
     }

@@ -26,7 +26,8 @@ inline constexpr double kAnyTime = std::numeric_limits<double>::quiet_NaN();
 std::string TranscriptDifference(const std::vector<TranscriptLine>& actual,
                                  const std::vector<TranscriptLine>& expected, double tolerance);
 
-// The same for a window's message traffic.
+// The same for a window's message traffic; an expected kIncidentalReads (desktop.h) matches any number
+// of whole reads of its window.
 std::string TrafficDifference(const std::vector<SentMessage>& actual, const std::vector<SentMessage>& expected);
 
 }  // namespace vorivevo::sim

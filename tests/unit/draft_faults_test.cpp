@@ -17,6 +17,7 @@
 #include "dialogs.h"
 #include "draft_invariants.h"
 #include "expected_lines.h"
+#include "intended_draft.h"
 #include "sim_host.h"
 #include "windows1252.h"
 
@@ -65,6 +66,13 @@ bool Is(const MessageContext& message, Message kind) { return message.message ==
 // box is read right before the press.
 bool WriteOfOurLine(const MessageContext& message) {
     return Is(message, EM_REPLACESEL) && *message.setText == Utf8ToWindows1252(expected::kLoaded);
+}
+
+// The first read of our line in the box, right before the press.
+std::function<bool(const MessageContext&)> ReadOfOurLine(Stage& stage) {
+    return [&stage](const MessageContext& message) {
+        return Is(message, WM_GETTEXTLENGTH) && stage.desktop.Text(message.window) == expected::kLoaded;
+    };
 }
 
 // A write of the user's text back into the box.
@@ -132,29 +140,36 @@ const std::vector<FaultCase>& FaultCases() {
         {"a key reaches the box right before our line",
          [](Stage& stage) { stage.OnceAt(WriteOfOurLine, [&stage] { stage.client.Type(0, "k"); }); },
          PostResult::NotTaken},
-        // Keys typed while Send is under way reach the box once it has sent our line (draft_return.cpp,
-        // what the user typed meanwhile).
-        {"keys typed during a slow Send",
+        // Keys typed while the client is busy with our line in the box reach it once the client is free
+        // again, into our line, and go into the draft from there (draft_return.cpp, what the user typed
+        // meanwhile). Typed during a slow Send instead, they would go to Send, which has the focus then.
+        {"keys typed while the client is busy with our line in the box",
          [](Stage& stage) {
-             stage.client.SetSendSeconds(1.5);
-             stage.TypeAfter(1.0, "k");
-         }},
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.TypeAfter(1.0, "k");
+             });
+         },
+         PostResult::NoAnswer},
         // The write that gives the draft back goes unanswered and never reaches the box (some
         // implementations drop a message whose sender gave up on it): the key typed meanwhile goes into
         // the draft once, not again into the draft that write would have made (draft_return.cpp, the
         // pending write).
-        {"the draft's write after a key typed during a slow Send is lost",
+        {"the draft's write after a key typed into our line is lost",
          [](Stage& stage) {
-             stage.client.SetSendSeconds(1.5);
-             stage.TypeAfter(1.0, "k");
-             stage.desktop.SetHandler(stage.client.EntryBox(), [&stage, done = false](const MessageContext& m) mutable
-                                      -> std::optional<LResult> {
-                 if (done || !Is(m, EM_REPLACESEL) || m.setText->find('k') == std::string::npos) return std::nullopt;
-                 done = true;
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
                  stage.desktop.TakeTime(stage.client.Frame(), 3.0);
-                 return 1;  // the box keeps what it held, as if the write had never come
+                 stage.TypeAfter(1.0, "k");
+                 stage.desktop.SetHandler(stage.client.EntryBox(), [&stage, done = false](const MessageContext& m) mutable
+                                          -> std::optional<LResult> {
+                     if (done || !Is(m, EM_REPLACESEL) || m.setText->find('k') == std::string::npos) return std::nullopt;
+                     done = true;
+                     stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                     return 1;  // the box keeps what it held, as if the write had never come
+                 });
              });
-         }},
+         },
+         PostResult::NoAnswer},
         // A key that reaches the box while the room is searched for after our line went in lands in our
         // line: what the box holds is checked after that search, right before the press (post_to_chat.cpp,
         // SendLine).
@@ -293,6 +308,32 @@ const std::vector<FaultCase>& FaultCases() {
                  return Is(m, WM_GETTEXTLENGTH) && !stage.client.Received().empty() && ++reads == 2;
              }, [&stage] { stage.desktop.BeforeCall(1, [&stage] { stage.client.Type(0, "kk"); }); });
          }},
+        // A room closes while a draft is owed to its box, and the next room to open gets its handles, role
+        // by role (handles are given out again): the old draft is the closed room's, and the new room's
+        // box keeps the user's own text.
+        {"the room of an owed draft closes and a new room gets its handles",
+         [](Stage& stage) {
+             stage.desktop.SetReusesHandles(true);
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                     stage.client.CloseRoom(0);
+                     stage.client.SetDraft(stage.client.OpenRoom(), "other words", 5, 5);
+                 });
+             });
+         },
+         PostResult::NoAnswer},
+        // A character the code page lacks, typed into our line while the client is busy: no read of the
+        // box is whole any more, and the draft must not stay owed for good.
+        {"a key outside the code page reaches our line",
+         [](Stage& stage) {
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0,
+                                          [&stage] { stage.client.Press(0, Key{Key::Kind::Insert, u"\u0416"}); });
+             });
+         },
+         PostResult::NoAnswer},
     };
     return cases;
 }
@@ -317,7 +358,8 @@ TEST(DraftFaults, TwoCopiesNeverPostIntoOneBoxAtOnce) {
     for (long call = 1; call < 60; ++call) {
         Stage stage({});
         DraftKeeper secondDrafts;
-        ClientAutomation second(stage.desktop, stage.host, secondDrafts);
+        CopyBackEnd secondWindows(stage.desktop);  // its own back end, and so its own hold
+        ClientAutomation second(secondWindows, stage.host, secondDrafts);
         std::optional<PostResult> secondResult;
         stage.desktop.BeforeCall(call, [&] { secondResult = second.PostToChat(expected::kOff); });
         const PostResult first = stage.automation.PostToChat(expected::kLoaded);
@@ -340,7 +382,8 @@ TEST(DraftFaults, ASecondCopyPostsNothingWhileTheFirstOwesADraft) {
         ASSERT_TRUE(stage.drafts.Owes());
         stage.desktop.Clock().AdvanceBy(10);  // the client answers again before the first copy tries again
         DraftKeeper secondDrafts;
-        ClientAutomation second(stage.desktop, stage.host, secondDrafts);
+        CopyBackEnd secondWindows(stage.desktop);  // its own back end, and so its own hold
+        ClientAutomation second(secondWindows, stage.host, secondDrafts);
         if (call == 1) EXPECT_STREQ(NameOf(second.PostToChat(expected::kOff)), "AnotherCopyPosting");
         std::optional<PostResult> secondResult;
         stage.desktop.BeforeCall(call, [&] { secondResult = second.PostToChat(expected::kOff); });

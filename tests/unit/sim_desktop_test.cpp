@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "chat_client.h"
 #include "desktop.h"
 #include "dialogs.h"
+#include "intended_draft.h"
 #include "table_expectations.h"
 #include "transcript.h"
 #include "windows1252.h"
@@ -342,6 +344,70 @@ TEST_F(SimDialogs, DialogWhoseFirstIconIsNotItsDismissButtonStaysOpen) {
     for (int i = 0; i < 3; ++i) Press(desktop, dialogs.ChildrenOf(modal)[1]);
     EXPECT_TRUE(dialogs.IsOpen(modal));
     EXPECT_EQ(dialogs.Presses().size(), 3u);
+}
+
+// The simulated box and the draft the user means both follow ApplyKey, so a slip in it would pass unseen
+// by every draft test: each key against what the platform's edit box does.
+TEST(EditBoxKeys, EachKeyDoesWhatAnEditBoxDoes) {
+    constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
+    const struct {
+        std::size_t start, end;
+        Key key;
+        std::size_t limit;
+        const char16_t* after;
+        std::size_t caret;
+    } cases[] = {
+        {1, 3, {Key::Kind::Insert, u"XY"}, kNoLimit, u"aXYd", 3},  // over the selection
+        {4, 4, {Key::Kind::Insert, u"XYZ"}, 6, u"abcdXY", 6},      // a box that holds 6 takes what fits
+        {2, 2, {Key::Kind::Insert, u"X"}, 4, u"abcd", 2},          // and refuses a key when full
+        {2, 2, {Key::Kind::Backspace, u""}, kNoLimit, u"acd", 1},
+        {0, 0, {Key::Kind::Backspace, u""}, kNoLimit, u"abcd", 0},
+        {4, 4, {Key::Kind::Delete, u""}, kNoLimit, u"abcd", 4},
+        {1, 3, {Key::Kind::Delete, u""}, kNoLimit, u"ad", 1},      // the selection, not a character
+        {1, 3, {Key::Kind::Left, u""}, kNoLimit, u"abcd", 1},      // a selection collapses to its start
+        {1, 3, {Key::Kind::Right, u""}, kNoLimit, u"abcd", 3},     // or its end
+        {4, 4, {Key::Kind::Right, u""}, kNoLimit, u"abcd", 4},
+        {2, 2, {Key::Kind::Home, u""}, kNoLimit, u"abcd", 0},
+        {1, 2, {Key::Kind::End, u""}, kNoLimit, u"abcd", 4},
+    };
+    for (const auto& c : cases) {
+        std::u16string text = u"abcd";
+        Desktop::Selection selection{c.start, c.end};
+        ApplyKey(text, selection, c.key, c.limit);
+        EXPECT_EQ(Utf16ToUtf8(text), Utf16ToUtf8(c.after)) << "key " << static_cast<int>(c.key.kind) << " at " << c.start;
+        EXPECT_TRUE(selection == (Desktop::Selection{c.caret, c.caret})) << "key " << static_cast<int>(c.key.kind)
+                                                                          << " at " << c.start << ": " << selection.end;
+    }
+}
+
+// What the user means after keys that reached our text: typed at their caret, over their selection, in
+// the order the box holds them (an editing key there may count or not), the caret after them; keys that
+// cannot be told apart may be lost; and once the box shows one draft, that is the one.
+TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
+    constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
+    IntendedDraft meant;
+    meant.Set(u"my words", {3, 5});
+    meant.Apply({Key::Kind::Insert, u"a"}, Landing::OnOurText, kNoLimit);
+    meant.Apply({Key::Kind::Left, u""}, Landing::OnOurText, kNoLimit);
+    meant.Apply({Key::Kind::Insert, u"b"}, Landing::OnOurText, kNoLimit);
+    EXPECT_EQ(meant.Candidates().size(), 2u);
+    EXPECT_TRUE(meant.Holds(u"my abrds", {5, 5}));  // the Left dropped: typing order
+    EXPECT_TRUE(meant.Holds(u"my bards", {5, 5}));  // the Left counted, as it did in our text
+    meant.Narrow(u"my bards", Desktop::Selection{5, 5});
+    meant.Remove(u'a');  // it went out with a line
+    EXPECT_EQ(meant.Candidates().size(), 1u);
+    EXPECT_TRUE(meant.Holds(u"my brds", {4, 4}));
+
+    // A Backspace that took a character of ours: what is typed there after it may be lost.
+    meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit);
+    meant.Apply({Key::Kind::Insert, u"c"}, Landing::OnOurText, kNoLimit);
+    EXPECT_TRUE(meant.Holds(u"my brds", {4, 4}));
+    EXPECT_TRUE(meant.Holds(u"my bcrds", {5, 5}));
+    // On the user's own text a key simply counts.
+    meant.Narrow(u"my bcrds", Desktop::Selection{5, 5});
+    meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOwnText, kNoLimit);
+    EXPECT_EQ(meant.Candidates().size(), 1u);
+    EXPECT_TRUE(meant.Holds(u"my brds", {4, 4}));
 }
 
 }  // namespace

@@ -1,0 +1,216 @@
+// Keys on an edit box, the user's key characters, and the candidates for the draft the user means.
+#include "intended_draft.h"
+
+#include <algorithm>
+#include <functional>
+#include <unordered_map>
+
+namespace vorivevo::sim {
+
+namespace {
+
+// Letters of Windows-1252 above the ASCII range that no line of ours uses (÷ and ¤ are in every line).
+std::u16string InCodePage() {
+    std::u16string characters;
+    for (char16_t c = 0xA1; c <= 0xFF; ++c)
+        if (c != 0xA4 && c != 0xF7 && c != 0xAD) characters += c;
+    return characters;
+}
+
+// Cyrillic capitals and small letters, which Windows-1252 lacks.
+std::u16string BeyondCodePage() {
+    std::u16string characters;
+    for (char16_t c = 0x410; c <= 0x44E; ++c) characters += c;
+    return characters;
+}
+
+const std::u16string& Pool(bool beyondCodePage) {
+    static const std::u16string inCodePage = InCodePage();
+    static const std::u16string beyond = BeyondCodePage();
+    return beyondCodePage ? beyond : inCodePage;
+}
+
+}  // namespace
+
+void ApplyKey(std::u16string& text, Desktop::Selection& selection, const Key& key, std::size_t limit) {
+    const bool selected = selection.start != selection.end;
+    switch (key.kind) {
+        case Key::Kind::Insert: {
+            const std::size_t room = limit - std::min(limit, text.size() - (selection.end - selection.start));
+            const std::u16string fits = key.text.substr(0, room);
+            if (fits.empty() && !key.text.empty()) return;  // a full box refuses the key, selection and all
+            text.replace(selection.start, selection.end - selection.start, fits);
+            selection.start = selection.end = selection.start + fits.size();
+            return;
+        }
+        case Key::Kind::Delete:
+        case Key::Kind::Backspace:
+            if (selected) {
+                text.erase(selection.start, selection.end - selection.start);
+            } else if (key.kind == Key::Kind::Delete && selection.start < text.size()) {
+                text.erase(selection.start, 1);
+            } else if (key.kind == Key::Kind::Backspace && selection.start > 0) {
+                text.erase(--selection.start, 1);
+            }
+            selection.end = selection.start;
+            return;
+        case Key::Kind::Left:
+            if (!selected && selection.start > 0) --selection.start;
+            selection.end = selection.start;
+            return;
+        case Key::Kind::Right:
+            if (!selected && selection.end < text.size()) ++selection.end;
+            selection.start = selection.end;
+            return;
+        case Key::Kind::Home: selection = Desktop::Selection{0, 0}; return;
+        case Key::Kind::End: selection = Desktop::Selection{text.size(), text.size()}; return;
+        case Key::Kind::Enter: return;
+    }
+}
+
+char16_t KeyCharacter(long n, bool beyondCodePage) {
+    const std::u16string& pool = Pool(beyondCodePage);
+    return pool[static_cast<std::size_t>(n) % pool.size()];
+}
+
+bool IsKeyCharacter(char16_t character) {
+    for (const bool beyond : {false, true})
+        if (Pool(beyond).find(character) != std::u16string::npos) return true;
+    return false;
+}
+
+void IntendedDraft::Set(const std::u16string& text, Desktop::Selection selection) {
+    DraftState state;
+    state.text = text;
+    state.selection = selection;
+    candidates_.assign(1, state);
+}
+
+bool IntendedDraft::Holds(const std::u16string& text, Desktop::Selection selection) const {
+    return std::any_of(candidates_.begin(), candidates_.end(),
+                       [&](const DraftState& c) { return c.text == text && c.selection == selection; });
+}
+
+bool IntendedDraft::HoldsText(const std::u16string& text) const {
+    return std::any_of(candidates_.begin(), candidates_.end(), [&](const DraftState& c) { return c.text == text; });
+}
+
+void IntendedDraft::Narrow(const std::u16string& text, std::optional<Desktop::Selection> selection) {
+    std::vector<DraftState> kept;
+    for (const DraftState& candidate : candidates_) {
+        if (candidate.text != text || (selection && !(candidate.selection == *selection))) continue;
+        DraftState own;
+        own.text = candidate.text;
+        own.selection = candidate.selection;
+        if (std::find(kept.begin(), kept.end(), own) == kept.end()) kept.push_back(own);
+    }
+    if (!kept.empty()) candidates_ = std::move(kept);
+}
+
+std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& key, std::size_t limit) {
+    if (state.runLength == 0) {
+        // Nothing of the run yet: it begins at the user's caret, and its first character goes over what
+        // they had selected.
+        state.runStart = state.selection.start;
+        state.runCaret = 0;
+        if (key.Inserts()) state.text.erase(state.selection.start, state.selection.end - state.selection.start);
+    }
+    switch (key.kind) {
+        case Key::Kind::Insert: {
+            const std::u16string fits = key.text.substr(0, limit - std::min(limit, state.text.size()));
+            state.text.insert(state.runStart + state.runCaret, fits);
+            state.runLength += fits.size();
+            state.runCaret += fits.size();
+            break;
+        }
+        case Key::Kind::Left: state.runCaret -= state.runCaret > 0 ? 1 : 0; break;
+        case Key::Kind::Right: state.runCaret += state.runCaret < state.runLength ? 1 : 0; break;
+        case Key::Kind::Home: state.runCaret = 0; break;
+        case Key::Kind::End: state.runCaret = state.runLength; break;
+        case Key::Kind::Backspace:
+        case Key::Kind::Delete: {
+            const bool back = key.kind == Key::Kind::Backspace;
+            if (back ? state.runCaret == 0 : state.runCaret == state.runLength) {
+                // It takes a character of ours instead.
+                state.damaged = true;
+                break;
+            }
+            if (back) --state.runCaret;
+            state.text.erase(state.runStart + state.runCaret, 1);
+            --state.runLength;
+            // The run, shorter now, may even be gone: the caret stays after what is left of it.
+            state.selection.start = state.selection.end = state.runStart + state.runLength;
+            break;
+        }
+        case Key::Kind::Enter: return std::nullopt;
+    }
+    // A caret move with nothing typed yet leaves the user's selection as it was.
+    if (state.runLength > 0 || key.Inserts()) state.selection.start = state.selection.end = state.runStart + state.runLength;
+    return state;
+}
+
+void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit) {
+    std::vector<DraftState> next;
+    // Each state once: by a hash first, since the candidates may be many and long.
+    std::unordered_multimap<std::size_t, std::size_t> seen;
+    const auto add = [&next, &seen](DraftState state) {
+        const std::size_t hash = std::hash<std::u16string>{}(state.text) ^ (state.selection.start * 0x9E3779B97F4A7C15ull) ^
+                                 (state.runStart << 20) ^ (state.runLength << 40) ^ (state.runCaret << 50) ^
+                                 (state.damaged ? 1 : 0);
+        const auto [first, last] = seen.equal_range(hash);
+        for (auto same = first; same != last; ++same)
+            if (next[same->second] == state) return;
+        seen.emplace(hash, next.size());
+        next.push_back(std::move(state));
+    };
+    for (const DraftState& candidate : candidates_) {
+        if (landing == Landing::OnOwnText) {
+            DraftState own;
+            own.text = candidate.text;
+            own.selection = candidate.selection;
+            if (key.kind == Key::Kind::Enter) {
+                own = DraftState{};  // the user's own text went out
+            } else {
+                ApplyKey(own.text, own.selection, key, limit);
+            }
+            add(std::move(own));
+            continue;
+        }
+        // In our text: an insert counts unless the keys cannot be told apart there; an editing key may
+        // count or not.
+        const bool mayDrop = !key.Inserts() || landing == Landing::OnOurChangedText || candidate.damaged;
+        const bool fork = candidates_.size() * 2 <= kMaxCandidates;
+        if (mayDrop) add(candidate);
+        if (mayDrop && !fork) continue;
+        if (std::optional<DraftState> applied = InOurText(candidate, key, limit)) {
+            add(*applied);
+            // Once our text is damaged, the whole run may be lost with it.
+            if (applied->damaged && !candidate.damaged && candidate.runLength > 0) {
+                DraftState lost = *applied;
+                lost.text.erase(lost.runStart, lost.runLength);
+                lost.runLength = lost.runCaret = 0;
+                lost.selection.start = lost.selection.end = lost.runStart;
+                add(std::move(lost));
+            }
+        }
+    }
+    candidates_ = std::move(next);
+}
+
+void IntendedDraft::Remove(char16_t character) {
+    for (DraftState& candidate : candidates_) {
+        const std::size_t at = candidate.text.find(character);
+        if (at == std::u16string::npos) continue;
+        candidate.text.erase(at, 1);
+        if (candidate.selection.start > at) --candidate.selection.start;
+        if (candidate.selection.end > at) --candidate.selection.end;
+        if (at < candidate.runStart) {
+            --candidate.runStart;
+        } else if (at < candidate.runStart + candidate.runLength) {
+            --candidate.runLength;
+            if (candidate.runCaret > at - candidate.runStart) --candidate.runCaret;
+        }
+    }
+}
+
+}  // namespace vorivevo::sim

@@ -1,0 +1,87 @@
+// The user's side of an entry box: the keys they press, what each does to an edit box, and the draft
+// they mean to have there, which every post must leave behind it.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "desktop.h"
+
+namespace vorivevo::sim {
+
+// A key the user presses while the keyboard is in an entry box.
+struct Key {
+    enum class Kind { Insert, Delete, Backspace, Enter, Left, Right, Home, End };
+    Kind kind = Kind::Insert;
+    std::u16string text;  // Insert: the characters it puts in (several: a paste)
+    bool Inserts() const { return kind == Kind::Insert; }
+};
+
+// What a key does to an edit box's text and caret, as the platform's edit box does it: characters
+// replace the selection; Delete and Backspace take the selection, else the character after or before
+// the caret; Left and Right collapse a selection to its start or end, else move by one; Home and End go
+// to either end. A box of at most `limit` characters takes only as much of an insert as fits. Enter is
+// left to the client (it sends the box's text): nothing happens here.
+void ApplyKey(std::u16string& text, Desktop::Selection& selection, const Key& key, std::size_t limit);
+
+// The characters the simulated user types: each differs from every character of a draft and of a line
+// of ours, and from the last 92 key characters in the code page (the last 63 beyond it), so that a key
+// can be found again wherever it went. Drafts and lines never hold one.
+char16_t KeyCharacter(long n, bool beyondCodePage);
+bool IsKeyCharacter(char16_t character);
+
+// Where a key landed: on the user's own text and caret (the box shows a draft they may mean), in our text
+// or our selection, or in our text in a box that changed what we gave it.
+enum class Landing { OnOwnText, OnOurText, OnOurChangedText };
+
+struct DraftState {
+    std::u16string text;
+    Desktop::Selection selection;
+    // The keys typed into our text since the box last showed the user their own: they go into the draft
+    // at the user's caret, as a run of characters in the order the box holds them; `runCaret` is where the
+    // box's caret stands among them (a caret move in our text moves it, and with it where the next key
+    // goes). `damaged`: an editing key took some of our text, so that the keys may not be told apart.
+    std::size_t runStart = 0;
+    std::size_t runLength = 0;
+    std::size_t runCaret = 0;
+    bool damaged = false;
+    bool operator==(const DraftState& other) const {
+        return text == other.text && selection == other.selection && runStart == other.runStart &&
+               runLength == other.runLength && runCaret == other.runCaret && damaged == other.damaged;
+    }
+};
+
+// The draft a user means to have in one box: the text and caret they would see had no post ever borrowed
+// the box, every key applied at their caret in the order typed. Keys that reach our text go into the draft
+// in the order the box holds them, at the user's caret, the caret after them. A post may drop an editing
+// key that reached our text or our selection (so its effect there may count or not), and any key typed
+// into our text in a box that changed it, or where an editing key took some of our text (the keys cannot
+// be told apart): so the user may mean one of several drafts, each kept as a candidate until the box
+// shows which (at most kMaxCandidates: past that, further such keys count as dropped only).
+class IntendedDraft {
+public:
+    static constexpr std::size_t kMaxCandidates = 256;
+
+    void Set(const std::u16string& text, Desktop::Selection selection);
+    const std::vector<DraftState>& Candidates() const { return candidates_; }
+    // Whether the box shows one of the candidates; with only the text, for a key whose effect the caret
+    // does not change (Enter).
+    bool Holds(const std::u16string& text, Desktop::Selection selection) const;
+    bool HoldsText(const std::u16string& text) const;
+    // Keeps only the candidates the box shows to be the one: it holds the user's own text, and keys typed
+    // from now on go to their caret.
+    void Narrow(const std::u16string& text, std::optional<Desktop::Selection> selection);
+    void Apply(const Key& key, Landing landing, std::size_t limit);
+    // A key's character that went out with a line: it is no longer part of any draft.
+    void Remove(char16_t character);
+
+private:
+    // The key in our text, applied to one candidate; nothing when it has no effect there.
+    static std::optional<DraftState> InOurText(DraftState state, const Key& key, std::size_t limit);
+
+    std::vector<DraftState> candidates_{DraftState{}};
+};
+
+}  // namespace vorivevo::sim

@@ -77,7 +77,12 @@ ClientAutomation::Step ClientAutomation::WriteDraft(HeldDraft& held) {
         return GiveBackPhase::RestoreCaret;
     }
     if (held.rounds++ == kWriteRounds) {
+        // Tried again later. Meanwhile the user's keys go after what the box shows, not in place of all of
+        // it, as they would under the selection our write left there.
         held.rounds = 0;
+        const unsigned end = CharactersIn(now);
+        if (held.boxSelection && SendTo(held.box, EM_SETSEL, end, static_cast<LParam>(end)) == Outcome::Done)
+            held.boxSelection = TextSelection{end, end};
         return std::nullopt;
     }
     const Outcome wrote = ReplaceAll(held, held.user.text);

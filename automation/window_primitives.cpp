@@ -87,8 +87,10 @@ ClientAutomation::Outcome ClientAutomation::ReadBox(WindowHandle box, std::strin
 
 std::size_t ClientAutomation::KeysTypedAt(const std::string& now, const std::string& text) {
     if (now.size() < text.size()) return std::string::npos;
-    const std::size_t head = static_cast<std::size_t>(
+    std::size_t head = static_cast<std::size_t>(
         std::mismatch(text.begin(), text.end(), now.begin()).first - text.begin());
+    // Two characters that begin with the same bytes are still two: the keys begin at a character.
+    while (head > 0 && head < now.size() && (static_cast<unsigned char>(now[head]) & 0xC0) == 0x80) --head;
     const std::size_t tail = static_cast<std::size_t>(
         std::mismatch(text.rbegin(), text.rend(), now.rbegin()).first - text.rbegin());
     return head + tail >= text.size() ? head : std::string::npos;

@@ -407,6 +407,8 @@ TEST(DraftFaults, KeysTypedIntoATextAreFoundWhereverTheyWent) {
         {"my kwords", "my words", 3}, {"kmy words", "my words", 0}, {"my wordsk", "my words", 8},
         {"my words", "my words", 8},  {"aXa", "aa", 1},              {"kk", "", 0},
         {"my word", "my words", std::string::npos}, {"my wor s", "my words", std::string::npos},
+        // Characters that begin with the same bytes: the keys begin at a character, not inside one.
+        {"\u00F1\u00F2\u00ED\u00E1", "\u00ED\u00E1", 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ClientAutomation::KeysTypedAt(c.now, c.text), c.at) << "\"" << c.now << "\" from \"" << c.text << "\"";

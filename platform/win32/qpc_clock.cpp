@@ -13,9 +13,13 @@ QpcClock::QpcClock() noexcept {
 Instant QpcClock::Now() const noexcept {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
+    return At(now.QuadPart);
+}
+
+Instant QpcClock::At(long long counter) const noexcept {
     // In two parts, so that counter * 1,000,000 cannot overflow however long the machine has run.
-    const long long whole = now.QuadPart / ticksPerSecond_;
-    const long long part = now.QuadPart % ticksPerSecond_;
+    const long long whole = counter / ticksPerSecond_;
+    const long long part = counter % ticksPerSecond_;
     return Instant{std::chrono::seconds(whole) + Duration{part * 1000000 / ticksPerSecond_}};
 }
 

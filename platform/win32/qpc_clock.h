@@ -11,6 +11,8 @@ class QpcClock {
 public:
     QpcClock() noexcept;
     Instant Now() const noexcept;
+    // The instant at which the counter read `counter`.
+    Instant At(long long counter) const noexcept;
 
 private:
     long long ticksPerSecond_ = 1;

@@ -6,6 +6,7 @@
 #include "win32_api.h"
 
 #include "event_loop.h"
+#include "keyboard_watch.h"
 #include "qpc_clock.h"
 
 namespace vorivevo {
@@ -17,7 +18,8 @@ public:
     // Returns as soon as any message is queued, or the deadline passes; leaves the queue as it is.
     void WaitForEvent(Instant deadline) override;
     Instant Now() override { return clock_.Now(); }
-    std::optional<Instant> LastKeyPressed() override { return std::nullopt; }
+    // Keys seen by a low-level keyboard hook (KeyboardWatch).
+    std::optional<Instant> LastKeyPressed() override { return keys_.LastKeyPressed(); }
 
     // How often DoEvents has run.
     long Pumps() const noexcept { return pumps_; }
@@ -32,6 +34,7 @@ protected:
 
 private:
     QpcClock clock_;
+    KeyboardWatch keys_{clock_};
     long pumps_ = 0;
 };
 

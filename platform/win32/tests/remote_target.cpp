@@ -11,6 +11,22 @@ struct RemoteState {
     HANDLE ready = nullptr;  // set again once blocked
 };
 
+void Inject(bool key) {
+    INPUT input[2]{};
+    for (int i = 0; i < 2; ++i) {
+        if (key) {
+            input[i].type = INPUT_KEYBOARD;
+            input[i].ki.wVk = VK_F24;
+            input[i].ki.dwFlags = i == 0 ? 0 : KEYEVENTF_KEYUP;
+        } else {
+            input[i].type = INPUT_MOUSE;
+            input[i].mi.dx = i == 0 ? 1 : -1;
+            input[i].mi.dwFlags = MOUSEEVENTF_MOVE;
+        }
+    }
+    SendInput(2, input, sizeof(INPUT));
+}
+
 RemoteState* StateOf(HWND window) { return reinterpret_cast<RemoteState*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
 LRESULT CALLBACK RemoteProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -22,6 +38,10 @@ LRESULT CALLBACK RemoteProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case kRemoteSetByte:
             if (state == nullptr || wParam >= state->lastSetText.size()) return -1;
             return static_cast<unsigned char>(state->lastSetText[wParam]);
+        case kRemoteInjectKey:
+        case kRemoteInjectMouse:
+            Inject(message == kRemoteInjectKey);
+            return 0;
         case kRemoteBlock:
             if (state == nullptr) return 0;
             SetEvent(state->ready);

@@ -13,6 +13,10 @@ namespace vorivevo::test {
 // Messages the remote target answers besides the standard ones.
 constexpr UINT kRemoteBlock = WM_APP + 1;     // posted: stop answering until the release event is set (Block)
 constexpr UINT kRemoteSetByte = WM_APP + 2;   // byte wParam of the last ANSI WM_SETTEXT, or -1
+// Posted: input injected with SendInput, as on-screen keyboards inject it: a press and release of F24
+// (a key that nothing answers), or the pointer moved by a pixel and back.
+constexpr UINT kRemoteInjectKey = WM_APP + 3;
+constexpr UINT kRemoteInjectMouse = WM_APP + 4;
 
 // Runs in the started process: creates the ANSI window of class `className`, sets `readyEvent`, and
 // serves messages until the window is closed. Returns the process's exit code.

@@ -243,7 +243,10 @@ std::pair<DWORD, DWORD> ChatFrame::EntrySelection() const {
     return {start, end};
 }
 
+// A click into the box also makes the client the program that the keyboard's input goes to; under Wine
+// without a window manager nothing else would (the X input focus does not).
 void ChatFrame::FocusEntry() {
+    SetForegroundWindow(frame_);
     if (entry_) SetFocus(entry_);
 }
 
@@ -262,6 +265,7 @@ LRESULT CALLBACK ChatFrame::EntryProc(HWND window, UINT message, WPARAM wParam, 
     // Busy composing, the box takes no text from other programs, however it is given.
     const bool givenText = message == WM_SETTEXT || message == EM_REPLACESEL;
     if (givenText && self->keepText_ && !self->ownChange_) return FALSE;
+    if (message == WM_CHAR) self->events_.OnEntryCharacter(wParam);
     return CallWindowProcA(self->entryProc_, window, message, wParam, lParam);
 }
 

@@ -39,7 +39,8 @@ public:
     // Where this thread's keyboard focus is: "entry", "send" (the room's Send icon), "none", or the class of
     // another window.
     std::string FocusName() const;
-    // The keyboard focus to the entry box, as the user's click into it would give it.
+    // The keyboard focus to the entry box, and the client made the foreground program, as the user's click
+    // into the box would.
     void FocusEntry();
     void AppendToTranscript(const std::string& ansiText);
 

@@ -1,6 +1,8 @@
 // What the practice client's windows report to the logic behind them; window procedures only call these.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "control_commands.h"
@@ -17,6 +19,8 @@ public:
     virtual void OnDialogIconPressed(DialogKind kind, int id, int icon) = 0;
     virtual void OnCloseRequested() = 0;
     virtual void OnControlTick() = 0;
+    // A character reached the entry box (WM_CHAR), typed by whoever.
+    virtual void OnEntryCharacter(WPARAM character) = 0;
 };
 
 }  // namespace vorivevo::practice

@@ -80,16 +80,38 @@ ParsedLine ParseControlLine(const std::string& rawLine) {
         command.text = argument;
         return Ok(command);
     }
+    const std::size_t gap = argument.find(' ');
+    const std::string first = argument.substr(0, gap);
+    const std::string second = gap == std::string::npos ? std::string() : argument.substr(gap + 1);
     if (verb == "select") {
-        const std::size_t gap = argument.find(' ');
-        const std::optional<int> start = ParseInt(argument.substr(0, gap));
-        std::optional<int> end;
-        if (gap != std::string::npos) end = ParseInt(argument.substr(gap + 1));
+        const std::optional<int> start = ParseInt(first);
+        const std::optional<int> end = ParseInt(second);
         if (!start || !end || *start < 0 || *end < 0) return Error("select: expected two positions from 0");
         Command command;
         command.kind = Command::Kind::Select;
         command.start = *start;
         command.end = *end;
+        return Ok(command);
+    }
+    if (verb == "type-keyboard" || verb == "type-thread") {
+        const std::optional<int> count = ParseInt(first);
+        const std::optional<double> rate = ParseSeconds(second);
+        if (!count || *count < 1 || *count > kMaxTypedKeys || !rate || *rate <= 0 || *rate > kMaxKeysPerSecond)
+            return Error(verb + ": expected keys from 1 to 100000 and keys a second above 0, at most 1000");
+        Command command;
+        command.kind = verb == "type-keyboard" ? Command::Kind::TypeKeyboard : Command::Kind::TypeThread;
+        command.count = *count;
+        command.rate = *rate;
+        return Ok(command);
+    }
+    if (verb == "post-click") {
+        const std::optional<int> x = ParseInt(first);
+        const std::optional<int> y = ParseInt(second);
+        if (!x || !y) return Error("post-click: expected the screen point X Y");
+        Command command;
+        command.kind = Command::Kind::PostClick;
+        command.x = *x;
+        command.y = *y;
         return Ok(command);
     }
 

@@ -13,6 +13,7 @@ struct Command {
     enum class Kind {
         OpenDialog, CloseDialog, Draft, Hang, Refuse, CloseOnPress, ShowEntry, Quit,
         KeepText, SlowSend, Select, ShowCaret, SendLoop, ShowFocus, FocusEntry,
+        TypeKeyboard, TypeThread, PostClick,
     };
     Kind kind = Kind::Quit;
     DialogKind dialog = DialogKind::Palette;  // OpenDialog, CloseDialog
@@ -21,6 +22,9 @@ struct Command {
     double seconds = 0;                       // Hang, SlowSend, SendLoop
     bool on = false;                          // Refuse, CloseOnPress, KeepText
     int start = 0, end = 0;                   // Select: the caret and selection in the entry box
+    int count = 0;                            // TypeKeyboard, TypeThread: keys to type
+    double rate = 0;                          // TypeKeyboard, TypeThread: keys a second
+    int x = 0, y = 0;                         // PostClick: the screen point
 };
 
 // One control-file line. Blank lines and lines starting with '#' give neither a command nor an error.
@@ -50,5 +54,7 @@ ParsedOptions ParseCommandLine(const std::vector<std::string>& args);
 // Hang durations past this are surely a mistake in a test, not a wish to wait.
 constexpr double kMaxHangSeconds = 3600;
 constexpr int kMaxRooms = 1000;
+constexpr int kMaxTypedKeys = 100000;
+constexpr double kMaxKeysPerSecond = 1000;
 
 }  // namespace vorivevo::practice

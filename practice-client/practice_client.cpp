@@ -20,6 +20,21 @@ std::string FormatSeconds(double seconds) {
     return text;
 }
 
+// A left click posted to the window at a point of the screen, as a program that clicks for the user posts
+// it: the window's own thread gets it, with no activation and no move of the keyboard focus by the system.
+// The class of the window clicked, or "none".
+std::string PostClick(int x, int y) {
+    POINT at{x, y};
+    const HWND window = WindowFromPoint(at);
+    if (!window) return "none";
+    ScreenToClient(window, &at);
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
 }  // namespace
 
 PracticeClient::PracticeClient(HINSTANCE instance, const Options& options, EventLog& log)
@@ -28,10 +43,11 @@ PracticeClient::PracticeClient(HINSTANCE instance, const Options& options, Event
       frame_(instance, options, *this),
       dialogs_(instance, *this),
       control_(options.controlPath),
+      typist_(instance, frame_, log_),
       closeOnPress_(options.closeOnPress) {}
 
 int PracticeClient::Run() {
-    if (!dialogs_.RegisterWindowClasses() || !frame_.Create()) {
+    if (!dialogs_.RegisterWindowClasses() || !frame_.Create() || !typist_.Create()) {
         log_.Event("error could not create the windows");
         return 1;
     }
@@ -185,6 +201,18 @@ void PracticeClient::Execute(const Command& command) {
             break;
         case Command::Kind::ShowFocus:
             log_.Event("focus " + frame_.FocusName());
+            break;
+        case Command::Kind::TypeKeyboard:
+        case Command::Kind::TypeThread: {
+            const bool keyboard = command.kind == Command::Kind::TypeKeyboard;
+            typist_.Type(keyboard ? Typist::Path::Keyboard : Typist::Path::Thread, command.count, command.rate);
+            log_.Event(std::string(keyboard ? "type-keyboard " : "type-thread ") + std::to_string(command.count) +
+                       " " + FormatSeconds(command.rate));
+            break;
+        }
+        case Command::Kind::PostClick:
+            log_.Event("post-click " + std::to_string(command.x) + " " + std::to_string(command.y) + " " +
+                       EscapeForLog(PostClick(command.x, command.y)));
             break;
         case Command::Kind::Quit:
             Quit();

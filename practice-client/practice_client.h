@@ -11,6 +11,7 @@
 #include "control_file.h"
 #include "dialogs.h"
 #include "event_log.h"
+#include "typist.h"
 
 namespace vorivevo::practice {
 
@@ -27,6 +28,7 @@ public:
     void OnDialogIconPressed(DialogKind kind, int id, int icon) override;
     void OnCloseRequested() override;
     void OnControlTick() override;
+    void OnEntryCharacter(WPARAM character) override { typist_.OnEntryCharacter(character); }
 
 private:
     void Execute(const Command& command);
@@ -39,6 +41,7 @@ private:
     ChatFrame frame_;
     DialogStack dialogs_;
     ControlFile control_;
+    Typist typist_;
     bool refuse_ = false;
     bool closeOnPress_ = false;
     double slowSendSeconds_ = 0;

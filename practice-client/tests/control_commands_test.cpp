@@ -29,6 +29,9 @@ std::string Describe(const Command& c) {
         case Kind::SendLoop: return "send-loop " + std::to_string(c.seconds);
         case Kind::ShowFocus: return "show-focus";
         case Kind::FocusEntry: return "focus-entry";
+        case Kind::TypeKeyboard: return "type-keyboard " + std::to_string(c.count) + " " + std::to_string(c.rate);
+        case Kind::TypeThread: return "type-thread " + std::to_string(c.count) + " " + std::to_string(c.rate);
+        case Kind::PostClick: return "post-click " + std::to_string(c.x) + " " + std::to_string(c.y);
     }
     return "?";
 }
@@ -63,6 +66,9 @@ TEST(ControlLine, ParsesEveryCommand) {
         {"show-focus", "show-focus"},
         {"focus-entry", "focus-entry"},
         {"show-caret", "show-caret"},
+        {"type-keyboard 300 50", "type-keyboard 300 50.000000"},
+        {"type-thread 1 0.5", "type-thread 1 0.500000"},
+        {"post-click -5 36", "post-click -5 36"},
         {"quit\r", "quit"},
         {"", ""},
         {"   ", ""},
@@ -80,6 +86,10 @@ TEST(ControlLine, RejectsMalformedLines) {
         {"refuse maybe", "error: refuse: expected on or off"},
         {"select 2", "error: select: expected two positions from 0"},
         {"select 2 -7", "error: select: expected two positions from 0"},
+        {"type-keyboard 0 50", "error: type-keyboard: expected keys from 1 to 100000 and keys a second above 0, at most 1000"},
+        {"type-thread 300 0", "error: type-thread: expected keys from 1 to 100000 and keys a second above 0, at most 1000"},
+        {"type-thread 300", "error: type-thread: expected keys from 1 to 100000 and keys a second above 0, at most 1000"},
+        {"post-click 5", "error: post-click: expected the screen point X Y"},
         {"open-palette 0", "error: open-palette: the id must be a positive whole number"},
         {"close-modal x", "error: close-modal: the id must be a positive whole number"},
         {"open-palette 1 2", "error: open-palette: too many arguments"},

@@ -101,6 +101,11 @@ LRESULT TileWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ERASEBKGND:
             return 1;  // the paint covers every pixel
+        case WM_MOUSEACTIVATE:
+            // The window is a palette for the chat: a click on a command leaves the keyboard where the user
+            // types, in the client. The name bar (drag, then Tab) and the idle panel activate as before.
+            if (ClickOf(id_)) return MA_NOACTIVATE;
+            break;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
@@ -149,8 +154,9 @@ LRESULT TileWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TileWindow::OnButtonDown(UINT message) {
-    // A tile takes the focus when pressed, as it does by Tab; it shows no mark for it.
-    SetFocus(window_);
+    // A tile takes the focus when pressed, as it does by Tab; it shows no mark for it. Not a command tile:
+    // taking the focus would activate the window, and the user's next keys would come here.
+    if (!ClickOf(id_)) SetFocus(window_);
     TRACKMOUSEEVENT leave{sizeof(TRACKMOUSEEVENT), TME_LEAVE, window_, 0};
     TrackMouseEvent(&leave);
     target_.OnTilePressed(id_);

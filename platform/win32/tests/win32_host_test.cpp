@@ -152,6 +152,33 @@ TEST_F(Win32HostTest, ShownWindowGivesTheNameBarTheFocusAndTabFollowsTheTabOrder
     EXPECT_EQ(sink.events, Events{}) << "no key runs a handler";
 }
 
+// The window is a palette for the chat: a click on a command must leave the keyboard where the user types,
+// while the name bar is where the window is taken for dragging and for Tab.
+TEST_F(Win32HostTest, OnlyTheCommandTilesLeaveTheKeyboardWhereItWasWhenClicked) {
+    struct Case {
+        ControlId tile;
+        LRESULT activation;
+        bool takesFocus;
+    };
+    const Case cases[] = {
+        {ControlId::NameBar, MA_ACTIVATE, true},      {ControlId::StartTile, MA_NOACTIVATE, false},
+        {ControlId::ExitTile, MA_NOACTIVATE, false},  {ControlId::StopTile, MA_NOACTIVATE, false},
+        {ControlId::IdlePanel, MA_ACTIVATE, true},
+    };
+    host.Show();
+    for (const Case& c : cases) {
+        const HWND tile = Control(c.tile);
+        EXPECT_EQ(SendMessageW(tile, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(Main()),
+                               MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)),
+                  c.activation)
+            << "tile " << static_cast<int>(c.tile);
+        SetFocus(Control(ControlId::HomePageBox));
+        Press(tile, WM_LBUTTONDOWN, WM_LBUTTONUP, {5, 5}, {5, 5});
+        host.DoEvents();
+        EXPECT_EQ(GetFocus(), c.takesFocus ? tile : Control(ControlId::HomePageBox)) << "tile " << static_cast<int>(c.tile);
+    }
+}
+
 TEST_F(Win32HostTest, TypingIntoTheHiddenTextBoxChangesWhatIsRead) {
     SetFocus(Control(ControlId::HomePageBox));
     SendMessageW(Control(ControlId::HomePageBox), EM_SETSEL, 0, -1);

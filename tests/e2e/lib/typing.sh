@@ -4,7 +4,8 @@
 #
 #   typing_user_in_client       the client's frame active and its entry box focused, as after the user's
 #                               click into the box (X input focus to the frame, then focus-entry)
-#   typing_show_entry           the entry box's text, escaped as in the log, asked for and waited for
+#   typing_show_entry           TYPING_ENTRY: the entry box's text, escaped as in the log, asked for and
+#                               waited for
 #   typing_run PATH N RATE      queue N keys at RATE a second through PATH (keyboard or thread) and
 #                               note where the run starts in the client's sequence of keys
 #   typing_wait_typed PATH [S]  wait for the run's "#typed PATH ..." record; TYPING_RECORD holds it
@@ -22,6 +23,7 @@ TYPING_FIRST=0      # the first counted key's place in the client's sequence
 TYPING_NEXT=0       # the next run's first key
 TYPING_KEYS=0
 TYPING_RECORD=
+TYPING_ENTRY=
 
 typing_user_in_client() {
   local frame
@@ -43,7 +45,7 @@ typing_show_entry() {
     sleep 0.05
   done
   entry=$(cut -f2 "$E2E_LOG" | grep -a '^#entry ' | tail -1)
-  printf '%s' "${entry#\#entry }"
+  TYPING_ENTRY=${entry#\#entry }
 }
 
 typing_reset() {
@@ -70,7 +72,8 @@ typing_wait_typed() {
 
 typing_account() {
   local draft=$1 from=$2 entry head='' rest report
-  entry=$(typing_show_entry)
+  typing_show_entry
+  entry=$TYPING_ENTRY
   if [[ "$entry" == *"$draft"* ]]; then
     head=${entry%%"$draft"*}
     rest=${entry#*"$draft"}

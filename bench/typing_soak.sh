@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Typing on while we post, as a soak: vorivevo.exe under Wine against the practice client, which types
 # through one path at a time (the keyboard, then its own thread) in bursts of 20 to 150 keys at 50 a
-# second, each followed by the half-second pause the client takes to report the burst, while ON and OFF
-# are clicked in turn through the X server, each click once the one before has posted its two lines (or
-# after 10 s), in rounds of five clicks until at least 100 of our lines have been posted (or 10 minutes
-# have passed). After each round the entry box and the room say where every key went. Prints, per path, the lines posted and the keys typed, lost and sent (target 0
-# and 0), and the delay that keys through the keyboard take to reach the box, with the client alone and
-# with vorivevo.exe's keyboard hook. Exits 1 if a target is missed. BENCH_SEED picks the bursts and the
-# pauses between clicks (default: from the clock; printed).
+# second with pauses of 0.5 to 2 s between them, while ON and OFF are clicked in turn through the X
+# server, each click once the one before has posted its two lines (or after 10 s), in rounds of five
+# clicks, until at least 100 of our lines have been posted (or 10 minutes have passed). After each round
+# the entry box and the room say where every key went. Prints, per path, the lines posted and the keys
+# typed, lost and sent (target 0 and 0), and the delay that keys through the keyboard take to reach the
+# box, with the client alone, with vorivevo.exe's keyboard hook, and while it posts. Exits 1 if a target
+# is missed. BENCH_SEED picks the bursts, the pauses and the waits between clicks (default: from the
+# clock; printed).
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/lib/bench.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../tests/e2e/lib/typing.sh"
@@ -35,15 +36,22 @@ delays_since() {
     }'
 }
 
-# Keeps two bursts queued while `typing` is on.
+# Bursts of 20 to 150 keys, each once the one before has been reported (half a second after its last key)
+# and a pause of up to 1.5 s more has passed: a typist's pauses, from just over the half second that a post
+# waits for to two seconds.
 queued=0
+nextBurstAt=0  # epoch microseconds; 0: the pause before the next burst is still to be drawn
 feed_typing() {
-  local path=$1 done
-  done=$(cut -f2 "$E2E_LOG" | grep -ac "^#typed $path ")
-  while ((queued - done < 2)); do
+  local path=$1 now
+  (($(cut -f2 "$E2E_LOG" | grep -ac "^#typed $path ") >= queued)) || return 0
+  now=${EPOCHREALTIME/[.,]/}
+  if ((nextBurstAt == 0)); then
+    nextBurstAt=$((now + (RANDOM % 1500) * 1000))
+  elif ((now >= nextBurstAt)); then
     typing_run "$path" $((20 + RANDOM % 131)) "$kRate"
     queued=$((queued + 1))
-  done
+    nextBurstAt=0
+  fi
 }
 
 # One round: the draft put back, the user in the box, bursts of keys kept going while ON and OFF are
@@ -58,7 +66,7 @@ soak_round() {
   typing_user_in_client
   from=$(e2e_received | wc -l)
   typing_reset
-  queued=$(cut -f2 "$E2E_LOG" | grep -ac "^#typed $path ")
+  queued=$(cut -f2 "$E2E_LOG" | grep -ac "^#typed $path ") nextBurstAt=0
   feed_typing "$path"
   for ((click = 0; click < kClicksPerRound; click++)); do
     sleep "0.$((RANDOM % 10))"

@@ -21,8 +21,8 @@
 //   their text or answer 0 to text they take, flicker, dialogs, a client that quits (mid-post, often) and
 //   may start again, handles given out again after their window closed; a display name beyond the code
 //   page.
-// - Another copy of the program, with a back end of its own, posting at random moments and pressing the
-//   dialogs' icons.
+// - Another copy of the program, with a back end and a thread of its own (SimThread), posting at random
+//   moments and pressing the dialogs' icons.
 // - Commands: Start, Stop and drags throughout; Exit or a close request in a quarter of the schedules and
 //   only in their second half (in half of those while the client hangs, so that the program ends owing a
 //   draft), so that most schedules see many posts: a schedule that ends in its first seconds tests little.
@@ -48,6 +48,7 @@
 #include "expected_lines.h"
 #include "intended_draft.h"
 #include "sim_host.h"
+#include "sim_thread.h"
 #include "window_controls.h"
 #include "windows1252.h"
 #include "world.h"
@@ -329,17 +330,16 @@ std::string RunSchedule(std::uint64_t seed, Totals& totals) {
     DraftKeeper otherDrafts;
     std::unique_ptr<ClientAutomation> other;
     std::function<void()> otherTick;
-    // The other copy runs one thing at a time, as its one thread does: what falls due while it waits on
-    // the client inside a post of its own comes a moment later.
-    bool otherBusy = false;
-    const std::function<void(std::function<void()>)> asOtherCopy = [&desktop, &otherBusy, &asOtherCopy](std::function<void()> action) {
-        if (otherBusy) {
+    // The other copy runs on a thread of its own, one thing at a time: what falls due while it waits on
+    // the client inside a post of its own comes a moment later. Declared after all it uses, so that it
+    // ends first.
+    SimThread otherThread(desktop.Clock());
+    const std::function<void(std::function<void()>)> asOtherCopy = [&desktop, &otherThread, &asOtherCopy](std::function<void()> action) {
+        if (otherThread.Busy()) {
             desktop.Clock().At(desktop.Clock().Now() + 0.05, [&asOtherCopy, action] { asOtherCopy(action); });
             return;
         }
-        otherBusy = true;
-        action();
-        otherBusy = false;
+        otherThread.Start(std::move(action));
     };
     if (draw.Chance(0.2)) {
         feature("two-copies");

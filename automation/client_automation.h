@@ -137,7 +137,8 @@ private:
     static Outcome OutcomeOf(const Reply& reply);
     // A read of the box the held draft knows: one that shows other than what we expect it to hold is read
     // again, and the second taken, so that a box that blanks its text for a moment is not taken for
-    // empty (nor one whose keys are still coming for whole).
+    // empty (nor one whose keys are still coming for whole). Such a box shows its text blank in one read,
+    // never in two in a row, whichever of the two it is.
     Outcome ReadHeld(const HeldDraft& held, std::string& text, bool* lossy = nullptr);
     Outcome SendTo(WindowHandle window, Message message, WParam wParam, LParam lParam, LResult* answer = nullptr);
     Outcome SendText(WindowHandle window, Message message, const std::string& text);

@@ -102,6 +102,9 @@ public:
     // Writes of the draft in a row that found the box changed under them (keys typed meanwhile) before
     // the give-back tries again later.
     static constexpr int kWriteRounds = 4;
+    // Times the draft and its caret are read before a post gives up on a box whose text changes under
+    // every read (the user typing faster than the client answers us).
+    static constexpr int kDraftReads = 3;
 
 private:
     // What became of one message, or one whole read, on the entry box.

@@ -147,18 +147,27 @@ PostResult ClientAutomation::TryPost(const std::string& line, bool yieldToTyping
 }
 
 // The draft is taken right before our first write, so that no key the user typed into it before is lost.
+// A key the client handles between the read of the text and the question for the caret leaves a caret
+// that is not the text's: the text is read again after it, and the two taken only once nothing changed.
 ClientAutomation::Outcome ClientAutomation::TakeDraft(HeldDraft& held) {
     std::string draft;
-    const Outcome read = ReadBox(held.box, draft);
-    if (read != Outcome::Done) return read;
-    LResult selection = 0;
-    const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &selection);
-    if (asked != Outcome::Done) return asked;
-    held.user = UsersText{draft, SelectionFrom(selection), std::nullopt};
-    // A line of ours that a box would not give up once: what holds it is not the user's typing.
-    if (HoldsTraceOf(draft, drafts_.LineLeftInBox())) held.user = UsersText{};
-    held.boxHeld = draft;
-    return Outcome::Done;
+    Outcome read = ReadBox(held.box, draft);
+    for (int tries = 0; read == Outcome::Done && tries < kDraftReads; ++tries) {
+        LResult selection = 0;
+        const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &selection);
+        if (asked != Outcome::Done) return asked;
+        std::string again;
+        read = ReadBox(held.box, again);
+        if (read == Outcome::Done && again == draft) {
+            held.user = UsersText{draft, SelectionFrom(selection), std::nullopt};
+            // A line of ours that a box would not give up once: what holds it is not the user's typing.
+            if (HoldsTraceOf(draft, drafts_.LineLeftInBox())) held.user = UsersText{};
+            held.boxHeld = draft;
+            return Outcome::Done;
+        }
+        draft = std::move(again);
+    }
+    return read == Outcome::Done ? Outcome::Refused : read;
 }
 
 PostResult ClientAutomation::SendLine(const Found& at, PostHold& hold, std::optional<Instant> yieldIfTypedSince) {

@@ -52,10 +52,13 @@ struct Step {
 // own business. The reads that decide what is written or pressed next are pinned, right before it.
 const std::vector<Step> kPostOverADraft = {
     {EntryBox, kIncidentalReads, 0},
-    // The draft and the caret, right before our first write.
+    // The draft and the caret, right before our first write, and the draft again: the caret is the
+    // text's only if no key came between.
     {EntryBox, WM_GETTEXTLENGTH, 0},
     {EntryBox, WM_GETTEXT, 10},
     {EntryBox, EM_GETSEL, 0},
+    {EntryBox, WM_GETTEXTLENGTH, 0},
+    {EntryBox, WM_GETTEXT, 10},
     // All of it selected, read again to see it still holds the draft (a key typed from here on takes the
     // place of the selection), then our line in its place.
     {EntryBox, EM_SETSEL, 0},

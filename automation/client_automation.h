@@ -184,6 +184,7 @@ private:
     Step WriteDraft(HeldDraft& held);
     Step WriteAroundKeys(HeldDraft& held, const std::string& now);
     Step RestoreCaret(HeldDraft& held);
+    Outcome SetCaret(HeldDraft& held, TextSelection caret);
     Step Halted(HeldDraft& held, Outcome outcome);
     // Runs the phases until done (true) or one must wait.
     bool PutDraftBack(HeldDraft& held);

@@ -72,13 +72,15 @@ const std::vector<Step> kPostOverADraft = {
     {SendButton, WM_LBUTTONDOWN, 0},
     {SendButton, WM_LBUTTONUP, 0},
     // The client has taken it. The draft goes back the way our line went in: the empty box selected, read
-    // again, the draft in its place; then the caret, and where it stands once set.
+    // again, the draft in its place; then the caret (unless the write left it there), and where it stands
+    // once set.
     {EntryBox, kIncidentalReads, 0},
     {EntryBox, EM_SETSEL, 0},
     {EntryBox, WM_GETTEXTLENGTH, 0},
     {EntryBox, WM_GETTEXT, 2},
     {EntryBox, EM_REPLACESEL, 0},
     {EntryBox, kIncidentalReads, 0},
+    {EntryBox, EM_GETSEL, 0},
     {EntryBox, EM_SETSEL, 3},
     {EntryBox, kIncidentalReads, 0},
     {EntryBox, EM_GETSEL, 0},

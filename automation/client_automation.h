@@ -153,6 +153,9 @@ private:
     // The same for characters `start` to `end` (the box holds characters the code page lacks, which a
     // write of all it holds would lose).
     Outcome Splice(HeldDraft& held, unsigned start, unsigned end, const std::string& text);
+    // EM_SETSEL, noting where it leaves the caret.
+    Outcome Select(HeldDraft& held, TextSelection selection);
+    void TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy);
     // Takes in a whole read of the box: settles a write whose fate was not known, and puts the keys the
     // user typed since into their text. False when the box holds what cannot be told apart (it changed
     // our text): then only the keys told apart before go back.
@@ -184,7 +187,6 @@ private:
     Step WriteDraft(HeldDraft& held);
     Step WriteAroundKeys(HeldDraft& held, const std::string& now);
     Step RestoreCaret(HeldDraft& held);
-    Outcome SetCaret(HeldDraft& held, TextSelection caret);
     Step Halted(HeldDraft& held, Outcome outcome);
     // Runs the phases until done (true) or one must wait.
     bool PutDraftBack(HeldDraft& held);

@@ -71,6 +71,9 @@ struct HeldDraft {
     // selection we last gave it: a key the user types then takes the place of what it covers.
     std::string boxHeld;
     std::optional<TextSelection> boxSelection;
+    // Where our last message left the box's caret, when that is known; a caret the user moves without
+    // changing the text does not show in it.
+    std::optional<TextSelection> caretLeft;
     // A press of ours went to Send while the box held our line: once our line has left the box, the client
     // has taken it, and what the box holds is the user's.
     bool linePressed = false;

@@ -80,9 +80,8 @@ ClientAutomation::Step ClientAutomation::WriteDraft(HeldDraft& held) {
         // Tried again later. Meanwhile the user's keys go after what the box shows, not in place of all of
         // it, as they would under the selection our write left there.
         held.rounds = 0;
-        const unsigned end = CharactersIn(now);
-        if (held.boxSelection && SendTo(held.box, EM_SETSEL, end, static_cast<LParam>(end)) == Outcome::Done)
-            held.boxSelection = TextSelection{end, end};
+        const TextSelection end{CharactersIn(now), CharactersIn(now)};
+        if (held.boxSelection && Select(held, end) == Outcome::Done) held.boxSelection = end;
         return std::nullopt;
     }
     const Outcome wrote = ReplaceAll(held, held.user.text);
@@ -128,19 +127,12 @@ ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const 
     return wrote == Outcome::Done || wrote == Outcome::Refused ? GiveBackPhase::WriteDraft : Halted(held, wrote);
 }
 
-// Our write may have left the caret where the user had it (at the end of their text): then the box has
-// shown them their own text and caret since, and a caret key of theirs must not be undone.
-ClientAutomation::Outcome ClientAutomation::SetCaret(HeldDraft& held, TextSelection caret) {
-    LResult where = 0;
-    const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &where);
-    if (asked != Outcome::Done || SelectionFrom(where) == caret) return asked;
-    return SendTo(held.box, EM_SETSEL, caret.start, static_cast<LParam>(caret.end));
-}
-
 ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
-    if (!held.user.selection) return GiveBackPhase::Done;
+    // Our write may have left the caret where the user had it (at the end of their text): then the box
+    // has shown them their own text and caret since, and whatever they did there is theirs.
+    if (!held.user.selection || held.caretLeft == held.user.selection) return GiveBackPhase::Done;
     const TextSelection caret = *held.user.selection;
-    const Outcome set = SetCaret(held, caret);
+    const Outcome set = Select(held, caret);
     // The user's own selection from here on: a key typed over it is theirs.
     held.boxSelection.reset();
     if (set != Outcome::Done) return Halted(held, set);

@@ -67,10 +67,13 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
                                                      const std::string& before) {
     if (now == written) return WriteFate::Took;
     if (now == before) return WriteFate::KeptOwn;
-    // Keys may have come before and after what we wrote, or into what the box kept.
+    // Keys may have come before and after what we wrote, or into what the box kept; or a Backspace or a
+    // Delete took some of what we wrote. Anything at all is keys typed into an empty box, so that only
+    // tells when nothing else does.
     const bool holdsWritten = !written.empty() && now.find(written) != std::string::npos;
+    const bool cutFromWritten = !written.empty() && KeysTypedAt(written, now) != std::string::npos;
     const bool holdsBefore = KeysTypedAt(now, before) != std::string::npos;
-    if (holdsWritten && (!holdsBefore || before.empty())) return WriteFate::Took;
+    if ((holdsWritten || cutFromWritten) && (!holdsBefore || before.empty())) return WriteFate::Took;
     if (holdsBefore) return WriteFate::KeptOwn;
     // An empty text written in place of all the box held leaves only keys typed since.
     if (written.empty()) return WriteFate::Took;
@@ -83,6 +86,8 @@ bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
         if (fate == WriteFate::Took) {
             held.boxHeld = *held.unsettledWrite;
             held.boxSelection.reset();
+        } else {
+            held.caretLeft.reset();
         }
         held.unsettledWrite.reset();
         if (fate == WriteFate::NotKnown) {
@@ -94,18 +99,22 @@ bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
     // Once our line has gone from the box after a press of ours, the client has sent it.
     if (held.linePressed && held.boxHeld == held.line && !HoldsTraceOf(now, held.line)) held.boxHeld.clear();
     const std::optional<std::string> keys = KeysSince(now, held);
+    // While the box shows the user their own text and caret, the caret moves with their keys.
+    const bool caretTheirs = held.caretLeft == held.user.selection && held.boxHeld == held.user.text;
     // An edit of the user's own text (a Backspace, a cut) stands as they made it, where their caret was.
     if (!keys && HeldUsersOwn(held) && !HoldsTraceOf(now, held.line)) {
         const auto same = std::mismatch(now.begin(), now.end(), held.boxHeld.begin(), held.boxHeld.end());
         const unsigned caret = CharactersIn(std::string(now.begin(), same.first));
         held.user = UsersText{now, TextSelection{caret, caret}, std::nullopt};
         held.boxHeld = now;
+        if (caretTheirs) held.caretLeft = held.user.selection;
         return true;
     }
     if (now != held.boxHeld) held.boxSelection.reset();
     held.boxHeld = now;
     if (!keys) return false;
     held.user.Insert(*keys);
+    if (caretTheirs) held.caretLeft = held.user.selection;
     return true;
 }
 
@@ -123,7 +132,7 @@ ClientAutomation::Outcome ClientAutomation::ReadHeld(const HeldDraft& held, std:
 ClientAutomation::Outcome ClientAutomation::Splice(HeldDraft& held, unsigned start, unsigned end,
                                                    const std::string& text) {
     held.boxChanged = true;
-    const Outcome selected = SendTo(held.box, EM_SETSEL, start, static_cast<LParam>(end));
+    const Outcome selected = Select(held, TextSelection{start, end});
     held.boxSelection = TextSelection{start, end};
     if (selected != Outcome::Done) return selected;
     // With the box selected, so that a key typed after this read goes in place of the selection.
@@ -132,16 +141,34 @@ ClientAutomation::Outcome ClientAutomation::Splice(HeldDraft& held, unsigned sta
     const Outcome read = ReadHeld(held, now, &lossy);
     if (read != Outcome::Done) return read;
     if (now != held.boxHeld) {
-        // Changed under the selection, or right before it: then the selection still stands as we gave it,
-        // and the change is the user's, to the text as it was.
-        LResult answer = 0;
-        if (SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) == Outcome::Done &&
-            SelectionFrom(answer) == held.boxSelection)
-            held.boxSelection.reset();
+        TakeInChangeBeforeSelection(held, now, lossy);
         return Outcome::Refused;
     }
     held.unsettledWrite = text;
-    return SendText(held.box, EM_REPLACESEL, text);
+    const Outcome wrote = SendText(held.box, EM_REPLACESEL, text);
+    // After what went in, should the box take it (the read that settles the write tells).
+    const unsigned after = start + CharactersIn(text);
+    held.caretLeft = wrote == Outcome::Done ? std::optional<TextSelection>(TextSelection{after, after}) : std::nullopt;
+    return wrote;
+}
+
+// Changed under the selection, or right before it: then the selection still stands as we gave it, and
+// the change is the user's, to the text as it was, at their caret; the caret is the one we gave, after it.
+void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy) {
+    LResult answer = 0;
+    const bool stands = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) == Outcome::Done &&
+                        SelectionFrom(answer) == held.boxSelection;
+    held.caretLeft.reset();
+    if (!stands) return;
+    held.boxSelection.reset();
+    if (!lossy) TakeInRead(held, now);
+    held.caretLeft = SelectionFrom(answer);
+}
+
+ClientAutomation::Outcome ClientAutomation::Select(HeldDraft& held, TextSelection selection) {
+    const Outcome selected = SendTo(held.box, EM_SETSEL, selection.start, static_cast<LParam>(selection.end));
+    held.caretLeft = selected == Outcome::Done ? std::optional<TextSelection>(selection) : std::nullopt;
+    return selected;
 }
 
 ClientAutomation::Outcome ClientAutomation::ReplaceAll(HeldDraft& held, const std::string& text) {

@@ -160,6 +160,7 @@ ClientAutomation::Outcome ClientAutomation::TakeDraft(HeldDraft& held) {
         read = ReadBox(held.box, again);
         if (read == Outcome::Done && again == draft) {
             held.user = UsersText{draft, SelectionFrom(selection), std::nullopt};
+            held.caretLeft = held.user.selection;
             // A line of ours that a box would not give up once: what holds it is not the user's typing.
             if (HoldsTraceOf(draft, drafts_.LineLeftInBox())) held.user = UsersText{};
             held.boxHeld = draft;

@@ -137,8 +137,11 @@ PostResult ClientAutomation::TryPost(const std::string& line, bool yieldToTyping
     bool titleLossy = false;  // compared only with itself, so a title beyond the code page will do
     if (!hold.Done(ReadBox(at.room, held.roomTitle, &titleLossy))) return hold.Stopped();
     // The room search may dispatch events (the user types on): our write reads the box again under its
-    // selection, and writes only over the draft taken.
+    // selection, and writes only over the draft taken. A handler run there (a drag) may have taken long,
+    // and the user's caret moved meanwhile shows in no text: the draft is taken again after it.
+    const Duration dispatchedBefore = dispatched_;
     if (!hold.Done(TakeDraft(held)) || !StillThere(at)) return hold.Stopped();
+    if (dispatched_ != dispatchedBefore && !hold.Done(TakeDraft(held))) return hold.Stopped();
     const std::optional<Instant> yieldIfTypedSince = yieldToTyping ? std::optional<Instant>(start) : std::nullopt;
     if (yieldIfTypedSince && TypedSince(start)) return hold.Yield();
     PostResult result = hold.Done(ReplaceAll(held, held.line)) ? SendLine(at, hold, yieldIfTypedSince) : hold.Stopped();

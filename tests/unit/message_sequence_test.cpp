@@ -80,7 +80,6 @@ const std::vector<Step> kPostOverADraft = {
     {EntryBox, WM_GETTEXT, 2},
     {EntryBox, EM_REPLACESEL, 0},
     {EntryBox, kIncidentalReads, 0},
-    {EntryBox, EM_GETSEL, 0},
     {EntryBox, EM_SETSEL, 3},
     {EntryBox, kIncidentalReads, 0},
     {EntryBox, EM_GETSEL, 0},

@@ -155,12 +155,17 @@ private:
     Outcome Splice(HeldDraft& held, unsigned start, unsigned end, const std::string& text);
     // EM_SETSEL, noting where it leaves the caret.
     Outcome Select(HeldDraft& held, TextSelection selection);
-    void TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy);
+    // Selects, and reads the box under the selection: Done when it holds what we knew; Refused when it
+    // changed, the change taken in when it came before the selection.
+    Outcome SelectOver(HeldDraft& held, TextSelection selection);
+    void TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy,
+                                     std::optional<TextSelection> before);
     // Takes in a whole read of the box: settles a write whose fate was not known, and puts the keys the
     // user typed since into their text. False when the box holds what cannot be told apart (it changed
     // our text): then only the keys told apart before go back.
     bool TakeInRead(HeldDraft& held, const std::string& now);
-    static WriteFate FateOf(const std::string& now, const std::string& written, const std::string& before);
+    // Of the write the held draft awaits the fate of.
+    static WriteFate FateOf(const std::string& now, const HeldDraft& held);
 
     // The post (post_to_chat.cpp).
     void AwaitTypingPause(Instant giveUp);

@@ -81,7 +81,7 @@ ClientAutomation::Step ClientAutomation::WriteDraft(HeldDraft& held) {
         // it, as they would under the selection our write left there.
         held.rounds = 0;
         const TextSelection end{CharactersIn(now), CharactersIn(now)};
-        if (held.boxSelection && Select(held, end) == Outcome::Done) held.boxSelection = end;
+        if (held.boxSelection) SelectOver(held, end);
         return std::nullopt;
     }
     const Outcome wrote = ReplaceAll(held, held.user.text);
@@ -92,7 +92,7 @@ ClientAutomation::Step ClientAutomation::WriteDraft(HeldDraft& held) {
 // cannot be written whole without losing them: our line is cut out of it, and the draft goes in around them.
 ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const std::string& now) {
     if (held.unsettledWrite) {
-        if (FateOf(now, *held.unsettledWrite, held.boxHeld) == WriteFate::Took) held.boxHeld = *held.unsettledWrite;
+        if (FateOf(now, held) == WriteFate::Took) held.boxHeld = *held.unsettledWrite;
         held.unsettledWrite.reset();
     }
     // Typed into the user's own text, which we gave back: it stays as they typed it.

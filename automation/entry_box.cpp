@@ -63,8 +63,9 @@ void UsersText::Insert(const std::string& keys) {
     selection = TextSelection{caret, caret};
 }
 
-ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, const std::string& written,
-                                                     const std::string& before) {
+ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, const HeldDraft& held) {
+    const std::string& written = *held.unsettledWrite;
+    const std::string& before = held.boxHeld;
     if (now == written) return WriteFate::Took;
     if (now == before) return WriteFate::KeptOwn;
     // Keys may have come before and after what we wrote, or into what the box kept; or a Backspace or a
@@ -77,12 +78,14 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     if (holdsBefore) return WriteFate::KeptOwn;
     // An empty text written in place of all the box held leaves only keys typed since.
     if (written.empty()) return WriteFate::Took;
+    // Keys typed in place of our selection, over what the box kept.
+    if (TypedInto(now, before, held.boxSelection)) return WriteFate::KeptOwn;
     return WriteFate::NotKnown;
 }
 
 bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
     if (held.unsettledWrite) {
-        const WriteFate fate = FateOf(now, *held.unsettledWrite, held.boxHeld);
+        const WriteFate fate = FateOf(now, held);
         if (fate == WriteFate::Took) {
             held.boxHeld = *held.unsettledWrite;
             held.boxSelection.reset();
@@ -132,18 +135,8 @@ ClientAutomation::Outcome ClientAutomation::ReadHeld(const HeldDraft& held, std:
 ClientAutomation::Outcome ClientAutomation::Splice(HeldDraft& held, unsigned start, unsigned end,
                                                    const std::string& text) {
     held.boxChanged = true;
-    const Outcome selected = Select(held, TextSelection{start, end});
-    held.boxSelection = TextSelection{start, end};
+    const Outcome selected = SelectOver(held, TextSelection{start, end});
     if (selected != Outcome::Done) return selected;
-    // With the box selected, so that a key typed after this read goes in place of the selection.
-    std::string now;
-    bool lossy = false;
-    const Outcome read = ReadHeld(held, now, &lossy);
-    if (read != Outcome::Done) return read;
-    if (now != held.boxHeld) {
-        TakeInChangeBeforeSelection(held, now, lossy);
-        return Outcome::Refused;
-    }
     held.unsettledWrite = text;
     const Outcome wrote = SendText(held.box, EM_REPLACESEL, text);
     // After what went in, should the box take it (the read that settles the write tells).
@@ -152,17 +145,36 @@ ClientAutomation::Outcome ClientAutomation::Splice(HeldDraft& held, unsigned sta
     return wrote;
 }
 
+// With the box selected, so that a key typed after the read goes in place of the selection.
+ClientAutomation::Outcome ClientAutomation::SelectOver(HeldDraft& held, TextSelection selection) {
+    const std::optional<TextSelection> before = held.boxSelection;
+    const Outcome selected = Select(held, selection);
+    held.boxSelection = selection;
+    if (selected != Outcome::Done) return selected;
+    std::string now;
+    bool lossy = false;
+    const Outcome read = ReadHeld(held, now, &lossy);
+    if (read != Outcome::Done) return read;
+    if (now == held.boxHeld) return Outcome::Done;
+    TakeInChangeBeforeSelection(held, now, lossy, before);
+    return Outcome::Refused;
+}
+
 // Changed under the selection, or right before it: then the selection still stands as we gave it, and
-// the change is the user's, to the text as it was, at their caret; the caret is the one we gave, after it.
-void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy) {
+// the change was made to the text as it was, with the selection it had `before` (the user's own, or
+// ours); the caret is the one we gave, after it.
+void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy,
+                                                   std::optional<TextSelection> before) {
     LResult answer = 0;
     const bool stands = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) == Outcome::Done &&
                         SelectionFrom(answer) == held.boxSelection;
     held.caretLeft.reset();
     if (!stands) return;
-    held.boxSelection.reset();
+    const TextSelection ours = *held.boxSelection;
+    held.boxSelection = before;
     if (!lossy) TakeInRead(held, now);
-    held.caretLeft = SelectionFrom(answer);
+    held.boxSelection = ours;
+    held.caretLeft = ours;
 }
 
 ClientAutomation::Outcome ClientAutomation::Select(HeldDraft& held, TextSelection selection) {

@@ -164,6 +164,9 @@ private:
     // user typed since into their text. False when the box holds what cannot be told apart (it changed
     // our text): then only the keys told apart before go back.
     bool TakeInRead(HeldDraft& held, const std::string& now);
+    bool TakeInWriteFate(HeldDraft& held, const std::string& now);
+    static bool ShowsUsersText(const HeldDraft& held);
+    static void TakeInEditOfShown(HeldDraft& held, const std::string& now);
     // Of the write the held draft awaits the fate of.
     static WriteFate FateOf(const std::string& now, const HeldDraft& held);
 

@@ -74,6 +74,9 @@ struct HeldDraft {
     // Where our last message left the box's caret, when that is known; a caret the user moves without
     // changing the text does not show in it.
     std::optional<TextSelection> caretLeft;
+    // Where in the user's text (characters) what the box holds begins, while it holds nothing but their
+    // characters in a row: all of their text, or keys they typed in place of all it held.
+    std::optional<unsigned> shownFrom;
     // A press of ours went to Send while the box held our line: once our line has left the box, the client
     // has taken it, and what the box holds is the user's.
     bool linePressed = false;

@@ -148,6 +148,8 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
     if (asked != Outcome::Done) return Halted(held, asked);
     const std::string& text = held.user.text;
     if (now == text) return GiveBackPhase::Done;
+    // Whether what changed came before the caret or after it, the caret is not known.
+    held.caretLeft.reset();
     const std::string head = text.substr(0, Utf8Offset(text, caret.start));
     const std::string tail = text.substr(std::min(text.size(), Utf8Offset(text, caret.end)));
     const bool typedAtCaret = now.size() >= head.size() + tail.size() && StartsWith(now, head) && EndsWith(now, tail);

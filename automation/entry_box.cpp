@@ -84,41 +84,73 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
 }
 
 bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
-    if (held.unsettledWrite) {
-        const WriteFate fate = FateOf(now, held);
-        if (fate == WriteFate::Took) {
-            held.boxHeld = *held.unsettledWrite;
-            held.boxSelection.reset();
-        } else {
-            held.caretLeft.reset();
-        }
-        held.unsettledWrite.reset();
-        if (fate == WriteFate::NotKnown) {
-            held.boxHeld = now;
-            held.boxSelection.reset();
-            return false;
-        }
-    }
+    if (held.unsettledWrite && !TakeInWriteFate(held, now)) return false;
     // Once our line has gone from the box after a press of ours, the client has sent it.
     if (held.linePressed && held.boxHeld == held.line && !HoldsTraceOf(now, held.line)) held.boxHeld.clear();
-    const std::optional<std::string> keys = KeysSince(now, held);
     // While the box shows the user their own text and caret, the caret moves with their keys.
     const bool caretTheirs = held.caretLeft == held.user.selection && held.boxHeld == held.user.text;
-    // An edit of the user's own text (a Backspace, a cut) stands as they made it, where their caret was.
-    if (!keys && HeldUsersOwn(held) && !HoldsTraceOf(now, held.line)) {
-        const auto same = std::mismatch(now.begin(), now.end(), held.boxHeld.begin(), held.boxHeld.end());
-        const unsigned caret = CharactersIn(std::string(now.begin(), same.first));
-        held.user = UsersText{now, TextSelection{caret, caret}, std::nullopt};
+    if (ShowsUsersText(held) && (held.boxHeld != held.user.text || caretTheirs) && !HoldsTraceOf(now, held.line)) {
+        TakeInEditOfShown(held, now);
+    } else {
+        const std::optional<std::string> keys = KeysSince(now, held);
+        if (now != held.boxHeld) held.boxSelection.reset();
         held.boxHeld = now;
-        if (caretTheirs) held.caretLeft = held.user.selection;
-        return true;
+        if (keys) held.user.Insert(*keys);
+        // Keys typed in place of all the box held are what it shows now.
+        const unsigned caret = held.user.selection ? held.user.selection->start : 0;
+        held.shownFrom = keys && now == *keys ? std::optional<unsigned>(caret - CharactersIn(now)) : std::nullopt;
+        if (!keys) return false;
     }
-    if (now != held.boxHeld) held.boxSelection.reset();
-    held.boxHeld = now;
-    if (!keys) return false;
-    held.user.Insert(*keys);
     if (caretTheirs) held.caretLeft = held.user.selection;
     return true;
+}
+
+// The box holds nothing but characters of the user's text, in a row, under no selection of ours that
+// covers any of them: what the user does there (with the caret they left there, or the one among keys
+// they typed in place of all it held) is done to their text.
+bool ClientAutomation::ShowsUsersText(const HeldDraft& held) {
+    if (!held.shownFrom || (held.boxSelection && held.boxSelection->start != held.boxSelection->end)) return false;
+    const std::size_t from = Utf8Offset(held.user.text, *held.shownFrom);
+    return held.user.text.compare(from, held.boxHeld.size(), held.boxHeld) == 0;
+}
+
+// What the user did to the characters the box shows (typed, deleted, sent with Enter) done to their text,
+// their caret after what changed.
+void ClientAutomation::TakeInEditOfShown(HeldDraft& held, const std::string& now) {
+    const std::string& was = held.boxHeld;
+    if (now == was) return;
+    const auto isFollowing = [&now](std::size_t at) { return (static_cast<unsigned char>(now[at]) & 0xC0) == 0x80; };
+    std::size_t head = static_cast<std::size_t>(std::mismatch(was.begin(), was.end(), now.begin(), now.end()).first - was.begin());
+    while (head > 0 && head < now.size() && isFollowing(head)) --head;
+    std::size_t tail = static_cast<std::size_t>(std::mismatch(was.rbegin(), was.rend(), now.rbegin(), now.rend()).first - was.rbegin());
+    tail = std::min(tail, std::min(was.size(), now.size()) - head);
+    while (tail > 0 && isFollowing(now.size() - tail)) --tail;
+    UsersText& user = held.user;
+    user.text.replace(Utf8Offset(user.text, *held.shownFrom), was.size(), now);
+    const unsigned caret = *held.shownFrom + CharactersIn(now.substr(0, now.size() - tail));
+    user.selection = TextSelection{caret, caret};
+    if (user.keysFrom) user.keysFrom = std::min(*user.keysFrom, caret);
+    held.boxSelection.reset();
+    held.boxHeld = now;
+}
+
+// Settles a write whose fate was not known by the read `now`; false when it cannot be told, and the box
+// holds what cannot be told apart.
+bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) {
+    const WriteFate fate = FateOf(now, held);
+    if (fate == WriteFate::Took) {
+        held.boxHeld = *held.unsettledWrite;
+        held.boxSelection.reset();
+    } else {
+        held.caretLeft.reset();
+    }
+    held.unsettledWrite.reset();
+    if (fate == WriteFate::NotKnown) {
+        held.boxHeld = now;
+        held.boxSelection.reset();
+    }
+    held.shownFrom = held.boxHeld == held.user.text ? std::optional<unsigned>(0) : std::nullopt;
+    return fate != WriteFate::NotKnown;
 }
 
 ClientAutomation::Outcome ClientAutomation::ReadHeld(const HeldDraft& held, std::string& text, bool* lossy) {

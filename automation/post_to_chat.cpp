@@ -164,6 +164,7 @@ ClientAutomation::Outcome ClientAutomation::TakeDraft(HeldDraft& held) {
         if (read == Outcome::Done && again == draft) {
             held.user = UsersText{draft, SelectionFrom(selection), std::nullopt};
             held.caretLeft = held.user.selection;
+            held.shownFrom = 0;
             // A line of ours that a box would not give up once: what holds it is not the user's typing.
             if (HoldsTraceOf(draft, drafts_.LineLeftInBox())) held.user = UsersText{};
             held.boxHeld = draft;

@@ -321,12 +321,13 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
         if (sent && onOwnText) room.intended.Set(u"", Desktop::Selection{});
         return;
     }
+    const IntendedDraft::Shown shown{text, selection};
     ApplyKey(text, selection, key, boxLimit_);
     desktop_.SetText16(entry, text);
     desktop_.Select(entry, selection.start, selection.end);
     // In our text the user meant the key for their draft all the same.
     room.intended.Apply(key, onOwnText ? Landing::OnOwnText : BoxesChangeText() ? Landing::OnOurChangedText : Landing::OnOurText,
-                        boxLimit_);
+                        boxLimit_, &shown);
 }
 
 void ChatClient::SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded) {

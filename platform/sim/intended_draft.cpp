@@ -107,7 +107,13 @@ void IntendedDraft::Narrow(const std::u16string& text, std::optional<Desktop::Se
     if (!kept.empty()) candidates_ = std::move(kept);
 }
 
-std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& key, std::size_t limit) {
+bool IntendedDraft::ShowsRunAlone(const DraftState& state, const Shown* shown) {
+    return shown != nullptr && state.runLength > 0 && !state.damaged && shown->text.size() == state.runLength &&
+           state.text.compare(state.runStart, state.runLength, shown->text) == 0 &&
+           shown->selection == Desktop::Selection{state.runCaret, state.runCaret};
+}
+
+std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& key, std::size_t limit, bool alone) {
     if (state.runLength == 0) {
         // Nothing of the run yet: it begins at the user's caret, and its first character goes over what
         // they had selected.
@@ -131,8 +137,8 @@ std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& 
         case Key::Kind::Delete: {
             const bool back = key.kind == Key::Kind::Backspace;
             if (back ? state.runCaret == 0 : state.runCaret == state.runLength) {
-                // It takes a character of ours instead.
-                state.damaged = true;
+                // It takes a character of ours instead, if the box has one there.
+                state.damaged = !alone;
                 break;
             }
             if (back) --state.runCaret;
@@ -149,7 +155,7 @@ std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& 
     return state;
 }
 
-void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit) {
+void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, const Shown* shown) {
     std::vector<DraftState> next;
     // Each state once: by a hash first, since the candidates may be many and long.
     std::unordered_multimap<std::size_t, std::size_t> seen;
@@ -178,11 +184,13 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit) {
         }
         // In our text: an insert counts unless the keys cannot be told apart there; an editing key may
         // count or not.
-        const bool mayDrop = !key.Inserts() || landing == Landing::OnOurChangedText || candidate.damaged;
+        // (Enter sends what the box holds: its keys leave every candidate as they go out.)
+        const bool alone = key.kind != Key::Kind::Enter && landing == Landing::OnOurText && ShowsRunAlone(candidate, shown);
+        const bool mayDrop = (!key.Inserts() && !alone) || landing == Landing::OnOurChangedText || candidate.damaged;
         const bool fork = candidates_.size() * 2 <= kMaxCandidates;
         if (mayDrop) add(candidate);
         if (mayDrop && !fork) continue;
-        if (std::optional<DraftState> applied = InOurText(candidate, key, limit)) {
+        if (std::optional<DraftState> applied = InOurText(candidate, key, limit, alone)) {
             add(*applied);
             // Once our text is damaged, the whole run may be lost with it.
             if (applied->damaged && !candidate.damaged && candidate.runLength > 0) {

@@ -73,13 +73,22 @@ public:
     // Keeps only the candidates the box shows to be the one: it holds the user's own text, and keys typed
     // from now on go to their caret.
     void Narrow(const std::u16string& text, std::optional<Desktop::Selection> selection);
-    void Apply(const Key& key, Landing landing, std::size_t limit);
+    // What the box shows as the key arrives: its text and caret. While it shows nothing but a candidate's
+    // run of keys, with the caret where the run's is (after our line went, say), a key there acts on the
+    // run exactly as it does in the box, for every reader to see: an editing key then counts.
+    struct Shown {
+        std::u16string text;
+        Desktop::Selection selection;
+    };
+    void Apply(const Key& key, Landing landing, std::size_t limit, const Shown* shown = nullptr);
     // A key's character that went out with a line: it is no longer part of any draft.
     void Remove(char16_t character);
 
 private:
-    // The key in our text, applied to one candidate; nothing when it has no effect there.
-    static std::optional<DraftState> InOurText(DraftState state, const Key& key, std::size_t limit);
+    // The key in our text, applied to one candidate; nothing when it has no effect there. `alone`: the box
+    // shows nothing but the candidate's run, so that an editing key at its edge has nothing of ours to take.
+    static std::optional<DraftState> InOurText(DraftState state, const Key& key, std::size_t limit, bool alone);
+    static bool ShowsRunAlone(const DraftState& state, const Shown* shown);
 
     std::vector<DraftState> candidates_{DraftState{}};
 };

@@ -12,7 +12,8 @@
 //     typed, in order, at their caret, but for keys that went out under (a), keys that reached Send
 //     while our press held the focus (ChatClient::KeysLostToPress) and keys typed into our text in a box
 //     that changed it; editing keys that reached the box while it held our text or our selection count
-//     or not.
+//     or not (but count, as every reader sees them, where it showed nothing but keys they typed in our
+//     stead, with their caret among them).
 // (e), that every command is taken within its bound and nothing stays owed for ever, is the schedule's
 // to check: the boxes are looked at once the program has gone too.
 #pragma once

@@ -408,6 +408,14 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
     meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOwnText, kNoLimit);
     EXPECT_EQ(meant.Candidates().size(), 1u);
     EXPECT_TRUE(meant.Holds(u"my brds", {4, 4}));
+
+    // A box that shows nothing but the keys, with their caret (our line has gone): an editing key there
+    // does to them what the box shows, and counts.
+    const IntendedDraft::Shown empty{u"", {0, 0}}, typed{u"ab", {2, 2}};
+    meant.Apply({Key::Kind::Insert, u"ab"}, Landing::OnOurText, kNoLimit, &empty);
+    meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit, &typed);
+    EXPECT_EQ(meant.Candidates().size(), 1u);
+    EXPECT_TRUE(meant.Holds(u"my bards", {5, 5}));
 }
 
 }  // namespace

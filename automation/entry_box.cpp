@@ -93,12 +93,13 @@ bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
         TakeInEditOfShown(held, now);
     } else {
         const std::optional<std::string> keys = KeysSince(now, held);
-        if (now != held.boxHeld) held.boxSelection.reset();
+        const bool changed = now != held.boxHeld;
+        if (changed) held.boxSelection.reset();
         held.boxHeld = now;
         if (keys) held.user.Insert(*keys);
         // Keys typed in place of all the box held are what it shows now.
         const unsigned caret = held.user.selection ? held.user.selection->start : 0;
-        held.shownFrom = keys && now == *keys ? std::optional<unsigned>(caret - CharactersIn(now)) : std::nullopt;
+        if (changed) held.shownFrom = keys && now == *keys ? std::optional<unsigned>(caret - CharactersIn(now)) : std::nullopt;
         if (!keys) return false;
     }
     if (caretTheirs) held.caretLeft = held.user.selection;
@@ -149,7 +150,8 @@ bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) 
         held.boxHeld = now;
         held.boxSelection.reset();
     }
-    held.shownFrom = held.boxHeld == held.user.text ? std::optional<unsigned>(0) : std::nullopt;
+    // A box that kept what it held shows what it showed.
+    if (fate != WriteFate::KeptOwn) held.shownFrom = held.boxHeld == held.user.text ? std::optional<unsigned>(0) : std::nullopt;
     return fate != WriteFate::NotKnown;
 }
 

@@ -74,8 +74,9 @@ public:
     // from now on go to their caret.
     void Narrow(const std::u16string& text, std::optional<Desktop::Selection> selection);
     // What the box shows as the key arrives: its text and caret. While it shows nothing but a candidate's
-    // run of keys, with the caret where the run's is (after our line went, say), a key there acts on the
-    // run exactly as it does in the box, for every reader to see: an editing key then counts.
+    // run of keys, or a piece of it (after our line went, or keys replaced our selection), with a caret,
+    // a key there acts on the run exactly as it does in the box, for every reader to see: an editing key
+    // then counts.
     struct Shown {
         std::u16string text;
         Desktop::Selection selection;
@@ -85,10 +86,15 @@ public:
     void Remove(char16_t character);
 
 private:
-    // The key in our text, applied to one candidate; nothing when it has no effect there. `alone`: the box
-    // shows nothing but the candidate's run, so that an editing key at its edge has nothing of ours to take.
-    static std::optional<DraftState> InOurText(DraftState state, const Key& key, std::size_t limit, bool alone);
-    static bool ShowsRunAlone(const DraftState& state, const Shown* shown);
+    // The piece of a candidate's run the box shows, and the box's caret in it, from the run's start.
+    struct Window {
+        std::size_t from, to, caret;
+    };
+    static std::optional<Window> ShownOfRun(const DraftState& state, const Shown* shown);
+    // The key in our text, applied to one candidate; nothing when it has no effect there. In the `window`
+    // the box shows, an editing key at its edge has nothing of ours to take.
+    static std::optional<DraftState> InOurText(DraftState state, const Key& key, std::size_t limit,
+                                               const std::optional<Window>& window);
 
     std::vector<DraftState> candidates_{DraftState{}};
 };

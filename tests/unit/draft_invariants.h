@@ -13,7 +13,7 @@
 //     while our press held the focus (ChatClient::KeysLostToPress) and keys typed into our text in a box
 //     that changed it; editing keys that reached the box while it held our text or our selection count
 //     or not (but count, as every reader sees them, where it showed nothing but keys they typed in our
-//     stead, with their caret among them).
+//     stead, or a piece of them, with a caret among them).
 // (e), that every command is taken within its bound and nothing stays owed for ever, is the schedule's
 // to check: the boxes are looked at once the program has gone too.
 #pragma once

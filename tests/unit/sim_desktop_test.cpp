@@ -409,13 +409,18 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
     EXPECT_EQ(meant.Candidates().size(), 1u);
     EXPECT_TRUE(meant.Holds(u"my brds", {4, 4}));
 
-    // A box that shows nothing but the keys, with their caret (our line has gone): an editing key there
-    // does to them what the box shows, and counts.
-    const IntendedDraft::Shown empty{u"", {0, 0}}, typed{u"ab", {2, 2}};
+    // A box that shows nothing but the keys, or a piece of them (the rest went under our selection), with
+    // a caret: an editing key there does to them what the box shows, and counts.
+    const IntendedDraft::Shown empty{u"", {0, 0}}, typed{u"ab", {2, 2}}, piece{u"xy", {0, 0}}, start{u"zxy", {0, 0}};
     meant.Apply({Key::Kind::Insert, u"ab"}, Landing::OnOurText, kNoLimit, &empty);
     meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit, &typed);
     EXPECT_EQ(meant.Candidates().size(), 1u);
     EXPECT_TRUE(meant.Holds(u"my bards", {5, 5}));
+    meant.Apply({Key::Kind::Insert, u"xy"}, Landing::OnOurText, kNoLimit);
+    meant.Apply({Key::Kind::Insert, u"z"}, Landing::OnOurText, kNoLimit, &piece);
+    meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit, &start);
+    EXPECT_EQ(meant.Candidates().size(), 1u);
+    EXPECT_TRUE(meant.Holds(u"my bazxyrds", {8, 8}));
 }
 
 }  // namespace

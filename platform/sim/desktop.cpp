@@ -593,6 +593,7 @@ Reply Desktop::Deliver(Holds& holds, WindowHandle window, Message message, WPara
             return !answered(*earlier) && Find(earlier->window) != nullptr;
         });
         if (behind) ++pressesBehindUnanswered_;
+        if (behind && trace_ != nullptr) *trace_ << clock_.Now() << " the press above went behind an unanswered message\n";
     }
 
     auto waiting = std::make_shared<Waiting>();

@@ -334,6 +334,23 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NoAnswer},
+        // Another copy presses a dialog's icon while the client is busy, and ends before it answers, its
+        // claim with it: our dialog timer must not press behind the message it left (dialog_dismissal.cpp).
+        {"a copy that ended left a dialog's press unanswered",
+         [](Stage& stage) {
+             DialogOptions stays;
+             stays.closeOnDismiss = false;
+             stage.desktop.JoinThread(stage.dialogs.Open(DialogKind::Modal, stays), stage.client.Frame());
+             stage.desktop.Clock().At(1.0, [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 4.0);
+                 DraftKeeper endedDrafts;
+                 CopyBackEnd endedWindows(stage.desktop);
+                 ClientAutomation(endedWindows, stage.host, endedDrafts).DismissModal();
+                 stage.desktop.ReleaseEntryBoxes(&endedDrafts);
+             });
+             stage.desktop.Clock().At(3.5, [&stage] { stage.automation.DismissModal(); });
+         },
+         PostResult::Posted},
     };
     return cases;
 }

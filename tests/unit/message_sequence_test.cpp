@@ -101,10 +101,13 @@ TEST(MessageSequence, PostOverTheUsersDraft) {
     EXPECT_EQ(client.EntryText(), "my words");
 }
 
-// The first icon of the topmost palette, then of the topmost modal dialog: a press each.
+// The first icon of the topmost palette, then of the topmost modal dialog: a press each, once the
+// dialog's thread has answered all that was sent to it before.
 const std::vector<Step> kTickWithBothDialogsOpen = {
+    {PaletteIcon, WM_NULL, 0},
     {PaletteIcon, WM_LBUTTONDOWN, 0},
     {PaletteIcon, WM_LBUTTONUP, 0},
+    {ModalIcon, WM_NULL, 0},
     {ModalIcon, WM_LBUTTONDOWN, 0},
     {ModalIcon, WM_LBUTTONUP, 0},
 };

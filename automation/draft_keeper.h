@@ -39,6 +39,9 @@ struct UsersText {
 
     // Keys the user typed: in place of the selection, the caret after them.
     void Insert(const std::string& keys);
+    // Takes out the last `count` characters of the keys told apart, right before the caret; false when
+    // there are not that many.
+    bool DropKeys(unsigned count);
 };
 
 // The steps of giving the box back, in their order. Each knows from the held draft's data what, if

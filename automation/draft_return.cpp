@@ -76,6 +76,12 @@ ClientAutomation::Step ClientAutomation::WriteDraft(HeldDraft& held) {
         held.rounds = 0;
         return GiveBackPhase::RestoreCaret;
     }
+    // A box that holds only so many characters kept the start of what we wrote: the keys that do not fit
+    // go, as they would have gone where the user typed them, and never the user's own text.
+    const std::string& text = held.user.text;
+    if (held.rounds > 0 && text.size() > now.size() && StartsWith(text, now) &&
+        held.user.DropKeys(CharactersIn(text) - CharactersIn(now)))
+        return GiveBackPhase::WriteDraft;
     if (held.rounds++ == kWriteRounds) {
         // Tried again later. Meanwhile the user's keys go after what the box shows, not in place of all of
         // it, as they would under the selection our write left there.

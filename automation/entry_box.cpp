@@ -63,6 +63,15 @@ void UsersText::Insert(const std::string& keys) {
     selection = TextSelection{caret, caret};
 }
 
+bool UsersText::DropKeys(unsigned count) {
+    if (count == 0 || !keysFrom || !selection || selection->start < *keysFrom + count) return false;
+    const unsigned caret = selection->start;
+    const std::size_t from = Utf8Offset(text, caret - count);
+    text.erase(from, Utf8Offset(text, caret) - from);
+    selection = TextSelection{caret - count, caret - count};
+    return true;
+}
+
 ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, const HeldDraft& held) {
     const std::string& written = *held.unsettledWrite;
     const std::string& before = held.boxHeld;

@@ -152,13 +152,13 @@ std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& 
             state.text.erase(state.runStart + state.runCaret, 1);
             --state.runLength;
             // The run, shorter now, may even be gone: the caret stays after what is left of it.
-            state.selection.start = state.selection.end = state.runStart + state.runLength;
+            state.selection.start = state.selection.end = state.runStart + state.runCaret;
             break;
         }
         case Key::Kind::Enter: return std::nullopt;
     }
     // A caret move with nothing typed yet leaves the user's selection as it was.
-    if (state.runLength > 0 || key.Inserts()) state.selection.start = state.selection.end = state.runStart + state.runLength;
+    if (state.runLength > 0 || key.Inserts()) state.selection.start = state.selection.end = state.runStart + state.runCaret;
     return state;
 }
 

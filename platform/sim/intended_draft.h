@@ -55,11 +55,12 @@ struct DraftState {
 
 // The draft a user means to have in one box: the text and caret they would see had no post ever borrowed
 // the box, every key applied at their caret in the order typed. Keys that reach our text go into the draft
-// in the order the box holds them, at the user's caret, the caret after them. A post may drop an editing
-// key that reached our text or our selection (so its effect there may count or not), and any key typed
-// into our text in a box that changed it, or where an editing key took some of our text (the keys cannot
-// be told apart): so the user may mean one of several drafts, each kept as a candidate until the box
-// shows which (at most kMaxCandidates: past that, further such keys count as dropped only).
+// in the order the box holds them, at the user's caret, the caret where the box has it among them (after
+// them, unless a caret key moved it back). A post may drop an editing key that reached our text or our
+// selection (so its effect there may count or not), and any key typed into our text in a box that changed
+// it, or where an editing key took some of our text (the keys cannot be told apart): so the user may mean
+// one of several drafts, each kept as a candidate until the box shows which (at most kMaxCandidates: past
+// that, further such keys count as dropped only).
 class IntendedDraft {
 public:
     static constexpr std::size_t kMaxCandidates = 256;

@@ -158,6 +158,7 @@ private:
     // Selects, and reads the box under the selection: Done when it holds what we knew; Refused when it
     // changed, the change taken in when it came before the selection.
     Outcome SelectOver(HeldDraft& held, TextSelection selection);
+    void NoteUsersCaret(HeldDraft& held);
     void TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy,
                                      std::optional<TextSelection> before);
     // Takes in a whole read of the box: settles a write whose fate was not known, and puts the keys the

@@ -190,6 +190,7 @@ ClientAutomation::Outcome ClientAutomation::Splice(HeldDraft& held, unsigned sta
 
 // With the box selected, so that a key typed after the read goes in place of the selection.
 ClientAutomation::Outcome ClientAutomation::SelectOver(HeldDraft& held, TextSelection selection) {
+    NoteUsersCaret(held);
     const std::optional<TextSelection> before = held.boxSelection;
     const Outcome selected = Select(held, selection);
     held.boxSelection = selection;
@@ -201,6 +202,19 @@ ClientAutomation::Outcome ClientAutomation::SelectOver(HeldDraft& held, TextSele
     if (now == held.boxHeld) return Outcome::Done;
     TakeInChangeBeforeSelection(held, now, lossy, before);
     return Outcome::Refused;
+}
+
+// While the box shows keys of the user's with the caret among them, the caret may have moved with nothing
+// in the text to show for it: it is asked for before a selection of ours takes its place, for the keys
+// typed in place of that selection go where the user left it.
+void ClientAutomation::NoteUsersCaret(HeldDraft& held) {
+    if (!ShowsUsersText(held) || held.boxHeld == held.user.text) return;
+    LResult answer = 0;
+    if (SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) != Outcome::Done) return;
+    const std::optional<TextSelection> caret = SelectionFrom(answer);
+    if (!caret || caret->start != caret->end) return;
+    held.user.selection = TextSelection{*held.shownFrom + caret->start, *held.shownFrom + caret->start};
+    held.caretLeft = caret;
 }
 
 // Changed under the selection, or right before it: then the selection still stands as we gave it, and

@@ -82,7 +82,12 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     // tells when nothing else does.
     const bool holdsWritten = !written.empty() && now.find(written) != std::string::npos;
     const bool cutFromWritten = !written.empty() && KeysTypedAt(written, now) != std::string::npos;
-    const bool holdsBefore = KeysTypedAt(now, before) != std::string::npos;
+    const std::size_t beside = KeysTypedAt(now, before);
+    const bool holdsBefore = beside != std::string::npos;
+    // What went in beside all the box held is what we wrote, not keys (a caret key took our selection away
+    // first): nothing in the box is the user's new typing, and what it holds is ours to write over.
+    if (holdsBefore && !before.empty() && now.compare(beside, now.size() - before.size(), written) == 0)
+        return WriteFate::NotKnown;
     if ((holdsWritten || cutFromWritten) && (!holdsBefore || before.empty())) return WriteFate::Took;
     if (holdsBefore) return WriteFate::KeptOwn;
     // An empty text written in place of all the box held leaves only keys typed since.

@@ -334,6 +334,14 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NoAnswer},
+        // A caret key takes our selection away right before the draft goes back over our line (the client
+        // never took it): the draft goes in beside the line, and is not taken for keys typed there
+        // (entry_box.cpp, FateOf).
+        {"a Left right before the draft goes back over our line",
+         [](Stage& stage) {
+             stage.client.SetSendBehaviour(SendBehaviour::NeverEmpties);
+             stage.OnceAt(WriteOfTheDraft, [&stage] { stage.client.Press(0, Key{Key::Kind::Left, u""}); });
+         }},
         // A box that holds forty characters, and more keys pasted into it once our line has gone than fit
         // beside the draft: those that do not fit go, as the box would have refused them, and nothing
         // stays owed to a box that cannot hold it (draft_return.cpp, WriteDraft).

@@ -213,7 +213,8 @@ ClientAutomation::Outcome ClientAutomation::SelectOver(HeldDraft& held, TextSele
 // in the text to show for it: it is asked for before a selection of ours takes its place, for the keys
 // typed in place of that selection go where the user left it.
 void ClientAutomation::NoteUsersCaret(HeldDraft& held) {
-    if (!ShowsUsersText(held) || held.boxHeld == held.user.text) return;
+    // (A caret of ours, set since, is not theirs.)
+    if (!ShowsUsersText(held) || held.boxHeld == held.user.text || held.boxSelection) return;
     LResult answer = 0;
     if (SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) != Outcome::Done) return;
     const std::optional<TextSelection> caret = SelectionFrom(answer);

@@ -443,10 +443,11 @@ long FromEnvironment(const char* name, long fallback) {
 
 // About 4 s on one core. Under the sanitizers, which are there for memory errors rather than for the
 // generator's reach, a fifth of them: they run about fifteen times slower.
+constexpr long kFullCount = 4000;
 #if defined(__SANITIZE_ADDRESS__)
-constexpr long kDefaultSchedules = 800;
+constexpr long kDefaultSchedules = kFullCount / 5;
 #else
-constexpr long kDefaultSchedules = 4000;
+constexpr long kDefaultSchedules = kFullCount;
 #endif
 
 // Seeds that found a fault once, run whatever the range (none yet for these schedules).
@@ -454,7 +455,8 @@ const std::vector<long> kPinnedSeeds = {};
 
 // The post as it stands breaks some of these schedules: the wider model of the client and the user came
 // before the post that holds it. Until then the test runs every schedule, prints how many broke what, and
-// is skipped rather than passed; once none breaks, it fails, to have this set to false.
+// is skipped rather than passed; once none of the full count breaks, it fails, to have this set to false
+// (a run of fewer, as under the sanitizers, may miss the few that still do).
 // VORIVEVO_DRAFT_STRICT=1 holds the post to every schedule now (tests/mutation/run.sh does).
 constexpr bool kPostKnownToFail = true;
 
@@ -490,8 +492,10 @@ TEST(DraftSafety, RandomSchedulesNeverSendLoseOrMoveTheUsersDraft) {
     }
     if (strict) {
         EXPECT_TRUE(failed.empty()) << summary;
-    } else if (failed.empty()) {
+    } else if (failed.empty() && schedules >= kFullCount) {
         FAIL() << "no schedule breaks an invariant any more: set kPostKnownToFail to false";
+    } else if (failed.empty()) {
+        GTEST_SKIP() << "none of these " << schedules << " schedules breaks an invariant; the full count still may";
     } else {
         GTEST_SKIP() << "the post as it stands is known to break these (VORIVEVO_DRAFT_SURVEY=1 lists them):" << summary;
     }

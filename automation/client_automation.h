@@ -102,6 +102,9 @@ public:
     // Writes of the draft in a row that found the box changed under them (keys typed meanwhile) before
     // the give-back tries again later.
     static constexpr int kWriteRounds = 4;
+    // Times the draft and its caret are read before a post gives up on a box whose text changes under
+    // every read (the user typing faster than the client answers us).
+    static constexpr int kDraftReads = 3;
 
 private:
     // What became of one message, or one whole read, on the entry box.
@@ -137,7 +140,8 @@ private:
     static Outcome OutcomeOf(const Reply& reply);
     // A read of the box the held draft knows: one that shows other than what we expect it to hold is read
     // again, and the second taken, so that a box that blanks its text for a moment is not taken for
-    // empty (nor one whose keys are still coming for whole).
+    // empty (nor one whose keys are still coming for whole). Such a box shows its text blank in one read,
+    // never in two in a row, whichever of the two it is.
     Outcome ReadHeld(const HeldDraft& held, std::string& text, bool* lossy = nullptr);
     Outcome SendTo(WindowHandle window, Message message, WParam wParam, LParam lParam, LResult* answer = nullptr);
     Outcome SendText(WindowHandle window, Message message, const std::string& text);
@@ -149,11 +153,23 @@ private:
     // The same for characters `start` to `end` (the box holds characters the code page lacks, which a
     // write of all it holds would lose).
     Outcome Splice(HeldDraft& held, unsigned start, unsigned end, const std::string& text);
+    // EM_SETSEL, noting where it leaves the caret.
+    Outcome Select(HeldDraft& held, TextSelection selection);
+    // Selects, and reads the box under the selection: Done when it holds what we knew; Refused when it
+    // changed, the change taken in when it came before the selection.
+    Outcome SelectOver(HeldDraft& held, TextSelection selection);
+    void NoteUsersCaret(HeldDraft& held);
+    void TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy,
+                                     std::optional<TextSelection> before);
     // Takes in a whole read of the box: settles a write whose fate was not known, and puts the keys the
     // user typed since into their text. False when the box holds what cannot be told apart (it changed
     // our text): then only the keys told apart before go back.
     bool TakeInRead(HeldDraft& held, const std::string& now);
-    static WriteFate FateOf(const std::string& now, const std::string& written, const std::string& before);
+    bool TakeInWriteFate(HeldDraft& held, const std::string& now);
+    static bool ShowsUsersText(const HeldDraft& held);
+    static void TakeInEditOfShown(HeldDraft& held, const std::string& now);
+    // Of the write the held draft awaits the fate of.
+    static WriteFate FateOf(const std::string& now, const HeldDraft& held);
 
     // The post (post_to_chat.cpp).
     void AwaitTypingPause(Instant giveUp);

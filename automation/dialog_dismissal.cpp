@@ -15,7 +15,11 @@ void ClientAutomation::DismissFirstIcon(const char* dialogClass) {
     const WindowHandle icon = FindChildByClass(windows_.FindWindowA(dialogClass), "_AOL_Icon");
     HeldDraft held;
     held.box = icon;
-    if (PressKeepingFocus(icon, held) == Outcome::Unanswered) held.phase = GiveBackPhase::AwaitAnswer;
+    // Nor behind one left by a copy that has ended since, and with it its claim: a thread handles what it
+    // is sent in order, so once it has answered this, nothing sent to it before is still waiting.
+    Outcome outcome = SendTo(icon, WM_NULL, 0, LParam{0});
+    if (outcome != Outcome::Unanswered) outcome = PressKeepingFocus(icon, held);
+    if (outcome == Outcome::Unanswered) held.phase = GiveBackPhase::AwaitAnswer;
     // What the press still owes (an answer, the focus) is kept, and with it the claim, unless a draft is
     // owed already: that holds the claim too, and the window system holds off the client meanwhile.
     const bool owes = held.phase == GiveBackPhase::AwaitAnswer || held.focusOwedFrom != kNoWindow;

@@ -39,6 +39,9 @@ struct UsersText {
 
     // Keys the user typed: in place of the selection, the caret after them.
     void Insert(const std::string& keys);
+    // Takes out the last `count` characters of the keys told apart, right before the caret; false when
+    // there are not that many.
+    bool DropKeys(unsigned count);
 };
 
 // The steps of giving the box back, in their order. Each knows from the held draft's data what, if
@@ -71,6 +74,12 @@ struct HeldDraft {
     // selection we last gave it: a key the user types then takes the place of what it covers.
     std::string boxHeld;
     std::optional<TextSelection> boxSelection;
+    // Where our last message left the box's caret, when that is known; a caret the user moves without
+    // changing the text does not show in it.
+    std::optional<TextSelection> caretLeft;
+    // Where in the user's text (characters) what the box holds begins, while it holds nothing but their
+    // characters in a row: all of their text, or keys they typed in place of all it held.
+    std::optional<unsigned> shownFrom;
     // A press of ours went to Send while the box held our line: once our line has left the box, the client
     // has taken it, and what the box holds is the user's.
     bool linePressed = false;

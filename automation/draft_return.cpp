@@ -76,13 +76,18 @@ ClientAutomation::Step ClientAutomation::WriteDraft(HeldDraft& held) {
         held.rounds = 0;
         return GiveBackPhase::RestoreCaret;
     }
+    // A box that holds only so many characters kept the start of what we wrote: the keys that do not fit
+    // go, as they would have gone where the user typed them, and never the user's own text.
+    const std::string& text = held.user.text;
+    if (held.rounds > 0 && text.size() > now.size() && StartsWith(text, now) &&
+        held.user.DropKeys(CharactersIn(text) - CharactersIn(now)))
+        return GiveBackPhase::WriteDraft;
     if (held.rounds++ == kWriteRounds) {
         // Tried again later. Meanwhile the user's keys go after what the box shows, not in place of all of
         // it, as they would under the selection our write left there.
         held.rounds = 0;
-        const unsigned end = CharactersIn(now);
-        if (held.boxSelection && SendTo(held.box, EM_SETSEL, end, static_cast<LParam>(end)) == Outcome::Done)
-            held.boxSelection = TextSelection{end, end};
+        const TextSelection end{CharactersIn(now), CharactersIn(now)};
+        if (held.boxSelection) SelectOver(held, end);
         return std::nullopt;
     }
     const Outcome wrote = ReplaceAll(held, held.user.text);
@@ -93,7 +98,7 @@ ClientAutomation::Step ClientAutomation::WriteDraft(HeldDraft& held) {
 // cannot be written whole without losing them: our line is cut out of it, and the draft goes in around them.
 ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const std::string& now) {
     if (held.unsettledWrite) {
-        if (FateOf(now, *held.unsettledWrite, held.boxHeld) == WriteFate::Took) held.boxHeld = *held.unsettledWrite;
+        if (FateOf(now, held) == WriteFate::Took) held.boxHeld = *held.unsettledWrite;
         held.unsettledWrite.reset();
     }
     // Typed into the user's own text, which we gave back: it stays as they typed it.
@@ -129,9 +134,11 @@ ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const 
 }
 
 ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
-    if (!held.user.selection) return GiveBackPhase::Done;
+    // Our write may have left the caret where the user had it (at the end of their text): then the box
+    // has shown them their own text and caret since, and whatever they did there is theirs.
+    if (!held.user.selection || held.caretLeft == held.user.selection) return GiveBackPhase::Done;
     const TextSelection caret = *held.user.selection;
-    const Outcome set = SendTo(held.box, EM_SETSEL, caret.start, static_cast<LParam>(caret.end));
+    const Outcome set = Select(held, caret);
     // The user's own selection from here on: a key typed over it is theirs.
     held.boxSelection.reset();
     if (set != Outcome::Done) return Halted(held, set);
@@ -147,6 +154,8 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
     if (asked != Outcome::Done) return Halted(held, asked);
     const std::string& text = held.user.text;
     if (now == text) return GiveBackPhase::Done;
+    // Whether what changed came before the caret or after it, the caret is not known.
+    held.caretLeft.reset();
     const std::string head = text.substr(0, Utf8Offset(text, caret.start));
     const std::string tail = text.substr(std::min(text.size(), Utf8Offset(text, caret.end)));
     const bool typedAtCaret = now.size() >= head.size() + tail.size() && StartsWith(now, head) && EndsWith(now, tail);

@@ -63,81 +63,187 @@ void UsersText::Insert(const std::string& keys) {
     selection = TextSelection{caret, caret};
 }
 
-ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, const std::string& written,
-                                                     const std::string& before) {
+bool UsersText::DropKeys(unsigned count) {
+    if (count == 0 || !keysFrom || !selection || selection->start < *keysFrom + count) return false;
+    const unsigned caret = selection->start;
+    const std::size_t from = Utf8Offset(text, caret - count);
+    text.erase(from, Utf8Offset(text, caret) - from);
+    selection = TextSelection{caret - count, caret - count};
+    return true;
+}
+
+ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, const HeldDraft& held) {
+    const std::string& written = *held.unsettledWrite;
+    const std::string& before = held.boxHeld;
     if (now == written) return WriteFate::Took;
     if (now == before) return WriteFate::KeptOwn;
-    // Keys may have come before and after what we wrote, or into what the box kept.
+    // Keys may have come before and after what we wrote, or into what the box kept; or a Backspace or a
+    // Delete took some of what we wrote. Anything at all is keys typed into an empty box, so that only
+    // tells when nothing else does.
     const bool holdsWritten = !written.empty() && now.find(written) != std::string::npos;
-    const bool holdsBefore = KeysTypedAt(now, before) != std::string::npos;
-    if (holdsWritten && (!holdsBefore || before.empty())) return WriteFate::Took;
+    const bool cutFromWritten = !written.empty() && KeysTypedAt(written, now) != std::string::npos;
+    const std::size_t beside = KeysTypedAt(now, before);
+    const bool holdsBefore = beside != std::string::npos;
+    // What went in beside all the box held is what we wrote, not keys (a caret key took our selection away
+    // first): nothing in the box is the user's new typing, and what it holds is ours to write over.
+    if (holdsBefore && !before.empty() && now.compare(beside, now.size() - before.size(), written) == 0)
+        return WriteFate::NotKnown;
+    if ((holdsWritten || cutFromWritten) && (!holdsBefore || before.empty())) return WriteFate::Took;
     if (holdsBefore) return WriteFate::KeptOwn;
     // An empty text written in place of all the box held leaves only keys typed since.
     if (written.empty()) return WriteFate::Took;
+    // Keys typed in place of our selection, over what the box kept.
+    if (TypedInto(now, before, held.boxSelection)) return WriteFate::KeptOwn;
     return WriteFate::NotKnown;
 }
 
 bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
-    if (held.unsettledWrite) {
-        const WriteFate fate = FateOf(now, *held.unsettledWrite, held.boxHeld);
-        if (fate == WriteFate::Took) {
-            held.boxHeld = *held.unsettledWrite;
-            held.boxSelection.reset();
-        }
-        held.unsettledWrite.reset();
-        if (fate == WriteFate::NotKnown) {
-            held.boxHeld = now;
-            held.boxSelection.reset();
-            return false;
-        }
-    }
+    if (held.unsettledWrite && !TakeInWriteFate(held, now)) return false;
     // Once our line has gone from the box after a press of ours, the client has sent it.
     if (held.linePressed && held.boxHeld == held.line && !HoldsTraceOf(now, held.line)) held.boxHeld.clear();
-    const std::optional<std::string> keys = KeysSince(now, held);
-    // An edit of the user's own text (a Backspace, a cut) stands as they made it, where their caret was.
-    if (!keys && HeldUsersOwn(held) && !HoldsTraceOf(now, held.line)) {
-        const auto same = std::mismatch(now.begin(), now.end(), held.boxHeld.begin(), held.boxHeld.end());
-        const unsigned caret = CharactersIn(std::string(now.begin(), same.first));
-        held.user = UsersText{now, TextSelection{caret, caret}, std::nullopt};
+    // While the box shows the user their own text and caret, the caret moves with their keys.
+    const bool caretTheirs = held.caretLeft == held.user.selection && held.boxHeld == held.user.text;
+    if (ShowsUsersText(held) && (held.boxHeld != held.user.text || caretTheirs) && !HoldsTraceOf(now, held.line)) {
+        TakeInEditOfShown(held, now);
+    } else {
+        const std::optional<std::string> keys = KeysSince(now, held);
+        const bool changed = now != held.boxHeld;
+        if (changed) held.boxSelection.reset();
         held.boxHeld = now;
-        return true;
+        if (keys) held.user.Insert(*keys);
+        // Keys typed in place of all the box held are what it shows now.
+        const unsigned caret = held.user.selection ? held.user.selection->start : 0;
+        if (changed) held.shownFrom = keys && now == *keys ? std::optional<unsigned>(caret - CharactersIn(now)) : std::nullopt;
+        if (!keys) return false;
     }
-    if (now != held.boxHeld) held.boxSelection.reset();
-    held.boxHeld = now;
-    if (!keys) return false;
-    held.user.Insert(*keys);
+    if (caretTheirs) held.caretLeft = held.user.selection;
     return true;
+}
+
+// The box holds nothing but characters of the user's text, in a row, under no selection of ours that
+// covers any of them: what the user does there (with the caret they left there, or the one among keys
+// they typed in place of all it held) is done to their text.
+bool ClientAutomation::ShowsUsersText(const HeldDraft& held) {
+    if (!held.shownFrom || (held.boxSelection && held.boxSelection->start != held.boxSelection->end)) return false;
+    const std::size_t from = Utf8Offset(held.user.text, *held.shownFrom);
+    return held.user.text.compare(from, held.boxHeld.size(), held.boxHeld) == 0;
+}
+
+// What the user did to the characters the box shows (typed, deleted, sent with Enter) done to their text,
+// their caret after what changed.
+void ClientAutomation::TakeInEditOfShown(HeldDraft& held, const std::string& now) {
+    const std::string& was = held.boxHeld;
+    if (now == was) return;
+    const auto isFollowing = [&now](std::size_t at) { return (static_cast<unsigned char>(now[at]) & 0xC0) == 0x80; };
+    std::size_t head = static_cast<std::size_t>(std::mismatch(was.begin(), was.end(), now.begin(), now.end()).first - was.begin());
+    while (head > 0 && head < now.size() && isFollowing(head)) --head;
+    std::size_t tail = static_cast<std::size_t>(std::mismatch(was.rbegin(), was.rend(), now.rbegin(), now.rend()).first - was.rbegin());
+    tail = std::min(tail, std::min(was.size(), now.size()) - head);
+    while (tail > 0 && isFollowing(now.size() - tail)) --tail;
+    UsersText& user = held.user;
+    user.text.replace(Utf8Offset(user.text, *held.shownFrom), was.size(), now);
+    const unsigned caret = *held.shownFrom + CharactersIn(now.substr(0, now.size() - tail));
+    user.selection = TextSelection{caret, caret};
+    if (user.keysFrom) user.keysFrom = std::min(*user.keysFrom, caret);
+    held.boxSelection.reset();
+    held.boxHeld = now;
+}
+
+// Settles a write whose fate was not known by the read `now`; false when it cannot be told, and the box
+// holds what cannot be told apart.
+bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) {
+    const WriteFate fate = FateOf(now, held);
+    if (fate == WriteFate::Took) {
+        held.boxHeld = *held.unsettledWrite;
+        held.boxSelection.reset();
+    } else {
+        held.caretLeft.reset();
+    }
+    held.unsettledWrite.reset();
+    if (fate == WriteFate::NotKnown) {
+        held.boxHeld = now;
+        held.boxSelection.reset();
+    }
+    // A box that kept what it held shows what it showed.
+    if (fate != WriteFate::KeptOwn) held.shownFrom = held.boxHeld == held.user.text ? std::optional<unsigned>(0) : std::nullopt;
+    return fate != WriteFate::NotKnown;
 }
 
 ClientAutomation::Outcome ClientAutomation::ReadHeld(const HeldDraft& held, std::string& text, bool* lossy) {
     const Outcome first = ReadBox(held.box, text, lossy);
     const std::string& expected = held.unsettledWrite ? *held.unsettledWrite : held.boxHeld;
     if (first != Outcome::Done || text == expected) return first;
+    const bool showedText = !text.empty();
+    const Outcome second = ReadBox(held.box, text, lossy);
+    // The blank may be the moment's: it is taken only when the read after it is blank too.
+    if (second != Outcome::Done || !text.empty() || !showedText) return second;
     return ReadBox(held.box, text, lossy);
 }
 
 ClientAutomation::Outcome ClientAutomation::Splice(HeldDraft& held, unsigned start, unsigned end,
                                                    const std::string& text) {
     held.boxChanged = true;
-    const Outcome selected = SendTo(held.box, EM_SETSEL, start, static_cast<LParam>(end));
-    held.boxSelection = TextSelection{start, end};
+    const Outcome selected = SelectOver(held, TextSelection{start, end});
     if (selected != Outcome::Done) return selected;
-    // With the box selected, so that a key typed after this read goes in place of the selection.
+    held.unsettledWrite = text;
+    const Outcome wrote = SendText(held.box, EM_REPLACESEL, text);
+    // After what went in, should the box take it (the read that settles the write tells).
+    const unsigned after = start + CharactersIn(text);
+    held.caretLeft = wrote == Outcome::Done ? std::optional<TextSelection>(TextSelection{after, after}) : std::nullopt;
+    return wrote;
+}
+
+// With the box selected, so that a key typed after the read goes in place of the selection.
+ClientAutomation::Outcome ClientAutomation::SelectOver(HeldDraft& held, TextSelection selection) {
+    NoteUsersCaret(held);
+    const std::optional<TextSelection> before = held.boxSelection;
+    const Outcome selected = Select(held, selection);
+    held.boxSelection = selection;
+    if (selected != Outcome::Done) return selected;
     std::string now;
     bool lossy = false;
     const Outcome read = ReadHeld(held, now, &lossy);
     if (read != Outcome::Done) return read;
-    if (now != held.boxHeld) {
-        // Changed under the selection, or right before it: then the selection still stands as we gave it,
-        // and the change is the user's, to the text as it was.
-        LResult answer = 0;
-        if (SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) == Outcome::Done &&
-            SelectionFrom(answer) == held.boxSelection)
-            held.boxSelection.reset();
-        return Outcome::Refused;
-    }
-    held.unsettledWrite = text;
-    return SendText(held.box, EM_REPLACESEL, text);
+    if (now == held.boxHeld) return Outcome::Done;
+    TakeInChangeBeforeSelection(held, now, lossy, before);
+    return Outcome::Refused;
+}
+
+// While the box shows keys of the user's with the caret among them, the caret may have moved with nothing
+// in the text to show for it: it is asked for before a selection of ours takes its place, for the keys
+// typed in place of that selection go where the user left it.
+void ClientAutomation::NoteUsersCaret(HeldDraft& held) {
+    // (A caret of ours, set since, is not theirs.)
+    if (!ShowsUsersText(held) || held.boxHeld == held.user.text || held.boxSelection) return;
+    LResult answer = 0;
+    if (SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) != Outcome::Done) return;
+    const std::optional<TextSelection> caret = SelectionFrom(answer);
+    if (!caret || caret->start != caret->end) return;
+    held.user.selection = TextSelection{*held.shownFrom + caret->start, *held.shownFrom + caret->start};
+    held.caretLeft = caret;
+}
+
+// Changed under the selection, or right before it: then the selection still stands as we gave it, and
+// the change was made to the text as it was, with the selection it had `before` (the user's own, or
+// ours); the caret is the one we gave, after it.
+void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy,
+                                                   std::optional<TextSelection> before) {
+    LResult answer = 0;
+    const bool stands = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) == Outcome::Done &&
+                        SelectionFrom(answer) == held.boxSelection;
+    held.caretLeft.reset();
+    if (!stands) return;
+    const TextSelection ours = *held.boxSelection;
+    held.boxSelection = before;
+    if (!lossy) TakeInRead(held, now);
+    held.boxSelection = ours;
+    held.caretLeft = ours;
+}
+
+ClientAutomation::Outcome ClientAutomation::Select(HeldDraft& held, TextSelection selection) {
+    const Outcome selected = SendTo(held.box, EM_SETSEL, selection.start, static_cast<LParam>(selection.end));
+    held.caretLeft = selected == Outcome::Done ? std::optional<TextSelection>(selection) : std::nullopt;
+    return selected;
 }
 
 ClientAutomation::Outcome ClientAutomation::ReplaceAll(HeldDraft& held, const std::string& text) {

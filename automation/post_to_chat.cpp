@@ -137,8 +137,11 @@ PostResult ClientAutomation::TryPost(const std::string& line, bool yieldToTyping
     bool titleLossy = false;  // compared only with itself, so a title beyond the code page will do
     if (!hold.Done(ReadBox(at.room, held.roomTitle, &titleLossy))) return hold.Stopped();
     // The room search may dispatch events (the user types on): our write reads the box again under its
-    // selection, and writes only over the draft taken.
+    // selection, and writes only over the draft taken. A handler run there (a drag) may have taken long,
+    // and the user's caret moved meanwhile shows in no text: the draft is taken again after it.
+    const Duration dispatchedBefore = dispatched_;
     if (!hold.Done(TakeDraft(held)) || !StillThere(at)) return hold.Stopped();
+    if (dispatched_ != dispatchedBefore && !hold.Done(TakeDraft(held))) return hold.Stopped();
     const std::optional<Instant> yieldIfTypedSince = yieldToTyping ? std::optional<Instant>(start) : std::nullopt;
     if (yieldIfTypedSince && TypedSince(start)) return hold.Yield();
     PostResult result = hold.Done(ReplaceAll(held, held.line)) ? SendLine(at, hold, yieldIfTypedSince) : hold.Stopped();
@@ -147,18 +150,29 @@ PostResult ClientAutomation::TryPost(const std::string& line, bool yieldToTyping
 }
 
 // The draft is taken right before our first write, so that no key the user typed into it before is lost.
+// A key the client handles between the read of the text and the question for the caret leaves a caret
+// that is not the text's: the text is read again after it, and the two taken only once nothing changed.
 ClientAutomation::Outcome ClientAutomation::TakeDraft(HeldDraft& held) {
     std::string draft;
-    const Outcome read = ReadBox(held.box, draft);
-    if (read != Outcome::Done) return read;
-    LResult selection = 0;
-    const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &selection);
-    if (asked != Outcome::Done) return asked;
-    held.user = UsersText{draft, SelectionFrom(selection), std::nullopt};
-    // A line of ours that a box would not give up once: what holds it is not the user's typing.
-    if (HoldsTraceOf(draft, drafts_.LineLeftInBox())) held.user = UsersText{};
-    held.boxHeld = draft;
-    return Outcome::Done;
+    Outcome read = ReadBox(held.box, draft);
+    for (int tries = 0; read == Outcome::Done && tries < kDraftReads; ++tries) {
+        LResult selection = 0;
+        const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &selection);
+        if (asked != Outcome::Done) return asked;
+        std::string again;
+        read = ReadBox(held.box, again);
+        if (read == Outcome::Done && again == draft) {
+            held.user = UsersText{draft, SelectionFrom(selection), std::nullopt};
+            held.caretLeft = held.user.selection;
+            held.shownFrom = 0;
+            // A line of ours that a box would not give up once: what holds it is not the user's typing.
+            if (HoldsTraceOf(draft, drafts_.LineLeftInBox())) held.user = UsersText{};
+            held.boxHeld = draft;
+            return Outcome::Done;
+        }
+        draft = std::move(again);
+    }
+    return read == Outcome::Done ? Outcome::Refused : read;
 }
 
 PostResult ClientAutomation::SendLine(const Found& at, PostHold& hold, std::optional<Instant> yieldIfTypedSince) {

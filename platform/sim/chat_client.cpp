@@ -314,19 +314,24 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
                << selection.end << (onOwnText ? " own" : " not own") << ", " << room.intended.Candidates().size()
                << " meant, first \"" << Utf16ToUtf8(room.intended.Candidates().front().text) << "\"\n";
     }
+    // Their own text under a selection of ours: an Enter leaves the box as a Backspace or a Delete over the
+    // selection would, empty, and whether the room got the text is out of every message's sight. A post
+    // keeps the draft then, as it must for the Backspace, and the user finds what they sent still there.
+    const bool underOurs = onOwnText && key.kind == Key::Kind::Enter && !room.intended.Holds(text, selection);
     if (onOwnText) room.intended.Narrow(text, key.kind == Key::Kind::Enter ? std::nullopt : std::optional(selection));
     if (key.kind == Key::Kind::Enter) {
         const bool sent = SendFrom(index, onOwnText ? ReceivedLine::Sender::UsersOwnText
                                                     : ReceivedLine::Sender::UsersKeyOnOtherText);
-        if (sent && onOwnText) room.intended.Set(u"", Desktop::Selection{});
+        if (sent && onOwnText && !underOurs) room.intended.Set(u"", Desktop::Selection{});
         return;
     }
+    const IntendedDraft::Shown shown{text, selection};
     ApplyKey(text, selection, key, boxLimit_);
     desktop_.SetText16(entry, text);
     desktop_.Select(entry, selection.start, selection.end);
     // In our text the user meant the key for their draft all the same.
     room.intended.Apply(key, onOwnText ? Landing::OnOwnText : BoxesChangeText() ? Landing::OnOurChangedText : Landing::OnOurText,
-                        boxLimit_);
+                        boxLimit_, &shown);
 }
 
 void ChatClient::SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded) {

@@ -559,7 +559,7 @@ Reply Desktop::Deliver(Holds& holds, WindowHandle window, Message message, WPara
     Charge(&CallCounts::sendMessage);
     if (recordTraffic_) traffic_.push_back(SentMessage{message, wParam, window});
     if (trace_ != nullptr) {
-        *trace_ << clock_.Now() << ' ' << SentMessage{message, wParam, window} << ' ' << ClassName(window);
+        *trace_ << clock_.Now() << (&holds == &holds_ ? " " : " [2] ") << SentMessage{message, wParam, window} << ' ' << ClassName(window);
         if (setText != nullptr) *trace_ << " \"" << Windows1252ToUtf8(*setText) << '"';
         *trace_ << " holding \"" << Text(window) << "\" " << SelectionOf(window).start << '-' << SelectionOf(window).end
                 << '\n';
@@ -593,6 +593,7 @@ Reply Desktop::Deliver(Holds& holds, WindowHandle window, Message message, WPara
             return !answered(*earlier) && Find(earlier->window) != nullptr;
         });
         if (behind) ++pressesBehindUnanswered_;
+        if (behind && trace_ != nullptr) *trace_ << clock_.Now() << " the press above went behind an unanswered message\n";
     }
 
     auto waiting = std::make_shared<Waiting>();

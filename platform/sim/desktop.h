@@ -224,8 +224,8 @@ public:
     void ClearTraffic() { traffic_.clear(); }
     // Long runs that need no traffic can switch it off to keep memory flat.
     void SetTrafficRecording(bool on) { recordTraffic_ = on; }
-    // Every message as it is sent (the time, the text it carries, what the window holds then) and every
-    // claim on the entry boxes, one line each, to see what a failing schedule did; the simulated client
+    // Every message as it is sent (the time, "[2]" when another copy's back end sends it, the text it
+    // carries, what the window holds then) and every claim on the entry boxes, one line each, to see what a failing schedule did; the simulated client
     // adds the user's keys. Null stops it.
     void SetTrace(std::ostream* trace) { trace_ = trace; }
     std::ostream* Trace() const { return trace_; }

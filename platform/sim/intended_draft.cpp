@@ -107,7 +107,17 @@ void IntendedDraft::Narrow(const std::u16string& text, std::optional<Desktop::Se
     if (!kept.empty()) candidates_ = std::move(kept);
 }
 
-std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& key, std::size_t limit) {
+std::optional<IntendedDraft::Window> IntendedDraft::ShownOfRun(const DraftState& state, const Shown* shown) {
+    if (shown == nullptr || state.runLength == 0 || state.damaged || shown->text.empty() ||
+        shown->selection.start != shown->selection.end)
+        return std::nullopt;
+    const std::size_t at = state.text.substr(state.runStart, state.runLength).find(shown->text);
+    if (at == std::u16string::npos) return std::nullopt;
+    return Window{at, at + shown->text.size(), at + shown->selection.start};
+}
+
+std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& key, std::size_t limit,
+                                                   const std::optional<Window>& window) {
     if (state.runLength == 0) {
         // Nothing of the run yet: it begins at the user's caret, and its first character goes over what
         // they had selected.
@@ -115,6 +125,9 @@ std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& 
         state.runCaret = 0;
         if (key.Inserts()) state.text.erase(state.selection.start, state.selection.end - state.selection.start);
     }
+    // Where the box shows a piece of the run, the caret is the box's and goes no further than the piece.
+    if (window) state.runCaret = window->caret;
+    const std::size_t low = window ? window->from : 0, high = window ? window->to : state.runLength;
     switch (key.kind) {
         case Key::Kind::Insert: {
             const std::u16string fits = key.text.substr(0, limit - std::min(limit, state.text.size()));
@@ -123,33 +136,33 @@ std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& 
             state.runCaret += fits.size();
             break;
         }
-        case Key::Kind::Left: state.runCaret -= state.runCaret > 0 ? 1 : 0; break;
-        case Key::Kind::Right: state.runCaret += state.runCaret < state.runLength ? 1 : 0; break;
-        case Key::Kind::Home: state.runCaret = 0; break;
-        case Key::Kind::End: state.runCaret = state.runLength; break;
+        case Key::Kind::Left: state.runCaret -= state.runCaret > low ? 1 : 0; break;
+        case Key::Kind::Right: state.runCaret += state.runCaret < high ? 1 : 0; break;
+        case Key::Kind::Home: state.runCaret = low; break;
+        case Key::Kind::End: state.runCaret = high; break;
         case Key::Kind::Backspace:
         case Key::Kind::Delete: {
             const bool back = key.kind == Key::Kind::Backspace;
-            if (back ? state.runCaret == 0 : state.runCaret == state.runLength) {
-                // It takes a character of ours instead.
-                state.damaged = true;
+            if (back ? state.runCaret == low : state.runCaret == high) {
+                // It takes a character of ours instead, if the box shows one there.
+                state.damaged = !window;
                 break;
             }
             if (back) --state.runCaret;
             state.text.erase(state.runStart + state.runCaret, 1);
             --state.runLength;
             // The run, shorter now, may even be gone: the caret stays after what is left of it.
-            state.selection.start = state.selection.end = state.runStart + state.runLength;
+            state.selection.start = state.selection.end = state.runStart + state.runCaret;
             break;
         }
         case Key::Kind::Enter: return std::nullopt;
     }
     // A caret move with nothing typed yet leaves the user's selection as it was.
-    if (state.runLength > 0 || key.Inserts()) state.selection.start = state.selection.end = state.runStart + state.runLength;
+    if (state.runLength > 0 || key.Inserts()) state.selection.start = state.selection.end = state.runStart + state.runCaret;
     return state;
 }
 
-void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit) {
+void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, const Shown* shown) {
     std::vector<DraftState> next;
     // Each state once: by a hash first, since the candidates may be many and long.
     std::unordered_multimap<std::size_t, std::size_t> seen;
@@ -178,11 +191,15 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit) {
         }
         // In our text: an insert counts unless the keys cannot be told apart there; an editing key may
         // count or not.
-        const bool mayDrop = !key.Inserts() || landing == Landing::OnOurChangedText || candidate.damaged;
+        // (Enter sends what the box holds: its keys leave every candidate as they go out.)
+        const std::optional<Window> window = key.kind != Key::Kind::Enter && landing == Landing::OnOurText
+                                                 ? ShownOfRun(candidate, shown)
+                                                 : std::nullopt;
+        const bool mayDrop = (!key.Inserts() && !window) || landing == Landing::OnOurChangedText || candidate.damaged;
         const bool fork = candidates_.size() * 2 <= kMaxCandidates;
         if (mayDrop) add(candidate);
         if (mayDrop && !fork) continue;
-        if (std::optional<DraftState> applied = InOurText(candidate, key, limit)) {
+        if (std::optional<DraftState> applied = InOurText(candidate, key, limit, window)) {
             add(*applied);
             // Once our text is damaged, the whole run may be lost with it.
             if (applied->damaged && !candidate.damaged && candidate.runLength > 0) {

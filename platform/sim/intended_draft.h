@@ -55,11 +55,12 @@ struct DraftState {
 
 // The draft a user means to have in one box: the text and caret they would see had no post ever borrowed
 // the box, every key applied at their caret in the order typed. Keys that reach our text go into the draft
-// in the order the box holds them, at the user's caret, the caret after them. A post may drop an editing
-// key that reached our text or our selection (so its effect there may count or not), and any key typed
-// into our text in a box that changed it, or where an editing key took some of our text (the keys cannot
-// be told apart): so the user may mean one of several drafts, each kept as a candidate until the box
-// shows which (at most kMaxCandidates: past that, further such keys count as dropped only).
+// in the order the box holds them, at the user's caret, the caret where the box has it among them (after
+// them, unless a caret key moved it back). A post may drop an editing key that reached our text or our
+// selection (so its effect there may count or not), and any key typed into our text in a box that changed
+// it, or where an editing key took some of our text (the keys cannot be told apart): so the user may mean
+// one of several drafts, each kept as a candidate until the box shows which (at most kMaxCandidates: past
+// that, further such keys count as dropped only).
 class IntendedDraft {
 public:
     static constexpr std::size_t kMaxCandidates = 256;
@@ -73,13 +74,28 @@ public:
     // Keeps only the candidates the box shows to be the one: it holds the user's own text, and keys typed
     // from now on go to their caret.
     void Narrow(const std::u16string& text, std::optional<Desktop::Selection> selection);
-    void Apply(const Key& key, Landing landing, std::size_t limit);
+    // What the box shows as the key arrives: its text and caret. While it shows nothing but a candidate's
+    // run of keys, or a piece of it (after our line went, or keys replaced our selection), with a caret,
+    // a key there acts on the run exactly as it does in the box, for every reader to see: an editing key
+    // then counts.
+    struct Shown {
+        std::u16string text;
+        Desktop::Selection selection;
+    };
+    void Apply(const Key& key, Landing landing, std::size_t limit, const Shown* shown = nullptr);
     // A key's character that went out with a line: it is no longer part of any draft.
     void Remove(char16_t character);
 
 private:
-    // The key in our text, applied to one candidate; nothing when it has no effect there.
-    static std::optional<DraftState> InOurText(DraftState state, const Key& key, std::size_t limit);
+    // The piece of a candidate's run the box shows, and the box's caret in it, from the run's start.
+    struct Window {
+        std::size_t from, to, caret;
+    };
+    static std::optional<Window> ShownOfRun(const DraftState& state, const Shown* shown);
+    // The key in our text, applied to one candidate; nothing when it has no effect there. In the `window`
+    // the box shows, an editing key at its edge has nothing of ours to take.
+    static std::optional<DraftState> InOurText(DraftState state, const Key& key, std::size_t limit,
+                                               const std::optional<Window>& window);
 
     std::vector<DraftState> candidates_{DraftState{}};
 };

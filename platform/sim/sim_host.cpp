@@ -230,8 +230,9 @@ void SimHost::PlayMoveLoop() {
 
 void CopyEventLoop::WaitForEvent(Instant deadline) {
     const double until = deadline == vorivevo::kNever ? VirtualClock::kNever : SimHost::ToSeconds(deadline.time_since_epoch());
-    const double wake = std::min(until, desktop_.Clock().NextActionTime());
-    // With nothing due, ever, there is nothing to wait for.
+    // It has no events of its own: it waits for the deadline, while the rest of the desktop runs on
+    // (run it on a SimThread). With no deadline, only for what comes next, if anything ever does.
+    const double wake = until != VirtualClock::kNever ? until : desktop_.Clock().NextActionTime();
     if (wake != VirtualClock::kNever) desktop_.Clock().AdvanceTo(wake);
 }
 

@@ -6,7 +6,19 @@
 
 namespace vorivevo::sim {
 
+namespace {
+
+thread_local ClockWaiter* waiterOfThisThread = nullptr;
+
+}  // namespace
+
+void VirtualClock::SetWaiterOfThisThread(ClockWaiter* waiter) { waiterOfThisThread = waiter; }
+
 void VirtualClock::AdvanceTo(double time) {
+    if (waiterOfThisThread != nullptr) {
+        waiterOfThisThread->WaitUntil(time);
+        return;
+    }
     // An action may move the clock itself (a message with a cost) or schedule more actions, so the
     // first one is taken out before it runs and the map is looked at afresh each time.
     while (!actions_.empty() && actions_.begin()->first <= time) {

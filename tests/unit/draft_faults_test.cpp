@@ -334,6 +334,49 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NoAnswer},
+        // A caret key takes our selection away right before the draft goes back over our line (the client
+        // never took it): the draft goes in beside the line, and is not taken for keys typed there
+        // (entry_box.cpp, FateOf).
+        {"a Left right before the draft goes back over our line",
+         [](Stage& stage) {
+             stage.client.SetSendBehaviour(SendBehaviour::NeverEmpties);
+             stage.OnceAt(WriteOfTheDraft, [&stage] { stage.client.Press(0, Key{Key::Kind::Left, u""}); });
+         }},
+        // A box that holds forty characters, and more keys pasted into it once our line has gone than fit
+        // beside the draft: those that do not fit go, as the box would have refused them, and nothing
+        // stays owed to a box that cannot hold it (draft_return.cpp, WriteDraft).
+        {"a box of forty characters, more keys than fit once our line went",
+         [](Stage& stage) {
+             stage.client.SetBoxChange(BoxChange::None, 40);
+             // The client's own handler stays, to hold the box to its forty characters.
+             const WindowHandle box = stage.client.EntryBox();
+             MessageHandler own = stage.desktop.SetHandler(box, nullptr);
+             stage.desktop.SetHandler(box, [&stage, own, typed = false](const MessageContext& m) mutable {
+                 if (!typed && Is(m, WM_GETTEXTLENGTH) && !stage.client.Received().empty()) {
+                     typed = true;
+                     stage.client.Type(0, std::string(36, 'k'));
+                 }
+                 return own(m);
+             });
+         },
+         PostResult::Posted},
+        // Another copy presses a dialog's icon while the client is busy, and ends before it answers, its
+        // claim with it: our dialog timer must not press behind the message it left (dialog_dismissal.cpp).
+        {"a copy that ended left a dialog's press unanswered",
+         [](Stage& stage) {
+             DialogOptions stays;
+             stays.closeOnDismiss = false;
+             stage.desktop.JoinThread(stage.dialogs.Open(DialogKind::Modal, stays), stage.client.Frame());
+             stage.desktop.Clock().At(1.0, [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 4.0);
+                 DraftKeeper endedDrafts;
+                 CopyBackEnd endedWindows(stage.desktop);
+                 ClientAutomation(endedWindows, stage.host, endedDrafts).DismissModal();
+                 stage.desktop.ReleaseEntryBoxes(&endedDrafts);
+             });
+             stage.desktop.Clock().At(3.5, [&stage] { stage.automation.DismissModal(); });
+         },
+         PostResult::Posted},
     };
     return cases;
 }

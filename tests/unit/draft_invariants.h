@@ -12,7 +12,11 @@
 //     typed, in order, at their caret, but for keys that went out under (a), keys that reached Send
 //     while our press held the focus (ChatClient::KeysLostToPress) and keys typed into our text in a box
 //     that changed it; editing keys that reached the box while it held our text or our selection count
-//     or not.
+//     or not (but count, as every reader sees them, where it showed nothing but keys they typed in our
+//     stead, or a piece of them, with a caret among them). An Enter on their own text under a selection
+//     of ours sends it, and the draft stays all the same: a Backspace over that selection leaves the box
+//     just as empty, and no message of ours can see whether the room got the text, so a post keeps the
+//     draft rather than lose it (the user finds what they sent still in the box).
 // (e), that every command is taken within its bound and nothing stays owed for ever, is the schedule's
 // to check: the boxes are looked at once the program has gone too.
 #pragma once

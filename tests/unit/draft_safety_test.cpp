@@ -21,8 +21,8 @@
 //   their text or answer 0 to text they take, flicker, dialogs, a client that quits (mid-post, often) and
 //   may start again, handles given out again after their window closed; a display name beyond the code
 //   page.
-// - Another copy of the program, with a back end of its own, posting at random moments and pressing the
-//   dialogs' icons.
+// - Another copy of the program, with a back end and a thread of its own (SimThread), posting at random
+//   moments and pressing the dialogs' icons.
 // - Commands: Start, Stop and drags throughout; Exit or a close request in a quarter of the schedules and
 //   only in their second half (in half of those while the client hangs, so that the program ends owing a
 //   draft), so that most schedules see many posts: a schedule that ends in its first seconds tests little.
@@ -48,6 +48,7 @@
 #include "expected_lines.h"
 #include "intended_draft.h"
 #include "sim_host.h"
+#include "sim_thread.h"
 #include "window_controls.h"
 #include "windows1252.h"
 #include "world.h"
@@ -329,17 +330,16 @@ std::string RunSchedule(std::uint64_t seed, Totals& totals) {
     DraftKeeper otherDrafts;
     std::unique_ptr<ClientAutomation> other;
     std::function<void()> otherTick;
-    // The other copy runs one thing at a time, as its one thread does: what falls due while it waits on
-    // the client inside a post of its own comes a moment later.
-    bool otherBusy = false;
-    const std::function<void(std::function<void()>)> asOtherCopy = [&desktop, &otherBusy, &asOtherCopy](std::function<void()> action) {
-        if (otherBusy) {
+    // The other copy runs on a thread of its own, one thing at a time: what falls due while it waits on
+    // the client inside a post of its own comes a moment later. Declared after all it uses, so that it
+    // ends first.
+    SimThread otherThread(desktop.Clock());
+    const std::function<void(std::function<void()>)> asOtherCopy = [&desktop, &otherThread, &asOtherCopy](std::function<void()> action) {
+        if (otherThread.Busy()) {
             desktop.Clock().At(desktop.Clock().Now() + 0.05, [&asOtherCopy, action] { asOtherCopy(action); });
             return;
         }
-        otherBusy = true;
-        action();
-        otherBusy = false;
+        otherThread.Start(std::move(action));
     };
     if (draw.Chance(0.2)) {
         feature("two-copies");
@@ -443,10 +443,11 @@ long FromEnvironment(const char* name, long fallback) {
 
 // About 4 s on one core. Under the sanitizers, which are there for memory errors rather than for the
 // generator's reach, a fifth of them: they run about fifteen times slower.
+constexpr long kFullCount = 4000;
 #if defined(__SANITIZE_ADDRESS__)
-constexpr long kDefaultSchedules = 800;
+constexpr long kDefaultSchedules = kFullCount / 5;
 #else
-constexpr long kDefaultSchedules = 4000;
+constexpr long kDefaultSchedules = kFullCount;
 #endif
 
 // Seeds that found a fault once, run whatever the range (none yet for these schedules).
@@ -454,7 +455,8 @@ const std::vector<long> kPinnedSeeds = {};
 
 // The post as it stands breaks some of these schedules: the wider model of the client and the user came
 // before the post that holds it. Until then the test runs every schedule, prints how many broke what, and
-// is skipped rather than passed; once none breaks, it fails, to have this set to false.
+// is skipped rather than passed; once none of the full count breaks, it fails, to have this set to false
+// (a run of fewer, as under the sanitizers, may miss the few that still do).
 // VORIVEVO_DRAFT_STRICT=1 holds the post to every schedule now (tests/mutation/run.sh does).
 constexpr bool kPostKnownToFail = true;
 
@@ -490,8 +492,10 @@ TEST(DraftSafety, RandomSchedulesNeverSendLoseOrMoveTheUsersDraft) {
     }
     if (strict) {
         EXPECT_TRUE(failed.empty()) << summary;
-    } else if (failed.empty()) {
+    } else if (failed.empty() && schedules >= kFullCount) {
         FAIL() << "no schedule breaks an invariant any more: set kPostKnownToFail to false";
+    } else if (failed.empty()) {
+        GTEST_SKIP() << "none of these " << schedules << " schedules breaks an invariant; the full count still may";
     } else {
         GTEST_SKIP() << "the post as it stands is known to break these (VORIVEVO_DRAFT_SURVEY=1 lists them):" << summary;
     }

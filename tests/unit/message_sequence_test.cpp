@@ -52,10 +52,13 @@ struct Step {
 // own business. The reads that decide what is written or pressed next are pinned, right before it.
 const std::vector<Step> kPostOverADraft = {
     {EntryBox, kIncidentalReads, 0},
-    // The draft and the caret, right before our first write.
+    // The draft and the caret, right before our first write, and the draft again: the caret is the
+    // text's only if no key came between.
     {EntryBox, WM_GETTEXTLENGTH, 0},
     {EntryBox, WM_GETTEXT, 10},
     {EntryBox, EM_GETSEL, 0},
+    {EntryBox, WM_GETTEXTLENGTH, 0},
+    {EntryBox, WM_GETTEXT, 10},
     // All of it selected, read again to see it still holds the draft (a key typed from here on takes the
     // place of the selection), then our line in its place.
     {EntryBox, EM_SETSEL, 0},
@@ -69,7 +72,8 @@ const std::vector<Step> kPostOverADraft = {
     {SendButton, WM_LBUTTONDOWN, 0},
     {SendButton, WM_LBUTTONUP, 0},
     // The client has taken it. The draft goes back the way our line went in: the empty box selected, read
-    // again, the draft in its place; then the caret, and where it stands once set.
+    // again, the draft in its place; then the caret (unless the write left it there), and where it stands
+    // once set.
     {EntryBox, kIncidentalReads, 0},
     {EntryBox, EM_SETSEL, 0},
     {EntryBox, WM_GETTEXTLENGTH, 0},
@@ -97,10 +101,13 @@ TEST(MessageSequence, PostOverTheUsersDraft) {
     EXPECT_EQ(client.EntryText(), "my words");
 }
 
-// The first icon of the topmost palette, then of the topmost modal dialog: a press each.
+// The first icon of the topmost palette, then of the topmost modal dialog: a press each, once the
+// dialog's thread has answered all that was sent to it before.
 const std::vector<Step> kTickWithBothDialogsOpen = {
+    {PaletteIcon, WM_NULL, 0},
     {PaletteIcon, WM_LBUTTONDOWN, 0},
     {PaletteIcon, WM_LBUTTONUP, 0},
+    {ModalIcon, WM_NULL, 0},
     {ModalIcon, WM_LBUTTONDOWN, 0},
     {ModalIcon, WM_LBUTTONUP, 0},
 };

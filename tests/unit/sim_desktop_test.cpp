@@ -381,8 +381,9 @@ TEST(EditBoxKeys, EachKeyDoesWhatAnEditBoxDoes) {
 }
 
 // What the user means after keys that reached our text: typed at their caret, over their selection, in
-// the order the box holds them (an editing key there may count or not), the caret after them; keys that
-// cannot be told apart may be lost; and once the box shows one draft, that is the one.
+// the order the box holds them (an editing key there may count or not), the caret where the box has it
+// among them; keys that cannot be told apart may be lost; and once the box shows one draft, that is the
+// one.
 TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
     constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
     IntendedDraft meant;
@@ -392,8 +393,8 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
     meant.Apply({Key::Kind::Insert, u"b"}, Landing::OnOurText, kNoLimit);
     EXPECT_EQ(meant.Candidates().size(), 2u);
     EXPECT_TRUE(meant.Holds(u"my abrds", {5, 5}));  // the Left dropped: typing order
-    EXPECT_TRUE(meant.Holds(u"my bards", {5, 5}));  // the Left counted, as it did in our text
-    meant.Narrow(u"my bards", Desktop::Selection{5, 5});
+    EXPECT_TRUE(meant.Holds(u"my bards", {4, 4}));  // the Left counted, as it did in our text, caret and all
+    meant.Narrow(u"my bards", Desktop::Selection{4, 4});
     meant.Remove(u'a');  // it went out with a line
     EXPECT_EQ(meant.Candidates().size(), 1u);
     EXPECT_TRUE(meant.Holds(u"my brds", {4, 4}));
@@ -408,6 +409,19 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
     meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOwnText, kNoLimit);
     EXPECT_EQ(meant.Candidates().size(), 1u);
     EXPECT_TRUE(meant.Holds(u"my brds", {4, 4}));
+
+    // A box that shows nothing but the keys, or a piece of them (the rest went under our selection), with
+    // a caret: an editing key there does to them what the box shows, and counts.
+    const IntendedDraft::Shown empty{u"", {0, 0}}, typed{u"ab", {2, 2}}, piece{u"xy", {0, 0}}, start{u"zxy", {0, 0}};
+    meant.Apply({Key::Kind::Insert, u"ab"}, Landing::OnOurText, kNoLimit, &empty);
+    meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit, &typed);
+    EXPECT_EQ(meant.Candidates().size(), 1u);
+    EXPECT_TRUE(meant.Holds(u"my bards", {5, 5}));
+    meant.Apply({Key::Kind::Insert, u"xy"}, Landing::OnOurText, kNoLimit);
+    meant.Apply({Key::Kind::Insert, u"z"}, Landing::OnOurText, kNoLimit, &piece);
+    meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit, &start);
+    EXPECT_EQ(meant.Candidates().size(), 1u);
+    EXPECT_TRUE(meant.Holds(u"my bazxyrds", {5, 5}));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "desktop.h"
 #include "horizon_reached.h"
 #include "sim_host.h"
+#include "sim_thread.h"
 #include "table_expectations.h"
 #include "world.h"
 
@@ -195,6 +196,36 @@ TEST_F(SimWorld, RunWithoutExitEndsAtTheHorizon) {
     EXPECT_FALSE(outcome.endedBy.empty());
     EXPECT_DOUBLE_EQ(outcome.endTime, 30.0);
     EXPECT_TRUE(outcome.transcript.empty());
+}
+
+// Another program's thread: its wait for a deadline lets the caller go on at the time it was at (run
+// nested, a copy's five-second wait would have moved the caller's clock five seconds in one call), the
+// world's events come in their order meanwhile, and what still waits when the thread goes unwinds.
+TEST(SimThread, ItsWaitsLeaveTheCallersTimeAlone) {
+    VirtualClock clock;
+    std::vector<std::string> seen;
+    bool unwound = false;
+    {
+        SimThread other(clock);
+        clock.At(1.0, [&] {
+            other.Start([&] {
+                clock.AdvanceTo(6.0);
+                seen.push_back("other at " + std::to_string(clock.Now()));
+                struct Unwound {
+                    bool& flag;
+                    ~Unwound() { flag = true; }
+                } guard{unwound};
+                clock.AdvanceTo(100.0);
+            });
+        });
+        clock.At(2.0, [&] { seen.push_back("world at " + std::to_string(clock.Now())); });
+        clock.AdvanceTo(1.5);
+        EXPECT_EQ(clock.Now(), 1.5);
+        clock.AdvanceTo(10.0);
+        EXPECT_TRUE(other.Busy());
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"world at 2.000000", "other at 6.000000"}));
+    EXPECT_TRUE(unwound);
 }
 
 }  // namespace

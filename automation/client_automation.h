@@ -182,7 +182,10 @@ private:
     // client's keyboard focus where it was: a button takes the focus on its button-down, and the user's
     // next keys would go to it, a Space or Enter pressing it. A press left unanswered, or whose focus
     // could not go back yet, is noted in `held`, so that the focus goes back once the client answers.
-    Outcome PressKeepingFocus(WindowHandle button, HeldDraft& held);
+    // By default the press a mouse makes; Space pressed on the button is the press the keyboard makes, which
+    // a button takes without taking the focus.
+    enum class PressBy { Mouse, Space };
+    Outcome PressKeepingFocus(WindowHandle button, HeldDraft& held, PressBy by = PressBy::Mouse);
     // Back to `before` if the press of `pressed` left the focus on it. False when that must be tried again
     // once the client answers. Dispatches no events.
     bool GiveFocusBack(WindowHandle pressed, WindowHandle before);

@@ -187,7 +187,11 @@ PostResult ClientAutomation::SendLine(const Found& at, PostHold& hold, std::opti
         if (now != held.line) return hold.Stopped();
         if (yieldIfTypedSince && TypedSince(*yieldIfTypedSince)) return hold.Yield();
         held.linePressed = true;
-        if (!hold.Done(PressKeepingFocus(at.send, held))) return hold.Stopped();
+        // Space first, which leaves the keyboard where the user has it, so that a key the client handles
+        // meanwhile goes to the box and not to Send; a client whose Send answers only the mouse gets the
+        // mouse's press next.
+        const PressBy by = budget.unchangedPresses == 0 ? PressBy::Space : PressBy::Mouse;
+        if (!hold.Done(PressKeepingFocus(at.send, held, by))) return hold.Stopped();
         if (!hold.Done(ReadHeld(held, now))) return hold.Stopped();
         // Our line gone after an answered press: the client took it, and what the box holds is the user's.
         TakeInRead(held, now);
@@ -197,11 +201,18 @@ PostResult ClientAutomation::SendLine(const Found& at, PostHold& hold, std::opti
     return hold.Stopped();
 }
 
-ClientAutomation::Outcome ClientAutomation::PressKeepingFocus(WindowHandle button, HeldDraft& held) {
+ClientAutomation::Outcome ClientAutomation::PressKeepingFocus(WindowHandle button, HeldDraft& held, PressBy by) {
     // Where the user's keys go right now: the entry box they are typing in, typically.
     const WindowHandle before = windows_.FocusOfThread(button);
-    for (const Message message : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
-        const Outcome press = SendTo(button, message, 0, LParam{0});
+    struct Half {
+        Message message;
+        WParam wParam;
+        LParam lParam;  // a key's: one press, and for the key-up, that the key was down and goes up
+    };
+    const Half mouse[] = {{WM_LBUTTONDOWN, 0, 0}, {WM_LBUTTONUP, 0, 0}};
+    const Half space[] = {{WM_KEYDOWN, VK_SPACE, 1}, {WM_KEYUP, VK_SPACE, static_cast<LParam>(0xC0000001u)}};
+    for (const Half& half : by == PressBy::Space ? space : mouse) {
+        const Outcome press = SendTo(button, half.message, half.wParam, half.lParam);
         if (press == Outcome::Unanswered) {
             held.focusOwedFrom = button;
             held.focusOwedTo = before;

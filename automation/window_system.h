@@ -33,6 +33,11 @@ constexpr Message EM_SETSEL = 0x00B1;
 // Puts a text in place of an edit box's selection (at its caret when nothing is selected), leaving the
 // caret after it: unlike WM_SETTEXT, it writes over nothing but what is selected.
 constexpr Message EM_REPLACESEL = 0x00C2;
+// A key pressed on a window, as the keyboard would deliver it to a button that has the focus: a button
+// pushes on Space's key-down and clicks on its key-up, without taking the focus as a mouse press does.
+constexpr Message WM_KEYDOWN = 0x0100;
+constexpr Message WM_KEYUP = 0x0101;
+constexpr WParam VK_SPACE = 0x20;
 constexpr Message WM_LBUTTONDOWN = 0x0201;
 constexpr Message WM_LBUTTONUP = 0x0202;
 
@@ -69,7 +74,8 @@ inline constexpr std::chrono::milliseconds kUnansweredHold{5000};
 // answer later messages from inside it: an answer to a later message then does not mean that this one
 // is done.
 constexpr bool FollowedToItsReturn(Message message) {
-    return message == WM_NULL || message == EM_SETSEL || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP;
+    return message == WM_NULL || message == EM_SETSEL || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP ||
+           message == WM_KEYDOWN || message == WM_KEYUP;
 }
 
 // What became of a message sent to a window.

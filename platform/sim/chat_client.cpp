@@ -15,6 +15,9 @@ namespace {
 using client_model::ChildRole;
 using client_model::Control;
 
+// Space on a button's key-down pushes it and its key-up clicks it, as the mouse's press does.
+bool IsSpace(const MessageContext& message, Message key) { return message.message == key && message.wParam == VK_SPACE; }
+
 }  // namespace
 
 ChatClient::ChatClient(Desktop& desktop, ChatClientOptions options) : desktop_(desktop), options_(std::move(options)) {
@@ -106,12 +109,13 @@ int ChatClient::CreateRoom(const std::string& title) {
     if (windows.send != kNoWindow) {
         desktop_.SetHandler(windows.send, [this, index](const MessageContext& message) -> std::optional<LResult> {
             RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
-            if (message.message == WM_LBUTTONDOWN) {
-                // As a button does: the keyboard focus comes to it.
-                desktop_.TakeFocus(message.window);
+            if (message.message == WM_LBUTTONDOWN || IsSpace(message, WM_KEYDOWN)) {
+                // As a button does: the keyboard focus comes to it with the mouse's press, and stays where it
+                // is with Space's.
+                if (message.message == WM_LBUTTONDOWN) desktop_.TakeFocus(message.window);
                 room.arrivalsAtPress = room.arrivalsAtLastRead;
                 room.buttonDown = true;
-            } else if (message.message == WM_LBUTTONUP && room.buttonDown) {
+            } else if ((message.message == WM_LBUTTONUP || IsSpace(message, WM_KEYUP)) && room.buttonDown) {
                 room.buttonDown = false;
                 OnSendClicked(index);
             }
@@ -130,7 +134,7 @@ int ChatClient::CreateRoom(const std::string& title) {
 void ChatClient::OnIconPressed(int index, WindowHandle icon, const MessageContext& message) {
     if (message.message == WM_LBUTTONDOWN) {
         desktop_.TakeFocus(icon);
-    } else if (message.message == WM_LBUTTONUP) {
+    } else if (message.message == WM_LBUTTONUP || IsSpace(message, WM_KEYUP)) {
         const WindowHandle entry = EntryBoxOf(index);
         if (desktop_.Text(icon) != "Smile" || entry == kNoWindow) return;
         std::u16string text = desktop_.Text16(entry);

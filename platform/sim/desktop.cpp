@@ -39,6 +39,8 @@ std::ostream& operator<<(std::ostream& out, const SentMessage& sent) {
         case WM_NCLBUTTONDOWN: name = "WM_NCLBUTTONDOWN"; break;
         case WM_LBUTTONDOWN: name = "WM_LBUTTONDOWN"; break;
         case WM_LBUTTONUP: name = "WM_LBUTTONUP"; break;
+        case WM_KEYDOWN: name = "WM_KEYDOWN"; break;
+        case WM_KEYUP: name = "WM_KEYUP"; break;
         case WM_NULL: name = "WM_NULL"; break;
         case EM_GETSEL: name = "EM_GETSEL"; break;
         case EM_SETSEL: name = "EM_SETSEL"; break;
@@ -587,7 +589,7 @@ Reply Desktop::Deliver(Holds& holds, WindowHandle window, Message message, WPara
         if (Find(window) == nullptr) return Reply{Delivery::NoWindow, 0};
     }
     Thread& thread = threads_[key];
-    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) {
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_KEYDOWN || message == WM_KEYUP) {
         // One whose window has gone will do nothing in its turn.
         const bool behind = std::any_of(thread.givenUp.begin(), thread.givenUp.end(), [&](const auto& earlier) {
             return !answered(*earlier) && Find(earlier->window) != nullptr;

@@ -69,8 +69,8 @@ const std::vector<Step> kPostOverADraft = {
     // The box holds exactly the line: read right before the press, and press Send.
     {EntryBox, WM_GETTEXTLENGTH, 0},
     {EntryBox, WM_GETTEXT, 36},
-    {SendButton, WM_LBUTTONDOWN, 0},
-    {SendButton, WM_LBUTTONUP, 0},
+    {SendButton, WM_KEYDOWN, VK_SPACE},
+    {SendButton, WM_KEYUP, VK_SPACE},
     // The client has taken it. The draft goes back the way our line went in: the empty box selected, read
     // again, the draft in its place; then the caret (unless the write left it there), and where it stands
     // once set.

@@ -99,8 +99,13 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
 
 bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
     if (held.unsettledWrite && !TakeInWriteFate(held, now)) return false;
-    // Once our line has gone from the box after a press of ours, the client has sent it.
-    if (held.linePressed && held.boxHeld == held.line && !HoldsTraceOf(now, held.line)) held.boxHeld.clear();
+    // Once our line has gone from the box after a press of ours, the client has sent it, and an empty box
+    // has its caret at the start: keys typed since went there, and moved it as the user moved it.
+    if (held.linePressed && held.boxHeld == held.line && !HoldsTraceOf(now, held.line)) {
+        held.boxHeld.clear();
+        held.boxSelection.reset();
+        held.caretLeft = TextSelection{0, 0};
+    }
     // While the box shows the user their own text and caret, the caret moves with their keys.
     const bool caretTheirs = held.caretLeft == held.user.selection && held.boxHeld == held.user.text;
     if (ShowsUsersText(held) && (held.boxHeld != held.user.text || caretTheirs) && !HoldsTraceOf(now, held.line)) {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <climits>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -196,6 +197,19 @@ const std::vector<FaultCase>& FaultCases() {
              stage.client.SetSendSeconds(3.0);
              stage.TypeAfter(9.0, "k");
          }},
+        // A client that lets Space's press go gets the mouse's next, which takes the focus when the client
+        // handles it: handled after the time-out, the focus goes back once the client answers again
+        // (draft_return.cpp, ReturnFocus).
+        {"the mouse's press is handled after the time-out",
+         [](Stage& stage) {
+             stage.client.SetSendBehaviour(SendBehaviour::NeedsPresses, 2);
+             auto own = std::make_shared<MessageHandler>();
+             *own = stage.desktop.SetHandler(stage.client.SendButton(), [&stage, own](const MessageContext& m) {
+                 if (Is(m, WM_LBUTTONDOWN) && stage.client.Presses() == 1) stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 return (*own)(m);
+             });
+         },
+         PostResult::NoAnswer},
         // The user's keyboard is in another room's box: the focus goes back there, not to the room posted to.
         {"the user types in another room",
          [](Stage& stage) {

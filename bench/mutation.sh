@@ -3,7 +3,8 @@
 # give it: each guard of the post and the give-back taken away alone, and whether the random draft test
 # finds it at its default count without pinned seeds. Needs no Wine. Prints the table with a heading and
 # writes it to BENCH_OUT (default build/bench-mutation.md); exits as the mutation run does: 0 when every
-# guard was caught, 1 when some were not, 2 when it could not run (the unedited code already fails).
+# guard was caught by some test, 1 when one was caught by none, 2 when it could not run (the unedited
+# code already fails the random test, unless MUTATION_RELATIVE=1).
 set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=${BENCH_OUT:-$root/build/bench-mutation.md}

@@ -84,8 +84,6 @@ public:
     // But not for longer than this in all, so that a user who types on and on still gets their lines
     // (which are due once a minute) a few seconds late rather than never.
     static constexpr Duration kTypingWaitBound = std::chrono::seconds(10);
-    // How often the box is read while the post waits for it to hold still.
-    static constexpr Duration kBoxStillPoll = std::chrono::milliseconds(100);
     // How long a post waits for another copy of this program to let go of the entry boxes: its post takes
     // well under a second unless the client does not answer, and then our line could not go either.
     static constexpr Duration kClaimWait = std::chrono::seconds(5);
@@ -175,11 +173,8 @@ private:
 
     // The post (post_to_chat.cpp).
     void AwaitTypingPause(Instant giveUp);
-    void AwaitBoxStill(Instant giveUp);
     bool TypedSince(Instant since);
-    // How an attempt at a post ended: for good, or stepped aside for keys (seen by the hook, or only in
-    // the box: those the client makes up in its own thread) to be tried again after a pause.
-    enum class Attempt { Over, YieldedToTyping, YieldedToKeysInBox };
+    enum class Attempt { Over, YieldedToTyping };
     PostResult TryPost(const std::string& line, bool yieldToTyping, Attempt& attempt);
     Outcome TakeDraft(HeldDraft& held);
     PostResult SendLine(const Found& at, PostHold& hold, std::optional<Instant> yieldIfTypedSince);

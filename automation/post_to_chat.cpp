@@ -101,23 +101,6 @@ void ClientAutomation::AwaitTypingPause(Instant giveUp) {
     }
 }
 
-// Keys the client makes up in its own thread reach no hook: only the box shows them. Once a post has seen
-// some, the next try waits until the box has held still for a pause, read a few times a second (nothing
-// else goes to the client meanwhile), for no longer than the wait for a pause in the typing.
-void ClientAutomation::AwaitBoxStill(Instant giveUp) {
-    const WindowHandle box = LocateChatEntry();
-    std::string was, now;
-    bool lossy = false;  // compared only with itself
-    if (ReadBox(box, was, &lossy) != Outcome::Done) return;
-    for (Instant stillSince = events_.Now(); events_.Now() - stillSince < kTypingPause && events_.Now() < giveUp;) {
-        events_.WaitForEvent(std::min(events_.Now() + kBoxStillPoll, giveUp));
-        events_.DoEvents();
-        if (ReadBox(box, now, &lossy) != Outcome::Done) return;
-        if (now != was) stillSince = events_.Now();
-        was = std::move(now);
-    }
-}
-
 bool ClientAutomation::TypedSince(Instant since) {
     const std::optional<Instant> last = events_.LastKeyPressed();
     return last && *last >= since;
@@ -132,7 +115,6 @@ PostResult ClientAutomation::PostToChat(const std::string& line) {
         Attempt attempt = Attempt::Over;
         const PostResult result = TryPost(line, events_.Now() < stopWaiting, attempt);
         if (attempt == Attempt::Over) return result;
-        if (attempt == Attempt::YieldedToKeysInBox) AwaitBoxStill(stopWaiting);
     }
 }
 
@@ -162,14 +144,8 @@ PostResult ClientAutomation::TryPost(const std::string& line, bool yieldToTyping
     if (dispatched_ != dispatchedBefore && !hold.Done(TakeDraft(held))) return hold.Stopped();
     const std::optional<Instant> yieldIfTypedSince = yieldToTyping ? std::optional<Instant>(start) : std::nullopt;
     if (yieldIfTypedSince && TypedSince(start)) return hold.Yield();
-    const std::string taken = held.user.text;
     PostResult result = hold.Done(ReplaceAll(held, held.line)) ? SendLine(at, hold, yieldIfTypedSince) : hold.Stopped();
     if (hold.Yielded()) attempt = Attempt::YieldedToTyping;
-    // Keys that came into the box before any press stopped the post as they would have stopped the press:
-    // tried again once they pause, rather than our line dropped. (Text that comes after a press may be the
-    // pressed window's own doing, which another try would only repeat.)
-    const bool keysBeforePress = held.user.text != taken && !held.linePressed;
-    if (yieldToTyping && result == PostResult::NotTaken && keysBeforePress) attempt = Attempt::YieldedToKeysInBox;
     return result;
 }
 

@@ -137,11 +137,10 @@ const std::vector<FaultCase>& FaultCases() {
              });
          }},
         // A key the client handles after the read that saw the draft selected, and before our line goes in:
-        // it takes the place of the draft, and our line goes in after it (entry_box.cpp, Splice). The post
-        // steps aside and tries again once the box holds still (post_to_chat.cpp, AwaitBoxStill).
+        // it takes the place of the draft, and our line goes in after it (entry_box.cpp, Splice).
         {"a key reaches the box right before our line",
          [](Stage& stage) { stage.OnceAt(WriteOfOurLine, [&stage] { stage.client.Type(0, "k"); }); },
-         PostResult::Posted},
+         PostResult::NotTaken},
         // Keys typed while the client is busy with our line in the box reach it once the client is free
         // again, into our line, and go into the draft from there (draft_return.cpp, what the user typed
         // meanwhile). Typed during a slow Send instead, they would go to Send, which has the focus then.
@@ -174,10 +173,10 @@ const std::vector<FaultCase>& FaultCases() {
          PostResult::NoAnswer},
         // A key that reaches the box while the room is searched for after our line went in lands in our
         // line: what the box holds is checked after that search, right before the press (post_to_chat.cpp,
-        // SendLine), and the post is tried again once the box holds still.
+        // SendLine).
         {"a key reaches our line while the room is searched for",
          [](Stage& stage) { stage.OnceAt(WriteOfOurLine, [&stage] { stage.TypeAfter(0, "k"); }); },
-         PostResult::Posted, RoomSecond()},
+         PostResult::NotTaken, RoomSecond()},
         // Another room comes to the top while the room is searched for before the press: its Send would
         // send the user's text there (post_to_chat.cpp, StillThere in SendLine).
         {"another room comes to the top before the press",

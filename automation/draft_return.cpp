@@ -71,6 +71,9 @@ ClientAutomation::Step ClientAutomation::WriteDraft(HeldDraft& held) {
     const Outcome read = ReadHeld(held, now, &lossy);
     if (read != Outcome::Done) return Halted(held, read);
     if (lossy) return WriteAroundKeys(held, now);
+    // Whether the last round's write of the draft reached the box: one refused under its selection wrote
+    // nothing, and a box that holds less then is one the user typed into, not one that cut the draft.
+    const bool wroteDraft = held.unsettledWrite == held.user.text;
     TakeInRead(held, now);
     if (now == held.user.text) {
         held.rounds = 0;
@@ -79,7 +82,7 @@ ClientAutomation::Step ClientAutomation::WriteDraft(HeldDraft& held) {
     // A box that holds only so many characters kept the start of what we wrote: the keys that do not fit
     // go, as they would have gone where the user typed them, and never the user's own text.
     const std::string& text = held.user.text;
-    if (held.rounds > 0 && text.size() > now.size() && StartsWith(text, now) &&
+    if (wroteDraft && text.size() > now.size() && StartsWith(text, now) &&
         held.user.DropKeys(CharactersIn(text) - CharactersIn(now)))
         return GiveBackPhase::WriteDraft;
     if (held.rounds++ == kWriteRounds) {

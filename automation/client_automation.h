@@ -198,6 +198,7 @@ private:
     Step SettleWrite(HeldDraft& held);
     Step WriteDraft(HeldDraft& held);
     Step WriteAroundKeys(HeldDraft& held, const std::string& now);
+    Outcome NoteCaretAmongKeys(HeldDraft& held, const std::string& now);
     Step RestoreCaret(HeldDraft& held);
     Step Halted(HeldDraft& held, Outcome outcome);
     // Runs the phases until done (true) or one must wait.

@@ -110,6 +110,8 @@ ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const 
         held.rounds = 0;
         return std::nullopt;
     }
+    const Outcome asked = NoteCaretAmongKeys(held, now);
+    if (asked != Outcome::Done) return Halted(held, asked);
     held.boxHeld = now;
     held.boxSelection.reset();
     const std::string& text = held.user.text;
@@ -127,13 +129,27 @@ ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const 
     } else if (!EndsWith(now, after)) {
         wrote = Splice(held, length, length, after);
     } else {
-        const unsigned at = length - CharactersIn(after);
+        const unsigned keysEnd = length - CharactersIn(after);
+        const unsigned at = keysEnd - std::min(held.keysAfterCaret, keysEnd);
         held.rounds = 0;
         return SendTo(held.box, EM_SETSEL, at, static_cast<LParam>(at)) == Outcome::Unanswered
                    ? Step(GiveBackPhase::AwaitAnswer)
                    : Step(GiveBackPhase::Done);
     }
     return wrote == Outcome::Done || wrote == Outcome::Refused ? GiveBackPhase::WriteDraft : Halted(held, wrote);
+}
+
+// Keys typed into the box that Send emptied are the user's, and so is the caret they moved among them: it
+// is asked for before a write of ours moves it, and counted from the keys' end, where writes around them
+// leave it alone.
+ClientAutomation::Outcome ClientAutomation::NoteCaretAmongKeys(HeldDraft& held, const std::string& now) {
+    if (!held.linePressed || held.boxHeld != held.line || HoldsTraceOf(now, held.line)) return Outcome::Done;
+    LResult answer = 0;
+    const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer);
+    const std::optional<TextSelection> caret = SelectionFrom(answer);
+    if (asked == Outcome::Done && caret && caret->start == caret->end)
+        held.keysAfterCaret = CharactersIn(now) - std::min(caret->start, CharactersIn(now));
+    return asked;
 }
 
 ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {

@@ -216,7 +216,10 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
 
 void IntendedDraft::Remove(char16_t character) {
     for (DraftState& candidate : candidates_) {
-        const std::size_t at = candidate.text.find(character);
+        // Key characters come round again after a few dozen keys: one that went out with a line was typed
+        // into a text of ours, so it is the one in the run, not an older one of the user's own text.
+        const std::size_t inRun = candidate.text.substr(candidate.runStart, candidate.runLength).find(character);
+        const std::size_t at = inRun != std::u16string::npos ? candidate.runStart + inRun : candidate.text.find(character);
         if (at == std::u16string::npos) continue;
         candidate.text.erase(at, 1);
         if (candidate.selection.start > at) --candidate.selection.start;

@@ -398,6 +398,12 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
     meant.Remove(u'a');  // it went out with a line
     EXPECT_EQ(meant.Candidates().size(), 1u);
     EXPECT_TRUE(meant.Holds(u"my brds", {4, 4}));
+    // A key character come round again: what went out is the key typed into our text, not the older one.
+    IntendedDraft again;
+    again.Set(u"ab", {2, 2});
+    again.Apply({Key::Kind::Insert, u"a"}, Landing::OnOurText, kNoLimit);
+    again.Remove(u'a');
+    EXPECT_TRUE(again.Holds(u"ab", {2, 2})) << Utf16ToUtf8(again.Candidates().front().text);
 
     // A Backspace that took a character of ours: what is typed there after it may be lost.
     meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit);

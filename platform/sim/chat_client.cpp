@@ -335,7 +335,7 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     desktop_.Select(entry, selection.start, selection.end);
     // In our text the user meant the key for their draft all the same.
     room.intended.Apply(key, onOwnText ? Landing::OnOwnText : BoxesChangeText() ? Landing::OnOurChangedText : Landing::OnOurText,
-                        boxLimit_, &shown);
+                        boxLimit_, &shown, arrivals_);
 }
 
 void ChatClient::SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded) {
@@ -386,7 +386,7 @@ bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender) {
         }
         if (sender != ReceivedLine::Sender::UsersOwnText) {
             line.keys.push_back(CarriedKey{c, key->second.arrival});
-            rooms_[static_cast<std::size_t>(key->second.room)].intended.Remove(c);
+            rooms_[static_cast<std::size_t>(key->second.room)].intended.Remove(c, key->second.arrival);
         }
         keysInBoxes_.erase(key);
     }

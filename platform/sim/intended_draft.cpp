@@ -83,6 +83,7 @@ void IntendedDraft::Set(const std::u16string& text, Desktop::Selection selection
     DraftState state;
     state.text = text;
     state.selection = selection;
+    state.arrivals.assign(text.size(), 0);
     candidates_.assign(1, state);
 }
 
@@ -102,6 +103,7 @@ void IntendedDraft::Narrow(const std::u16string& text, std::optional<Desktop::Se
         DraftState own;
         own.text = candidate.text;
         own.selection = candidate.selection;
+        own.arrivals = candidate.arrivals;
         if (std::find(kept.begin(), kept.end(), own) == kept.end()) kept.push_back(own);
     }
     if (!kept.empty()) candidates_ = std::move(kept);
@@ -111,7 +113,15 @@ std::optional<IntendedDraft::Window> IntendedDraft::ShownOfRun(const DraftState&
     if (shown == nullptr || state.runLength == 0 || state.damaged || shown->text.empty() ||
         shown->selection.start != shown->selection.end)
         return std::nullopt;
-    const std::size_t at = state.text.substr(state.runStart, state.runLength).find(shown->text);
+    // Key characters come round again, so the piece may be found more than once: the box's caret is the
+    // run's, if any of them has it there.
+    const std::u16string run = state.text.substr(state.runStart, state.runLength);
+    std::size_t at = run.find(shown->text);
+    for (std::size_t next = at; next != std::u16string::npos; next = run.find(shown->text, next + 1)) {
+        if (next + shown->selection.start != state.runCaret) continue;
+        at = next;
+        break;
+    }
     if (at == std::u16string::npos) return std::nullopt;
     return Window{at, at + shown->text.size(), at + shown->selection.start};
 }
@@ -162,7 +172,20 @@ std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& 
     return state;
 }
 
-void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, const Shown* shown) {
+void IntendedDraft::TrackArrivals(const DraftState& from, DraftState& to, long arrival) {
+    const std::u16string& was = from.text;
+    const std::u16string& now = to.text;
+    const std::size_t head = static_cast<std::size_t>(
+        std::mismatch(was.begin(), was.end(), now.begin(), now.end()).first - was.begin());
+    std::size_t tail = static_cast<std::size_t>(
+        std::mismatch(was.rbegin(), was.rend(), now.rbegin(), now.rend()).first - was.rbegin());
+    tail = std::min(tail, std::min(was.size(), now.size()) - head);
+    to.arrivals.assign(from.arrivals.begin(), from.arrivals.begin() + static_cast<std::ptrdiff_t>(head));
+    to.arrivals.insert(to.arrivals.end(), now.size() - head - tail, arrival);
+    to.arrivals.insert(to.arrivals.end(), from.arrivals.end() - static_cast<std::ptrdiff_t>(tail), from.arrivals.end());
+}
+
+void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, const Shown* shown, long arrival) {
     std::vector<DraftState> next;
     // Each state once: by a hash first, since the candidates may be many and long.
     std::unordered_multimap<std::size_t, std::size_t> seen;
@@ -185,6 +208,7 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
                 own = DraftState{};  // the user's own text went out
             } else {
                 ApplyKey(own.text, own.selection, key, limit);
+                TrackArrivals(candidate, own, arrival);
             }
             add(std::move(own));
             continue;
@@ -200,6 +224,7 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
         if (mayDrop) add(candidate);
         if (mayDrop && !fork) continue;
         if (std::optional<DraftState> applied = InOurText(candidate, key, limit, window)) {
+            TrackArrivals(candidate, *applied, arrival);
             add(*applied);
             // Once our text is damaged, the whole run may be lost with it.
             if (applied->damaged && !candidate.damaged && candidate.runLength > 0) {
@@ -207,6 +232,7 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
                 lost.text.erase(lost.runStart, lost.runLength);
                 lost.runLength = lost.runCaret = 0;
                 lost.selection.start = lost.selection.end = lost.runStart;
+                TrackArrivals(*applied, lost, arrival);
                 add(std::move(lost));
             }
         }
@@ -214,14 +240,16 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
     candidates_ = std::move(next);
 }
 
-void IntendedDraft::Remove(char16_t character) {
+void IntendedDraft::Remove(char16_t character, long arrival) {
     for (DraftState& candidate : candidates_) {
-        // Key characters come round again after a few dozen keys: one that went out with a line was typed
-        // into a text of ours, so it is the one in the run, not an older one of the user's own text.
-        const std::size_t inRun = candidate.text.substr(candidate.runStart, candidate.runLength).find(character);
-        const std::size_t at = inRun != std::u16string::npos ? candidate.runStart + inRun : candidate.text.find(character);
+        // The key itself, not an older one of the same character; where two candidates that differ only in
+        // their arrivals became one, the first of that character.
+        std::size_t at = 0;
+        while (at < candidate.text.size() && (candidate.text[at] != character || candidate.arrivals[at] != arrival)) ++at;
+        if (at == candidate.text.size()) at = candidate.text.find(character);
         if (at == std::u16string::npos) continue;
         candidate.text.erase(at, 1);
+        candidate.arrivals.erase(candidate.arrivals.begin() + static_cast<std::ptrdiff_t>(at));
         if (candidate.selection.start > at) --candidate.selection.start;
         if (candidate.selection.end > at) --candidate.selection.end;
         if (at < candidate.runStart) {

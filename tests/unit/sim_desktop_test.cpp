@@ -388,22 +388,28 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
     constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
     IntendedDraft meant;
     meant.Set(u"my words", {3, 5});
-    meant.Apply({Key::Kind::Insert, u"a"}, Landing::OnOurText, kNoLimit);
-    meant.Apply({Key::Kind::Left, u""}, Landing::OnOurText, kNoLimit);
-    meant.Apply({Key::Kind::Insert, u"b"}, Landing::OnOurText, kNoLimit);
+    meant.Apply({Key::Kind::Insert, u"a"}, Landing::OnOurText, kNoLimit, nullptr, 1);
+    meant.Apply({Key::Kind::Left, u""}, Landing::OnOurText, kNoLimit, nullptr, 2);
+    meant.Apply({Key::Kind::Insert, u"b"}, Landing::OnOurText, kNoLimit, nullptr, 3);
     EXPECT_EQ(meant.Candidates().size(), 2u);
     EXPECT_TRUE(meant.Holds(u"my abrds", {5, 5}));  // the Left dropped: typing order
     EXPECT_TRUE(meant.Holds(u"my bards", {4, 4}));  // the Left counted, as it did in our text, caret and all
     meant.Narrow(u"my bards", Desktop::Selection{4, 4});
-    meant.Remove(u'a');  // it went out with a line
+    meant.Remove(u'a', 1);  // it went out with a line
     EXPECT_EQ(meant.Candidates().size(), 1u);
     EXPECT_TRUE(meant.Holds(u"my brds", {4, 4}));
-    // A key character come round again: what went out is the key typed into our text, not the older one.
-    IntendedDraft again;
-    again.Set(u"ab", {2, 2});
-    again.Apply({Key::Kind::Insert, u"a"}, Landing::OnOurText, kNoLimit);
-    again.Remove(u'a');
-    EXPECT_TRUE(again.Holds(u"ab", {2, 2})) << Utf16ToUtf8(again.Candidates().front().text);
+    // A key character come round again: what went out is the newer key, not the older one; and a box that
+    // shows only the newer one shows the run where its caret is.
+    for (const bool sent : {true, false}) {
+        IntendedDraft again;
+        again.Set(u"", {0, 0});
+        for (const long arrival : {1, 2, 3})
+            again.Apply({Key::Kind::Insert, arrival == 2 ? u"b" : u"a"}, Landing::OnOurText, kNoLimit, nullptr, arrival);
+        const IntendedDraft::Shown newer{u"a", {1, 1}};
+        if (sent) again.Remove(u'a', 3);
+        else again.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit, &newer, 4);
+        EXPECT_TRUE(again.Holds(u"ab", {2, 2})) << Utf16ToUtf8(again.Candidates().front().text) << " sent " << sent;
+    }
 
     // A Backspace that took a character of ours: what is typed there after it may be lost.
     meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit);

@@ -311,7 +311,7 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     const bool onOwnText =
         key.kind == Key::Kind::Enter ? room.intended.HoldsText(text) : room.intended.Holds(text, selection);
     ++arrivals_;
-    for (const char16_t c : key.text) keysInBoxes_[c] = Arrival{arrivals_, index};
+    for (const char16_t c : key.text) keysInBoxes_.emplace(c, Arrival{arrivals_, index});
     if (std::ostream* trace = desktop_.Trace()) {
         *trace << desktop_.Clock().Now() << " key " << arrivals_ << " room " << index << " (" << static_cast<int>(key.kind) << " \""
                << Utf16ToUtf8(key.text) << "\") on \"" << Utf16ToUtf8(text) << "\" " << selection.start << '-'
@@ -379,7 +379,7 @@ bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender) {
     line.arrivalsAtLastRead = room.arrivalsAtPress;
     std::u16string withoutKeys;
     for (const char16_t c : text) {
-        const auto key = keysInBoxes_.find(c);
+        const auto key = NewestKey(c, index);
         if (key == keysInBoxes_.end()) {
             withoutKeys += c;
             continue;
@@ -395,6 +395,18 @@ bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender) {
     desktop_.SetText16(entry, std::u16string());
     desktop_.Select(entry, 0, 0);
     return true;
+}
+
+std::unordered_multimap<char16_t, ChatClient::Arrival>::iterator ChatClient::NewestKey(char16_t character, int room) {
+    auto newest = keysInBoxes_.end();
+    const auto [first, last] = keysInBoxes_.equal_range(character);
+    for (auto key = first; key != last; ++key) {
+        const bool ours = key->second.room == room;
+        if (newest == keysInBoxes_.end() || (ours && newest->second.room != room) ||
+            (ours == (newest->second.room == room) && key->second.arrival > newest->second.arrival))
+            newest = key;
+    }
+    return newest;
 }
 
 std::string ReceivedLine::WithoutKeys() const { return keys.empty() ? Windows1252ToUtf8(bytes) : withoutKeys; }

@@ -230,6 +230,8 @@ private:
     std::optional<LResult> OnEntryMessage(int room, const MessageContext& message);
     void OnIconPressed(int room, WindowHandle icon, const MessageContext& message);
     void KeyArrives(int room, WindowHandle entry, std::uint64_t identity, const Key& key);
+    // The newest key of `character` not known to have gone out, this room's first; end() when none is.
+    std::unordered_multimap<char16_t, Arrival>::iterator NewestKey(char16_t character, int room);
     static std::u16string Changed(const std::u16string& given, BoxChange change);
 
     Desktop& desktop_;
@@ -244,7 +246,8 @@ private:
     std::uint64_t userFocusIdentity_ = 0;
     long keysLostToPress_ = 0;
     long arrivals_ = 0;
-    std::unordered_map<char16_t, Arrival> keysInBoxes_;
+    // Key characters come round again, so a box may hold two keys of one character: each has its entry.
+    std::unordered_multimap<char16_t, Arrival> keysInBoxes_;
     BoxChange boxChange_ = BoxChange::None;
     std::size_t boxLimit_ = std::numeric_limits<std::size_t>::max();
     double sendSeconds_ = 0.0;

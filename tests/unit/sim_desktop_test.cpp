@@ -272,6 +272,20 @@ TEST_F(SimChatClient, PressSendsTheBoxAsBytesWithItsTimeAndEmptiesIt) {
     EXPECT_EQ(client.Presses(), 3);
 }
 
+// Key characters come round again: a box that holds two keys of one character sends both with our line,
+// and neither stays in the draft the user means.
+TEST_F(SimChatClient, TwoKeysOfOneCharacterGoOutTogether) {
+    ChatClient client(desktop);
+    client.SetDraft(0, "", 0, 0);
+    desktop.SetText16(client.EntryBox(), u"ours");
+    ASSERT_EQ(KeyCharacter(0, false), KeyCharacter(92, false));
+    for (const long n : {0, 92}) client.Press(0, Key{Key::Kind::Insert, std::u16string(1, KeyCharacter(n, false))});
+    Press(desktop, client.SendButton());
+    ASSERT_EQ(client.Received().size(), 1u);
+    EXPECT_EQ(client.Received()[0].keys.size(), 2u);
+    EXPECT_EQ(client.UserDraft(0), "");
+}
+
 TEST_F(SimChatClient, ReluctantAndRefusingSendButtons) {
     ChatClientOptions options;
     options.send = SendBehaviour::NeedsPresses;

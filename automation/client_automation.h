@@ -159,6 +159,8 @@ private:
     // changed, the change taken in when it came before the selection.
     Outcome SelectOver(HeldDraft& held, TextSelection selection);
     void NoteUsersCaret(HeldDraft& held);
+    bool NoteCaretAmongOurs(HeldDraft& held);
+    bool TakeInKeysAmongOurs(HeldDraft& held, const std::string& now);
     void TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy,
                                      std::optional<TextSelection> before);
     // Takes in a whole read of the box: settles a write whose fate was not known, and puts the keys the

@@ -151,6 +151,20 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NoAnswer},
+        // ... and a caret key between them takes the second one into our text: they go back in the order
+        // the box holds them, the caret among them (entry_box.cpp, TakeInKeysAmongOurs, NoteCaretAmongOurs).
+        {"keys typed at two places in our line while the client is busy",
+         [](Stage& stage) {
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.TypeAfter(1.0, "k");
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.05, [&stage] {
+                     for (int left = 0; left < 2; ++left) stage.client.Press(0, Key{Key::Kind::Left, u""});
+                 });
+                 stage.TypeAfter(1.1, "j");
+             });
+         },
+         PostResult::NoAnswer},
         // The write that gives the draft back goes unanswered and never reaches the box (some
         // implementations drop a message whose sender gave up on it): the key typed meanwhile goes into
         // the draft once, not again into the draft that write would have made (draft_return.cpp, the

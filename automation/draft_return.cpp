@@ -139,16 +139,21 @@ ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const 
     return wrote == Outcome::Done || wrote == Outcome::Refused ? GiveBackPhase::WriteDraft : Halted(held, wrote);
 }
 
-// Keys typed into the box that Send emptied are the user's, and so is the caret they moved among them: it
-// is asked for before a write of ours moves it, and counted from the keys' end, where writes around them
-// leave it alone.
+// Keys typed into the box that Send emptied, or into our line (at one place or more), are the user's, and
+// so is the caret they moved among them: it is asked for before a write of ours moves it, and counted from
+// the keys' end, where writes around them leave it alone.
 ClientAutomation::Outcome ClientAutomation::NoteCaretAmongKeys(HeldDraft& held, const std::string& now) {
-    if (!held.linePressed || held.boxHeld != held.line || HoldsTraceOf(now, held.line)) return Outcome::Done;
+    const bool emptied = held.linePressed && held.boxHeld == held.line && !HoldsTraceOf(now, held.line);
+    const std::optional<std::string> amongOurs = held.line.empty() ? std::nullopt : KeysAmong(now, held.line);
+    if (!emptied && (!amongOurs || amongOurs->empty())) return Outcome::Done;
     LResult answer = 0;
     const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer);
     const std::optional<TextSelection> caret = SelectionFrom(answer);
-    if (asked == Outcome::Done && caret && caret->start == caret->end)
-        held.keysAfterCaret = CharactersIn(now) - std::min(caret->start, CharactersIn(now));
+    if (asked != Outcome::Done || !caret || caret->start != caret->end) return asked;
+    unsigned before = caret->start;
+    if (!emptied) KeysAmong(now, held.line, caret->start, &before);
+    const unsigned keys = CharactersIn(emptied ? now : *amongOurs);
+    held.keysAfterCaret = keys - std::min(before, keys);
     return asked;
 }
 

@@ -36,28 +36,6 @@ std::optional<std::string> TypedInto(const std::string& now, const std::string& 
     return now.substr(head.size(), now.size() - head.size() - tail.size());
 }
 
-// The characters of `now` that are not of `ours`, in the order the box holds them, when all of `ours` is
-// there in order among them: the user typed into our text at one place or more, with caret keys between.
-// `before` (when given) counts the units of those that come before the box's unit `caret`.
-std::optional<std::string> KeysAmong(const std::string& now, const std::string& ours, unsigned caret = 0,
-                                     unsigned* before = nullptr) {
-    std::string keys;
-    std::size_t mine = 0;
-    unsigned units = 0;
-    for (std::size_t at = 0; at < now.size();) {
-        const std::size_t length = Utf8Offset(now.substr(at, 4), 1);
-        const std::string character = now.substr(at, length);
-        const bool ourCharacter = mine < ours.size() && ours.compare(mine, length, character) == 0;
-        if (ourCharacter) mine += length;
-        if (!ourCharacter) keys += character;
-        if (!ourCharacter && before != nullptr && units < caret) *before += CharactersIn(character);
-        units += CharactersIn(character);
-        at += length;
-    }
-    if (mine != ours.size()) return std::nullopt;
-    return keys;
-}
-
 // Whether the box held the user's own text, with their selection rather than one of ours: what they do
 // to it then is theirs, whatever it is.
 bool HeldUsersOwn(const HeldDraft& held) { return held.boxHeld == held.user.text && !held.boxSelection; }

@@ -338,13 +338,17 @@ const std::vector<FaultCase>& FaultCases() {
          },
          PostResult::NoAnswer},
         // A character the code page lacks, typed into our line while the client is busy: no read of the
-        // box is whole any more, and the draft must not stay owed for good.
+        // box is whole any more, and the draft must not stay owed for good. A key typed after Home goes
+        // before our line, and the caret stays between the two (draft_return.cpp, NoteCaretAmongKeys).
         {"a key outside the code page reaches our line",
          [](Stage& stage) {
              stage.OnceAt(ReadOfOurLine(stage), [&stage] {
                  stage.desktop.TakeTime(stage.client.Frame(), 3.0);
-                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0,
-                                          [&stage] { stage.client.Press(0, Key{Key::Kind::Insert, u"\u0416"}); });
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                     stage.client.Press(0, Key{Key::Kind::Insert, u"\u0416"});
+                     stage.client.Press(0, Key{Key::Kind::Home, u""});
+                     stage.client.Type(0, "k");
+                 });
              });
          },
          PostResult::NoAnswer},

@@ -186,6 +186,7 @@ bool ChatClient::BoxHoldsIntended(int index) {
 
 std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContext& message) {
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
+    if (message.message == WM_SETTEXT || message.message == EM_REPLACESEL) room.intended.EndRuns(desktop_.Text16(message.window));
     switch (message.message) {
         case WM_SETTEXT:
             if (keepsText_) return LResult{keepsTextSaysTaken_ ? 1 : 0};

@@ -109,6 +109,16 @@ void IntendedDraft::Narrow(const std::u16string& text, std::optional<Desktop::Se
     if (!kept.empty()) candidates_ = std::move(kept);
 }
 
+void IntendedDraft::EndRuns(const std::u16string& text) {
+    std::vector<DraftState> kept;
+    for (DraftState candidate : candidates_) {
+        if (candidate.text == text) candidate.runStart = candidate.runLength = candidate.runCaret = 0;
+        if (candidate.text == text) candidate.damaged = false;
+        if (std::find(kept.begin(), kept.end(), candidate) == kept.end()) kept.push_back(std::move(candidate));
+    }
+    candidates_ = std::move(kept);
+}
+
 std::optional<IntendedDraft::Window> IntendedDraft::ShownOfRun(const DraftState& state, const Shown* shown) {
     if (shown == nullptr || state.runLength == 0 || state.damaged || shown->text.empty() ||
         shown->selection.start != shown->selection.end)
@@ -186,6 +196,11 @@ void IntendedDraft::TrackArrivals(const DraftState& from, DraftState& to, long a
 }
 
 void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, const Shown* shown, long arrival) {
+    // A Backspace or a Delete in a box that shows nothing (Send emptied it) takes nothing, of ours or of
+    // theirs: it is as if it had not come.
+    const bool takesNothing = shown != nullptr && shown->text.empty() &&
+                              (key.kind == Key::Kind::Backspace || key.kind == Key::Kind::Delete);
+    if (takesNothing && landing != Landing::OnOwnText) return;
     std::vector<DraftState> next;
     // Each state once: by a hash first, since the candidates may be many and long.
     std::unordered_multimap<std::size_t, std::size_t> seen;

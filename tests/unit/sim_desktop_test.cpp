@@ -448,6 +448,15 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
     meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit, &start);
     EXPECT_EQ(meant.Candidates().size(), 1u);
     EXPECT_TRUE(meant.Holds(u"my bazxyrds", {5, 5}));
+    // Nor does a Delete in an empty box: nothing of ours is taken, and nothing forks.
+    meant.Apply({Key::Kind::Delete, u""}, Landing::OnOurText, kNoLimit, &empty);
+    EXPECT_EQ(meant.Candidates().size(), 1u);
+    // Once our text goes into a box that shows the user their own, keys typed into ours begin a run of
+    // their own at the user's caret: a Home there goes no further back than its start.
+    meant.EndRuns(u"my bazxyrds");
+    for (const Key& key : {Key{Key::Kind::Insert, u"q"}, Key{Key::Kind::Home, u""}, Key{Key::Kind::Insert, u"w"}})
+        meant.Apply(key, Landing::OnOurText, kNoLimit);
+    EXPECT_TRUE(meant.Holds(u"my bawqzxyrds", {6, 6})) << Utf16ToUtf8(meant.Candidates().front().text);
 }
 
 }  // namespace

@@ -186,7 +186,10 @@ bool ChatClient::BoxHoldsIntended(int index) {
 
 std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContext& message) {
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
-    if (message.message == WM_SETTEXT || message.message == EM_REPLACESEL) room.intended.EndRuns(desktop_.Text16(message.window));
+    if (message.message == WM_SETTEXT || message.message == EM_REPLACESEL) {
+        room.intended.EndRuns(desktop_.Text16(message.window));
+        room.editsOnOurText = 0;
+    }
     switch (message.message) {
         case WM_SETTEXT:
             if (keepsText_) return LResult{keepsTextSaysTaken_ ? 1 : 0};
@@ -331,6 +334,7 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
         return;
     }
     const IntendedDraft::Shown shown{text, selection};
+    if (!onOwnText && (key.kind == Key::Kind::Backspace || key.kind == Key::Kind::Delete)) ++room.editsOnOurText;
     ApplyKey(text, selection, key, boxLimit_);
     desktop_.SetText16(entry, text);
     desktop_.Select(entry, selection.start, selection.end);
@@ -378,6 +382,7 @@ bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender) {
     line.room = index;
     line.sender = sender;
     line.arrivalsAtLastRead = room.arrivalsAtPress;
+    line.editsOnOurText = room.editsOnOurText;
     std::u16string withoutKeys;
     for (const char16_t c : text) {
         const auto key = NewestKey(c, index);

@@ -71,6 +71,9 @@ struct ReceivedLine {
     std::string WithoutKeys() const;
     // A press: the keys that had reached any box by our last whole read of this box before it.
     long arrivalsAtLastRead = 0;
+    // The user's Backspace and Delete keys on a text not theirs in this box since a text last went in from
+    // outside: what they may have taken out of our line before their Enter sent it.
+    long editsOnOurText = 0;
 };
 
 // Creates its windows on construction and destroys them with itself, so the desktop must outlive it.
@@ -204,6 +207,7 @@ private:
         bool blankRead = false;     // flickering: the read under way finds the box empty
         long arrivalsAtLastRead = 0;   // keys that had reached any box at the last whole read of this one
         long arrivalsAtPress = 0;      // the same at the last button-down on Send
+        long editsOnOurText = 0;       // see ReceivedLine
     };
     // A key character that reached a box, and is not known to have gone out with a line.
     struct Arrival {

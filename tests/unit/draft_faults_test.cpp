@@ -165,6 +165,20 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NoAnswer},
+        // ... and takes a character of our line out, then sends it with Enter: the room gets our line with
+        // the user's key, less that character, and the draft comes back (draft_invariants.h, (a)).
+        {"the user edits our line and sends it while the client is busy",
+         [](Stage& stage) {
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                     for (const Key::Kind kind : {Key::Kind::Home, Key::Kind::Delete}) stage.client.Press(0, Key{kind, u""});
+                     stage.client.Type(0, "k");
+                     stage.client.Press(0, Key{Key::Kind::Enter, u""});
+                 });
+             });
+         },
+         PostResult::NoAnswer},
         // The write that gives the draft back goes unanswered and never reaches the box (some
         // implementations drop a message whose sender gave up on it): the key typed meanwhile goes into
         // the draft once, not again into the draft that write would have made (draft_return.cpp, the

@@ -397,6 +397,7 @@ bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender) {
         keysInBoxes_.erase(key);
     }
     if (!line.keys.empty()) line.withoutKeys = Utf16ToUtf8(withoutKeys);
+    if (sender != ReceivedLine::Sender::UsersOwnText) room.intended.OurTextGone();
     received_.push_back(std::move(line));
     desktop_.SetText16(entry, std::u16string());
     desktop_.Select(entry, 0, 0);

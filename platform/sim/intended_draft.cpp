@@ -119,6 +119,15 @@ void IntendedDraft::EndRuns(const std::u16string& text) {
     candidates_ = std::move(kept);
 }
 
+void IntendedDraft::OurTextGone() {
+    std::vector<DraftState> kept;
+    for (DraftState candidate : candidates_) {
+        candidate.damaged = false;
+        if (std::find(kept.begin(), kept.end(), candidate) == kept.end()) kept.push_back(std::move(candidate));
+    }
+    candidates_ = std::move(kept);
+}
+
 std::optional<IntendedDraft::Window> IntendedDraft::ShownOfRun(const DraftState& state, const Shown* shown) {
     if (shown == nullptr || state.runLength == 0 || state.damaged || shown->text.empty() ||
         shown->selection.start != shown->selection.end)

@@ -83,6 +83,9 @@ public:
     // A text of ours goes into a box that shows the user `text`: for the candidates that are that text, the
     // keys typed into our text so far are part of it, and keys typed into ours from now on begin a new run.
     void EndRuns(const std::u16string& text);
+    // Our text has left the box (a line went): keys typed into it from now on can be told apart again,
+    // whatever an editing key took of it before.
+    void OurTextGone();
     // What the box shows as the key arrives: its text and caret. While it shows nothing but a candidate's
     // run of keys, or a piece of it (after our line went, or keys replaced our selection), with a caret,
     // a key there acts on the run exactly as it does in the box, for every reader to see: an editing key

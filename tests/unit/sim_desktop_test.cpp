@@ -457,6 +457,15 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
     for (const Key& key : {Key{Key::Kind::Insert, u"q"}, Key{Key::Kind::Home, u""}, Key{Key::Kind::Insert, u"w"}})
         meant.Apply(key, Landing::OnOurText, kNoLimit);
     EXPECT_TRUE(meant.Holds(u"my bawqzxyrds", {6, 6})) << Utf16ToUtf8(meant.Candidates().front().text);
+
+    // A Backspace that took a character of ours hides the keys typed after it only while our text is there.
+    IntendedDraft sent;
+    sent.Set(u"ab", {2, 2});
+    sent.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit);
+    sent.OurTextGone();
+    sent.Apply({Key::Kind::Insert, u"v"}, Landing::OnOurText, kNoLimit);
+    EXPECT_EQ(sent.Candidates().size(), 1u);
+    EXPECT_TRUE(sent.Holds(u"abv", {3, 3}));
 }
 
 }  // namespace

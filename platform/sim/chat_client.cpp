@@ -325,11 +325,13 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     // Their own text under a selection of ours: an Enter leaves the box as a Backspace or a Delete over the
     // selection would, empty, and whether the room got the text is out of every message's sight. A post
     // keeps the draft then, as it must for the Backspace, and the user finds what they sent still there.
-    const bool underOurs = onOwnText && key.kind == Key::Kind::Enter && !room.intended.Holds(text, selection);
+    // So too for keys of theirs in a box all under a selection of ours (the user never selects): they stay.
+    const bool allSelected = selection.start == 0 && selection.end == text.size() && !text.empty();
+    const bool underOurs = key.kind == Key::Kind::Enter && !room.intended.Holds(text, selection) && (onOwnText || allSelected);
     if (onOwnText) room.intended.Narrow(text, key.kind == Key::Kind::Enter ? std::nullopt : std::optional(selection));
     if (key.kind == Key::Kind::Enter) {
         const bool sent = SendFrom(index, onOwnText ? ReceivedLine::Sender::UsersOwnText
-                                                    : ReceivedLine::Sender::UsersKeyOnOtherText);
+                                                    : ReceivedLine::Sender::UsersKeyOnOtherText, underOurs);
         if (sent && onOwnText && !underOurs) room.intended.Set(u"", Desktop::Selection{});
         return;
     }
@@ -361,7 +363,7 @@ void ChatClient::OnSendClicked(int index) {
     }
 }
 
-bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender) {
+bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender, bool keysStay) {
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
     const WindowHandle entry = Alive(room.entry, room.entryIdentity);
     const std::u16string text = desktop_.Text16(entry);
@@ -390,10 +392,10 @@ bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender) {
             withoutKeys += c;
             continue;
         }
-        if (sender != ReceivedLine::Sender::UsersOwnText) {
-            line.keys.push_back(CarriedKey{c, key->second.arrival});
+        if (sender != ReceivedLine::Sender::UsersOwnText) line.keys.push_back(CarriedKey{c, key->second.arrival});
+        if (keysStay) continue;
+        if (sender != ReceivedLine::Sender::UsersOwnText)
             rooms_[static_cast<std::size_t>(key->second.room)].intended.Remove(c, key->second.arrival);
-        }
         keysInBoxes_.erase(key);
     }
     if (!line.keys.empty()) line.withoutKeys = Utf16ToUtf8(withoutKeys);

@@ -229,8 +229,8 @@ private:
     int CreateRoom(const std::string& title);
     void CreateOtherWindow(int position);
     void OnSendClicked(int room);
-    // True when the line went.
-    bool SendFrom(int room, ReceivedLine::Sender sender);
+    // True when the line went. `keysStay`: the user's keys it took stay in the draft they mean all the same.
+    bool SendFrom(int room, ReceivedLine::Sender sender, bool keysStay = false);
     std::optional<LResult> OnEntryMessage(int room, const MessageContext& message);
     void OnIconPressed(int room, WindowHandle icon, const MessageContext& message);
     void KeyArrives(int room, WindowHandle entry, std::uint64_t identity, const Key& key);

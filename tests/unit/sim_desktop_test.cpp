@@ -286,6 +286,19 @@ TEST_F(SimChatClient, TwoKeysOfOneCharacterGoOutTogether) {
     EXPECT_EQ(client.UserDraft(0), "");
 }
 
+// The user's Enter on a box all under a selection of ours leaves it as empty as a Backspace would: no
+// message tells the two apart, so the keys it sent stay in the draft the user means.
+TEST_F(SimChatClient, KeysUnderOurSelectionStayInTheDraftWhenEnterSendsThem) {
+    ChatClient client(desktop);
+    client.SetDraft(0, "", 0, 0);
+    desktop.SetText16(client.EntryBox(), u"ours");
+    client.Press(0, Key{Key::Kind::Insert, std::u16string(1, KeyCharacter(0, false))});
+    desktop.Select(client.EntryBox(), 0, 5);
+    client.Press(0, Key{Key::Kind::Enter, u""});
+    ASSERT_EQ(client.Received().size(), 1u);
+    EXPECT_EQ(client.UserDraft(0), Utf16ToWindows1252(std::u16string(1, KeyCharacter(0, false))));
+}
+
 TEST_F(SimChatClient, ReluctantAndRefusingSendButtons) {
     ChatClientOptions options;
     options.send = SendBehaviour::NeedsPresses;

@@ -186,6 +186,8 @@ bool ChatClient::BoxHoldsIntended(int index) {
 
 std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContext& message) {
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
+    if (message.message != WM_GETTEXTLENGTH && message.message != WM_GETTEXT)
+        room.caretAskedAt = message.message == EM_GETSEL ? desktop_.Clock().Now() : -1.0;
     if (message.message == WM_SETTEXT || message.message == EM_REPLACESEL) {
         room.intended.EndRuns(desktop_.Text16(message.window));
         room.editsOnOurText = 0;
@@ -341,7 +343,13 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     desktop_.SetText16(entry, text);
     desktop_.Select(entry, selection.start, selection.end);
     // In our text the user meant the key for their draft all the same.
-    room.intended.Apply(key, onOwnText ? Landing::OnOwnText : BoxesChangeText() ? Landing::OnOurChangedText : Landing::OnOurText,
+    const bool caretKey = key.kind == Key::Kind::Left || key.kind == Key::Kind::Right || key.kind == Key::Kind::Home ||
+                          key.kind == Key::Kind::End;
+    // Far longer than the few messages between a post's question for the caret and its selection take.
+    constexpr double kCaretQuestionToSelection = 0.01;
+    const bool unseen = room.caretAskedAt >= 0.0 && desktop_.Clock().Now() - room.caretAskedAt <= kCaretQuestionToSelection;
+    const Landing own = caretKey && unseen ? Landing::OnOwnTextUnseen : Landing::OnOwnText;
+    room.intended.Apply(key, onOwnText ? own : BoxesChangeText() ? Landing::OnOurChangedText : Landing::OnOurText,
                         boxLimit_, &shown, arrivals_);
 }
 

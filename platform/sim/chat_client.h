@@ -208,6 +208,9 @@ private:
         long arrivalsAtLastRead = 0;   // keys that had reached any box at the last whole read of this one
         long arrivalsAtPress = 0;      // the same at the last button-down on Send
         long editsOnOurText = 0;       // see ReceivedLine
+        // When a post last asked where the caret is, if only reads of the text came since; a caret key
+        // soon after is one no message of ours can see (Landing::OnOwnTextUnseen).
+        double caretAskedAt = -1.0;
     };
     // A key character that reached a box, and is not known to have gone out with a line.
     struct Arrival {

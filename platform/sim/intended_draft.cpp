@@ -224,7 +224,8 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
         next.push_back(std::move(state));
     };
     for (const DraftState& candidate : candidates_) {
-        if (landing == Landing::OnOwnText) {
+        if (landing == Landing::OnOwnText || landing == Landing::OnOwnTextUnseen) {
+            if (landing == Landing::OnOwnTextUnseen) add(candidate);
             DraftState own;
             own.text = candidate.text;
             own.selection = candidate.selection;

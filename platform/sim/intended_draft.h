@@ -34,8 +34,11 @@ char16_t KeyCharacter(long n, bool beyondCodePage);
 bool IsKeyCharacter(char16_t character);
 
 // Where a key landed: on the user's own text and caret (the box shows a draft they may mean), in our text
-// or our selection, or in our text in a box that changed what we gave it.
-enum class Landing { OnOwnText, OnOurText, OnOurChangedText };
+// or our selection, or in our text in a box that changed what we gave it. OnOwnTextUnseen: a caret key on
+// the user's own text after a post asked where the caret is and before its selection took the caret's
+// place, only reads of the text between (which a caret key does not change): no message of ours can see
+// it, so it may count or not.
+enum class Landing { OnOwnText, OnOwnTextUnseen, OnOurText, OnOurChangedText };
 
 struct DraftState {
     std::u16string text;

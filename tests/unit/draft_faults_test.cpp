@@ -204,6 +204,22 @@ const std::vector<FaultCase>& FaultCases() {
         {"a key reaches our line while the room is searched for",
          [](Stage& stage) { stage.OnceAt(WriteOfOurLine, [&stage] { stage.TypeAfter(0, "k"); }); },
          PostResult::NotTaken, RoomSecond()},
+        // A Home between the post's question for the caret and its selection, only reads of the text
+        // between: no message of ours sees it, and the draft may come back with the caret as it was asked
+        // for (intended_draft.h, Landing::OnOwnTextUnseen).
+        {"a Home right after the caret is asked for",
+         [](Stage& stage) {
+             // The client's own handler stays, to see the question.
+             const WindowHandle box = stage.client.EntryBox();
+             MessageHandler own = stage.desktop.SetHandler(box, nullptr);
+             stage.desktop.SetHandler(box, [&stage, own, asked = false](const MessageContext& m) mutable {
+                 if (!asked && Is(m, EM_GETSEL))
+                     stage.desktop.BeforeCall(2, [&stage] { stage.client.Press(0, Key{Key::Kind::Home, u""}, false); });
+                 asked = asked || Is(m, EM_GETSEL);
+                 return own(m);
+             });
+         },
+         PostResult::Posted},
         // Another room comes to the top while the room is searched for before the press: its Send would
         // send the user's text there (post_to_chat.cpp, StillThere in SendLine).
         {"another room comes to the top before the press",

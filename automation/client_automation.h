@@ -200,6 +200,7 @@ private:
     Step SettleWrite(HeldDraft& held);
     Step WriteDraft(HeldDraft& held);
     Step WriteAroundKeys(HeldDraft& held, const std::string& now);
+    Step KeepTypedIntoOwn(HeldDraft& held, const std::string& now, std::size_t typedAt);
     Outcome NoteCaretAmongKeys(HeldDraft& held, const std::string& now);
     Step RestoreCaret(HeldDraft& held);
     Step Halted(HeldDraft& held, Outcome outcome);

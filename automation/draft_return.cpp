@@ -105,7 +105,8 @@ ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const 
         held.unsettledWrite.reset();
     }
     // Typed into the user's own text, which we gave back: it stays as they typed it.
-    if (held.boxHeld == held.user.text && KeysTypedAt(now, held.user.text) != std::string::npos) return GiveBackPhase::Done;
+    const std::size_t typedAt = held.boxHeld == held.user.text ? KeysTypedAt(now, held.user.text) : std::string::npos;
+    if (typedAt != std::string::npos) return KeepTypedIntoOwn(held, now, typedAt);
     if (held.rounds++ == kWriteRounds) {
         held.rounds = 0;
         return std::nullopt;
@@ -137,6 +138,17 @@ ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const 
                    : Step(GiveBackPhase::Done);
     }
     return wrote == Outcome::Done || wrote == Outcome::Refused ? GiveBackPhase::WriteDraft : Halted(held, wrote);
+}
+
+// A selection of ours left over the user's own text (the key came right before it) would make their next
+// key take all of it: their caret goes after the keys they typed there instead.
+ClientAutomation::Step ClientAutomation::KeepTypedIntoOwn(HeldDraft& held, const std::string& now, std::size_t typedAt) {
+    if (!held.boxSelection || held.boxSelection->start == held.boxSelection->end) return GiveBackPhase::Done;
+    const unsigned caret = CharactersIn(now.substr(0, typedAt)) + CharactersIn(now) - CharactersIn(held.user.text);
+    const Outcome set = Select(held, TextSelection{caret, caret});
+    if (set != Outcome::Done) return Halted(held, set);
+    held.boxSelection.reset();
+    return GiveBackPhase::Done;
 }
 
 // Keys typed into the box that Send emptied, or into our line (at one place or more), are the user's, and

@@ -220,6 +220,16 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::Posted},
+        // A key the code page lacks, right before the selection of all the draft (our read under it loses
+        // that key): the post gives up on writing, and leaves the user's caret after their key, not our
+        // selection over all they typed (draft_return.cpp, KeepTypedIntoOwn).
+        {"a key outside the code page right before our selection",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "my words", 3, 3);
+             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL); },
+                          [&stage] { stage.client.Press(0, Key{Key::Kind::Insert, u"\u0416"}, false); });
+         },
+         PostResult::NotTaken},
         // Another room comes to the top while the room is searched for before the press: its Send would
         // send the user's text there (post_to_chat.cpp, StillThere in SendLine).
         {"another room comes to the top before the press",

@@ -159,6 +159,8 @@ private:
     // changed, the change taken in when it came before the selection.
     Outcome SelectOver(HeldDraft& held, TextSelection selection);
     void NoteUsersCaret(HeldDraft& held);
+    bool NoteCaretAmongOurs(HeldDraft& held);
+    bool TakeInKeysAmongOurs(HeldDraft& held, const std::string& now);
     void TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy,
                                      std::optional<TextSelection> before);
     // Takes in a whole read of the box: settles a write whose fate was not known, and puts the keys the
@@ -198,6 +200,8 @@ private:
     Step SettleWrite(HeldDraft& held);
     Step WriteDraft(HeldDraft& held);
     Step WriteAroundKeys(HeldDraft& held, const std::string& now);
+    Step KeepTypedIntoOwn(HeldDraft& held, const std::string& now, std::size_t typedAt);
+    Outcome NoteCaretAmongKeys(HeldDraft& held, const std::string& now);
     Step RestoreCaret(HeldDraft& held);
     Step Halted(HeldDraft& held, Outcome outcome);
     // Runs the phases until done (true) or one must wait.

@@ -90,6 +90,9 @@ struct HeldDraft {
     // the focus right before it.
     WindowHandle focusOwedFrom = kNoWindow;
     WindowHandle focusOwedTo = kNoWindow;
+    // Where a box that holds characters the code page lacks (so that the draft goes in around what it
+    // holds) had the user's caret among the keys they typed after Send emptied it: the keys after it.
+    unsigned keysAfterCaret = 0;
     // Passes of WriteDraft that found the box changed again under it, since the last one that did not.
     int rounds = 0;
 };

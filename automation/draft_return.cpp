@@ -71,6 +71,9 @@ ClientAutomation::Step ClientAutomation::WriteDraft(HeldDraft& held) {
     const Outcome read = ReadHeld(held, now, &lossy);
     if (read != Outcome::Done) return Halted(held, read);
     if (lossy) return WriteAroundKeys(held, now);
+    // Whether the last round's write of the draft reached the box: one refused under its selection wrote
+    // nothing, and a box that holds less then is one the user typed into, not one that cut the draft.
+    const bool wroteDraft = held.unsettledWrite == held.user.text;
     TakeInRead(held, now);
     if (now == held.user.text) {
         held.rounds = 0;
@@ -79,7 +82,7 @@ ClientAutomation::Step ClientAutomation::WriteDraft(HeldDraft& held) {
     // A box that holds only so many characters kept the start of what we wrote: the keys that do not fit
     // go, as they would have gone where the user typed them, and never the user's own text.
     const std::string& text = held.user.text;
-    if (held.rounds > 0 && text.size() > now.size() && StartsWith(text, now) &&
+    if (wroteDraft && text.size() > now.size() && StartsWith(text, now) &&
         held.user.DropKeys(CharactersIn(text) - CharactersIn(now)))
         return GiveBackPhase::WriteDraft;
     if (held.rounds++ == kWriteRounds) {
@@ -102,11 +105,14 @@ ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const 
         held.unsettledWrite.reset();
     }
     // Typed into the user's own text, which we gave back: it stays as they typed it.
-    if (held.boxHeld == held.user.text && KeysTypedAt(now, held.user.text) != std::string::npos) return GiveBackPhase::Done;
+    const std::size_t typedAt = held.boxHeld == held.user.text ? KeysTypedAt(now, held.user.text) : std::string::npos;
+    if (typedAt != std::string::npos) return KeepTypedIntoOwn(held, now, typedAt);
     if (held.rounds++ == kWriteRounds) {
         held.rounds = 0;
         return std::nullopt;
     }
+    const Outcome asked = NoteCaretAmongKeys(held, now);
+    if (asked != Outcome::Done) return Halted(held, asked);
     held.boxHeld = now;
     held.boxSelection.reset();
     const std::string& text = held.user.text;
@@ -124,13 +130,43 @@ ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const 
     } else if (!EndsWith(now, after)) {
         wrote = Splice(held, length, length, after);
     } else {
-        const unsigned at = length - CharactersIn(after);
+        const unsigned keysEnd = length - CharactersIn(after);
+        const unsigned at = keysEnd - std::min(held.keysAfterCaret, keysEnd);
         held.rounds = 0;
         return SendTo(held.box, EM_SETSEL, at, static_cast<LParam>(at)) == Outcome::Unanswered
                    ? Step(GiveBackPhase::AwaitAnswer)
                    : Step(GiveBackPhase::Done);
     }
     return wrote == Outcome::Done || wrote == Outcome::Refused ? GiveBackPhase::WriteDraft : Halted(held, wrote);
+}
+
+// A selection of ours left over the user's own text (the key came right before it) would make their next
+// key take all of it: their caret goes after the keys they typed there instead.
+ClientAutomation::Step ClientAutomation::KeepTypedIntoOwn(HeldDraft& held, const std::string& now, std::size_t typedAt) {
+    if (!held.boxSelection || held.boxSelection->start == held.boxSelection->end) return GiveBackPhase::Done;
+    const unsigned caret = CharactersIn(now.substr(0, typedAt)) + CharactersIn(now) - CharactersIn(held.user.text);
+    const Outcome set = Select(held, TextSelection{caret, caret});
+    if (set != Outcome::Done) return Halted(held, set);
+    held.boxSelection.reset();
+    return GiveBackPhase::Done;
+}
+
+// Keys typed into the box that Send emptied, or into our line (at one place or more), are the user's, and
+// so is the caret they moved among them: it is asked for before a write of ours moves it, and counted from
+// the keys' end, where writes around them leave it alone.
+ClientAutomation::Outcome ClientAutomation::NoteCaretAmongKeys(HeldDraft& held, const std::string& now) {
+    const bool emptied = held.linePressed && held.boxHeld == held.line && !HoldsTraceOf(now, held.line);
+    const std::optional<std::string> amongOurs = held.line.empty() ? std::nullopt : KeysAmong(now, held.line);
+    if (!emptied && (!amongOurs || amongOurs->empty())) return Outcome::Done;
+    LResult answer = 0;
+    const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer);
+    const std::optional<TextSelection> caret = SelectionFrom(answer);
+    if (asked != Outcome::Done || !caret || caret->start != caret->end) return asked;
+    unsigned before = caret->start;
+    if (!emptied) KeysAmong(now, held.line, caret->start, &before);
+    const unsigned keys = CharactersIn(emptied ? now : *amongOurs);
+    held.keysAfterCaret = keys - std::min(before, keys);
+    return asked;
 }
 
 ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {

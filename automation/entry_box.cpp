@@ -77,10 +77,10 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     const std::string& before = held.boxHeld;
     if (now == written) return WriteFate::Took;
     if (now == before) return WriteFate::KeptOwn;
-    // Keys may have come before and after what we wrote, or into what the box kept; or a Backspace or a
-    // Delete took some of what we wrote. Anything at all is keys typed into an empty box, so that only
-    // tells when nothing else does.
-    const bool holdsWritten = !written.empty() && now.find(written) != std::string::npos;
+    // Keys may have come before, after and into what we wrote (a caret key between), or into what the box
+    // kept; or a Backspace or a Delete took some of what we wrote. Anything at all is keys typed into an
+    // empty box, so that only tells when nothing else does.
+    const bool holdsWritten = !written.empty() && KeysAmong(now, written).has_value();
     const bool cutFromWritten = !written.empty() && KeysTypedAt(written, now) != std::string::npos;
     const std::size_t beside = KeysTypedAt(now, before);
     const bool holdsBefore = beside != std::string::npos;
@@ -110,7 +110,7 @@ bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
     const bool caretTheirs = held.caretLeft == held.user.selection && held.boxHeld == held.user.text;
     if (ShowsUsersText(held) && (held.boxHeld != held.user.text || caretTheirs) && !HoldsTraceOf(now, held.line)) {
         TakeInEditOfShown(held, now);
-    } else {
+    } else if (!TakeInKeysAmongOurs(held, now)) {
         const std::optional<std::string> keys = KeysSince(now, held);
         const bool changed = now != held.boxHeld;
         if (changed) held.boxSelection.reset();
@@ -122,6 +122,29 @@ bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
         if (!keys) return false;
     }
     if (caretTheirs) held.caretLeft = held.user.selection;
+    return true;
+}
+
+// Keys typed into our line, at one place or more, with caret keys between: they go into the user's text
+// in the order the box holds them, in place of those taken in from it before (the caret among them is
+// asked for before a selection of ours, NoteUsersCaret). False when the box holds other than that.
+bool ClientAutomation::TakeInKeysAmongOurs(HeldDraft& held, const std::string& now) {
+    const std::optional<std::string> was = KeysAmong(held.boxHeld, held.line);
+    const std::optional<std::string> keys = KeysAmong(now, held.line);
+    if (held.line.empty() || !was || !keys || HoldsTraceOf(*keys, held.line)) return false;
+    UsersText& user = held.user;
+    if (was->empty()) {
+        user.Insert(*keys);
+    } else {
+        const std::size_t from = user.keysFrom ? Utf8Offset(user.text, *user.keysFrom) : std::string::npos;
+        if (from == std::string::npos || user.text.compare(from, was->size(), *was) != 0) return false;
+        user.text.replace(from, was->size(), *keys);
+        const unsigned caret = *user.keysFrom + CharactersIn(*keys);
+        user.selection = TextSelection{caret, caret};
+    }
+    if (now != held.boxHeld) held.boxSelection.reset();
+    held.boxHeld = now;
+    held.shownFrom.reset();
     return true;
 }
 
@@ -218,6 +241,7 @@ ClientAutomation::Outcome ClientAutomation::SelectOver(HeldDraft& held, TextSele
 // in the text to show for it: it is asked for before a selection of ours takes its place, for the keys
 // typed in place of that selection go where the user left it.
 void ClientAutomation::NoteUsersCaret(HeldDraft& held) {
+    if (NoteCaretAmongOurs(held)) return;
     // (A caret of ours, set since, is not theirs.)
     if (!ShowsUsersText(held) || held.boxHeld == held.user.text || held.boxSelection) return;
     LResult answer = 0;
@@ -226,6 +250,22 @@ void ClientAutomation::NoteUsersCaret(HeldDraft& held) {
     if (!caret || caret->start != caret->end) return;
     held.user.selection = TextSelection{*held.shownFrom + caret->start, *held.shownFrom + caret->start};
     held.caretLeft = caret;
+}
+
+// The same for keys typed into our line: the caret among them, counted from where they begin. True when
+// the box holds our line with keys in it.
+bool ClientAutomation::NoteCaretAmongOurs(HeldDraft& held) {
+    const std::optional<std::string> keys = KeysAmong(held.boxHeld, held.line);
+    if (held.boxSelection || held.line.empty() || !keys || keys->empty() || !held.user.keysFrom) return false;
+    LResult answer = 0;
+    if (SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) != Outcome::Done) return true;
+    const std::optional<TextSelection> caret = SelectionFrom(answer);
+    if (!caret || caret->start != caret->end) return true;
+    unsigned before = 0;
+    KeysAmong(held.boxHeld, held.line, caret->start, &before);
+    held.user.selection = TextSelection{*held.user.keysFrom + before, *held.user.keysFrom + before};
+    held.caretLeft = caret;
+    return true;
 }
 
 // Changed under the selection, or right before it: then the selection still stands as we gave it, and

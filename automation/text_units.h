@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace vorivevo {
@@ -37,6 +38,29 @@ inline bool HoldsTraceOf(const std::string& text, const std::string& ours) {
     for (std::size_t at = 0; at + length <= ours.size(); ++at)
         if (text.find(ours.data() + at, 0, length) != std::string::npos) return true;
     return false;
+}
+
+// The characters of `now` that are not of `ours`, in the order the box holds them, when all of `ours` is
+// there in order among them: the user typed into our text at one place or more, with caret keys between.
+// `before` (when given) counts the units of those that come before the box's unit `caret`.
+inline std::optional<std::string> KeysAmong(const std::string& now, const std::string& ours, unsigned caret = 0,
+                                            unsigned* before = nullptr) {
+    std::string keys;
+    std::size_t mine = 0;
+    unsigned units = 0;
+    if (before != nullptr) *before = 0;
+    for (std::size_t at = 0; at < now.size();) {
+        const std::size_t length = Utf8Offset(now.substr(at, 4), 1);
+        const std::string character = now.substr(at, length);
+        const bool ourCharacter = mine < ours.size() && ours.compare(mine, length, character) == 0;
+        if (ourCharacter) mine += length;
+        if (!ourCharacter) keys += character;
+        if (!ourCharacter && before != nullptr && units < caret) *before += CharactersIn(character);
+        units += CharactersIn(character);
+        at += length;
+    }
+    if (mine != ours.size()) return std::nullopt;
+    return keys;
 }
 
 }  // namespace vorivevo

@@ -186,6 +186,12 @@ bool ChatClient::BoxHoldsIntended(int index) {
 
 std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContext& message) {
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
+    if (message.message != WM_GETTEXTLENGTH && message.message != WM_GETTEXT)
+        room.caretAskedAt = message.message == EM_GETSEL ? desktop_.Clock().Now() : -1.0;
+    if (message.message == WM_SETTEXT || message.message == EM_REPLACESEL) {
+        room.intended.EndRuns(desktop_.Text16(message.window));
+        room.editsOnOurText = 0;
+    }
     switch (message.message) {
         case WM_SETTEXT:
             if (keepsText_) return LResult{keepsTextSaysTaken_ ? 1 : 0};
@@ -311,7 +317,7 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     const bool onOwnText =
         key.kind == Key::Kind::Enter ? room.intended.HoldsText(text) : room.intended.Holds(text, selection);
     ++arrivals_;
-    for (const char16_t c : key.text) keysInBoxes_[c] = Arrival{arrivals_, index};
+    for (const char16_t c : key.text) keysInBoxes_.emplace(c, Arrival{arrivals_, index});
     if (std::ostream* trace = desktop_.Trace()) {
         *trace << desktop_.Clock().Now() << " key " << arrivals_ << " room " << index << " (" << static_cast<int>(key.kind) << " \""
                << Utf16ToUtf8(key.text) << "\") on \"" << Utf16ToUtf8(text) << "\" " << selection.start << '-'
@@ -321,21 +327,30 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     // Their own text under a selection of ours: an Enter leaves the box as a Backspace or a Delete over the
     // selection would, empty, and whether the room got the text is out of every message's sight. A post
     // keeps the draft then, as it must for the Backspace, and the user finds what they sent still there.
-    const bool underOurs = onOwnText && key.kind == Key::Kind::Enter && !room.intended.Holds(text, selection);
+    // So too for keys of theirs in a box all under a selection of ours (the user never selects): they stay.
+    const bool allSelected = selection.start == 0 && selection.end == text.size() && !text.empty();
+    const bool underOurs = key.kind == Key::Kind::Enter && !room.intended.Holds(text, selection) && (onOwnText || allSelected);
     if (onOwnText) room.intended.Narrow(text, key.kind == Key::Kind::Enter ? std::nullopt : std::optional(selection));
     if (key.kind == Key::Kind::Enter) {
         const bool sent = SendFrom(index, onOwnText ? ReceivedLine::Sender::UsersOwnText
-                                                    : ReceivedLine::Sender::UsersKeyOnOtherText);
+                                                    : ReceivedLine::Sender::UsersKeyOnOtherText, underOurs);
         if (sent && onOwnText && !underOurs) room.intended.Set(u"", Desktop::Selection{});
         return;
     }
     const IntendedDraft::Shown shown{text, selection};
+    if (!onOwnText && (key.kind == Key::Kind::Backspace || key.kind == Key::Kind::Delete)) ++room.editsOnOurText;
     ApplyKey(text, selection, key, boxLimit_);
     desktop_.SetText16(entry, text);
     desktop_.Select(entry, selection.start, selection.end);
     // In our text the user meant the key for their draft all the same.
-    room.intended.Apply(key, onOwnText ? Landing::OnOwnText : BoxesChangeText() ? Landing::OnOurChangedText : Landing::OnOurText,
-                        boxLimit_, &shown);
+    const bool caretKey = key.kind == Key::Kind::Left || key.kind == Key::Kind::Right || key.kind == Key::Kind::Home ||
+                          key.kind == Key::Kind::End;
+    // Far longer than the few messages between a post's question for the caret and its selection take.
+    constexpr double kCaretQuestionToSelection = 0.01;
+    const bool unseen = room.caretAskedAt >= 0.0 && desktop_.Clock().Now() - room.caretAskedAt <= kCaretQuestionToSelection;
+    const Landing own = caretKey && unseen ? Landing::OnOwnTextUnseen : Landing::OnOwnText;
+    room.intended.Apply(key, onOwnText ? own : BoxesChangeText() ? Landing::OnOurChangedText : Landing::OnOurText,
+                        boxLimit_, &shown, arrivals_);
 }
 
 void ChatClient::SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded) {
@@ -356,7 +371,7 @@ void ChatClient::OnSendClicked(int index) {
     }
 }
 
-bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender) {
+bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender, bool keysStay) {
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
     const WindowHandle entry = Alive(room.entry, room.entryIdentity);
     const std::u16string text = desktop_.Text16(entry);
@@ -377,24 +392,38 @@ bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender) {
     line.room = index;
     line.sender = sender;
     line.arrivalsAtLastRead = room.arrivalsAtPress;
+    line.editsOnOurText = room.editsOnOurText;
     std::u16string withoutKeys;
     for (const char16_t c : text) {
-        const auto key = keysInBoxes_.find(c);
+        const auto key = NewestKey(c, index);
         if (key == keysInBoxes_.end()) {
             withoutKeys += c;
             continue;
         }
-        if (sender != ReceivedLine::Sender::UsersOwnText) {
-            line.keys.push_back(CarriedKey{c, key->second.arrival});
-            rooms_[static_cast<std::size_t>(key->second.room)].intended.Remove(c);
-        }
+        if (sender != ReceivedLine::Sender::UsersOwnText) line.keys.push_back(CarriedKey{c, key->second.arrival});
+        if (keysStay) continue;
+        if (sender != ReceivedLine::Sender::UsersOwnText)
+            rooms_[static_cast<std::size_t>(key->second.room)].intended.Remove(c, key->second.arrival);
         keysInBoxes_.erase(key);
     }
     if (!line.keys.empty()) line.withoutKeys = Utf16ToUtf8(withoutKeys);
+    if (sender != ReceivedLine::Sender::UsersOwnText) room.intended.OurTextGone();
     received_.push_back(std::move(line));
     desktop_.SetText16(entry, std::u16string());
     desktop_.Select(entry, 0, 0);
     return true;
+}
+
+std::unordered_multimap<char16_t, ChatClient::Arrival>::iterator ChatClient::NewestKey(char16_t character, int room) {
+    auto newest = keysInBoxes_.end();
+    const auto [first, last] = keysInBoxes_.equal_range(character);
+    for (auto key = first; key != last; ++key) {
+        const bool ours = key->second.room == room;
+        if (newest == keysInBoxes_.end() || (ours && newest->second.room != room) ||
+            (ours == (newest->second.room == room) && key->second.arrival > newest->second.arrival))
+            newest = key;
+    }
+    return newest;
 }
 
 std::string ReceivedLine::WithoutKeys() const { return keys.empty() ? Windows1252ToUtf8(bytes) : withoutKeys; }

@@ -71,6 +71,9 @@ struct ReceivedLine {
     std::string WithoutKeys() const;
     // A press: the keys that had reached any box by our last whole read of this box before it.
     long arrivalsAtLastRead = 0;
+    // The user's Backspace and Delete keys on a text not theirs in this box since a text last went in from
+    // outside: what they may have taken out of our line before their Enter sent it.
+    long editsOnOurText = 0;
 };
 
 // Creates its windows on construction and destroys them with itself, so the desktop must outlive it.
@@ -204,6 +207,10 @@ private:
         bool blankRead = false;     // flickering: the read under way finds the box empty
         long arrivalsAtLastRead = 0;   // keys that had reached any box at the last whole read of this one
         long arrivalsAtPress = 0;      // the same at the last button-down on Send
+        long editsOnOurText = 0;       // see ReceivedLine
+        // When a post last asked where the caret is, if only reads of the text came since; a caret key
+        // soon after is one no message of ours can see (Landing::OnOwnTextUnseen).
+        double caretAskedAt = -1.0;
     };
     // A key character that reached a box, and is not known to have gone out with a line.
     struct Arrival {
@@ -225,11 +232,13 @@ private:
     int CreateRoom(const std::string& title);
     void CreateOtherWindow(int position);
     void OnSendClicked(int room);
-    // True when the line went.
-    bool SendFrom(int room, ReceivedLine::Sender sender);
+    // True when the line went. `keysStay`: the user's keys it took stay in the draft they mean all the same.
+    bool SendFrom(int room, ReceivedLine::Sender sender, bool keysStay = false);
     std::optional<LResult> OnEntryMessage(int room, const MessageContext& message);
     void OnIconPressed(int room, WindowHandle icon, const MessageContext& message);
     void KeyArrives(int room, WindowHandle entry, std::uint64_t identity, const Key& key);
+    // The newest key of `character` not known to have gone out, this room's first; end() when none is.
+    std::unordered_multimap<char16_t, Arrival>::iterator NewestKey(char16_t character, int room);
     static std::u16string Changed(const std::u16string& given, BoxChange change);
 
     Desktop& desktop_;
@@ -244,7 +253,8 @@ private:
     std::uint64_t userFocusIdentity_ = 0;
     long keysLostToPress_ = 0;
     long arrivals_ = 0;
-    std::unordered_map<char16_t, Arrival> keysInBoxes_;
+    // Key characters come round again, so a box may hold two keys of one character: each has its entry.
+    std::unordered_multimap<char16_t, Arrival> keysInBoxes_;
     BoxChange boxChange_ = BoxChange::None;
     std::size_t boxLimit_ = std::numeric_limits<std::size_t>::max();
     double sendSeconds_ = 0.0;

@@ -83,6 +83,7 @@ void IntendedDraft::Set(const std::u16string& text, Desktop::Selection selection
     DraftState state;
     state.text = text;
     state.selection = selection;
+    state.arrivals.assign(text.size(), 0);
     candidates_.assign(1, state);
 }
 
@@ -102,16 +103,44 @@ void IntendedDraft::Narrow(const std::u16string& text, std::optional<Desktop::Se
         DraftState own;
         own.text = candidate.text;
         own.selection = candidate.selection;
+        own.arrivals = candidate.arrivals;
         if (std::find(kept.begin(), kept.end(), own) == kept.end()) kept.push_back(own);
     }
     if (!kept.empty()) candidates_ = std::move(kept);
+}
+
+void IntendedDraft::EndRuns(const std::u16string& text) {
+    std::vector<DraftState> kept;
+    for (DraftState candidate : candidates_) {
+        if (candidate.text == text) candidate.runStart = candidate.runLength = candidate.runCaret = 0;
+        if (candidate.text == text) candidate.damaged = false;
+        if (std::find(kept.begin(), kept.end(), candidate) == kept.end()) kept.push_back(std::move(candidate));
+    }
+    candidates_ = std::move(kept);
+}
+
+void IntendedDraft::OurTextGone() {
+    std::vector<DraftState> kept;
+    for (DraftState candidate : candidates_) {
+        candidate.damaged = false;
+        if (std::find(kept.begin(), kept.end(), candidate) == kept.end()) kept.push_back(std::move(candidate));
+    }
+    candidates_ = std::move(kept);
 }
 
 std::optional<IntendedDraft::Window> IntendedDraft::ShownOfRun(const DraftState& state, const Shown* shown) {
     if (shown == nullptr || state.runLength == 0 || state.damaged || shown->text.empty() ||
         shown->selection.start != shown->selection.end)
         return std::nullopt;
-    const std::size_t at = state.text.substr(state.runStart, state.runLength).find(shown->text);
+    // Key characters come round again, so the piece may be found more than once: the box's caret is the
+    // run's, if any of them has it there.
+    const std::u16string run = state.text.substr(state.runStart, state.runLength);
+    std::size_t at = run.find(shown->text);
+    for (std::size_t next = at; next != std::u16string::npos; next = run.find(shown->text, next + 1)) {
+        if (next + shown->selection.start != state.runCaret) continue;
+        at = next;
+        break;
+    }
     if (at == std::u16string::npos) return std::nullopt;
     return Window{at, at + shown->text.size(), at + shown->selection.start};
 }
@@ -162,7 +191,25 @@ std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& 
     return state;
 }
 
-void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, const Shown* shown) {
+void IntendedDraft::TrackArrivals(const DraftState& from, DraftState& to, long arrival) {
+    const std::u16string& was = from.text;
+    const std::u16string& now = to.text;
+    const std::size_t head = static_cast<std::size_t>(
+        std::mismatch(was.begin(), was.end(), now.begin(), now.end()).first - was.begin());
+    std::size_t tail = static_cast<std::size_t>(
+        std::mismatch(was.rbegin(), was.rend(), now.rbegin(), now.rend()).first - was.rbegin());
+    tail = std::min(tail, std::min(was.size(), now.size()) - head);
+    to.arrivals.assign(from.arrivals.begin(), from.arrivals.begin() + static_cast<std::ptrdiff_t>(head));
+    to.arrivals.insert(to.arrivals.end(), now.size() - head - tail, arrival);
+    to.arrivals.insert(to.arrivals.end(), from.arrivals.end() - static_cast<std::ptrdiff_t>(tail), from.arrivals.end());
+}
+
+void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, const Shown* shown, long arrival) {
+    // A Backspace or a Delete in a box that shows nothing (Send emptied it) takes nothing, of ours or of
+    // theirs: it is as if it had not come.
+    const bool takesNothing = shown != nullptr && shown->text.empty() &&
+                              (key.kind == Key::Kind::Backspace || key.kind == Key::Kind::Delete);
+    if (takesNothing && landing != Landing::OnOwnText) return;
     std::vector<DraftState> next;
     // Each state once: by a hash first, since the candidates may be many and long.
     std::unordered_multimap<std::size_t, std::size_t> seen;
@@ -177,7 +224,8 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
         next.push_back(std::move(state));
     };
     for (const DraftState& candidate : candidates_) {
-        if (landing == Landing::OnOwnText) {
+        if (landing == Landing::OnOwnText || landing == Landing::OnOwnTextUnseen) {
+            if (landing == Landing::OnOwnTextUnseen) add(candidate);
             DraftState own;
             own.text = candidate.text;
             own.selection = candidate.selection;
@@ -185,6 +233,7 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
                 own = DraftState{};  // the user's own text went out
             } else {
                 ApplyKey(own.text, own.selection, key, limit);
+                TrackArrivals(candidate, own, arrival);
             }
             add(std::move(own));
             continue;
@@ -200,6 +249,7 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
         if (mayDrop) add(candidate);
         if (mayDrop && !fork) continue;
         if (std::optional<DraftState> applied = InOurText(candidate, key, limit, window)) {
+            TrackArrivals(candidate, *applied, arrival);
             add(*applied);
             // Once our text is damaged, the whole run may be lost with it.
             if (applied->damaged && !candidate.damaged && candidate.runLength > 0) {
@@ -207,6 +257,7 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
                 lost.text.erase(lost.runStart, lost.runLength);
                 lost.runLength = lost.runCaret = 0;
                 lost.selection.start = lost.selection.end = lost.runStart;
+                TrackArrivals(*applied, lost, arrival);
                 add(std::move(lost));
             }
         }
@@ -214,11 +265,16 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
     candidates_ = std::move(next);
 }
 
-void IntendedDraft::Remove(char16_t character) {
+void IntendedDraft::Remove(char16_t character, long arrival) {
     for (DraftState& candidate : candidates_) {
-        const std::size_t at = candidate.text.find(character);
+        // The key itself, not an older one of the same character; where two candidates that differ only in
+        // their arrivals became one, the first of that character.
+        std::size_t at = 0;
+        while (at < candidate.text.size() && (candidate.text[at] != character || candidate.arrivals[at] != arrival)) ++at;
+        if (at == candidate.text.size()) at = candidate.text.find(character);
         if (at == std::u16string::npos) continue;
         candidate.text.erase(at, 1);
+        candidate.arrivals.erase(candidate.arrivals.begin() + static_cast<std::ptrdiff_t>(at));
         if (candidate.selection.start > at) --candidate.selection.start;
         if (candidate.selection.end > at) --candidate.selection.end;
         if (at < candidate.runStart) {

@@ -28,13 +28,17 @@ void ApplyKey(std::u16string& text, Desktop::Selection& selection, const Key& ke
 
 // The characters the simulated user types: each differs from every character of a draft and of a line
 // of ours, and from the last 92 key characters in the code page (the last 63 beyond it), so that a key
-// can be found again wherever it went. Drafts and lines never hold one.
+// can be found again wherever it went (an older key of the same character is told apart by its arrival,
+// DraftState::arrivals). Drafts and lines never hold one.
 char16_t KeyCharacter(long n, bool beyondCodePage);
 bool IsKeyCharacter(char16_t character);
 
 // Where a key landed: on the user's own text and caret (the box shows a draft they may mean), in our text
-// or our selection, or in our text in a box that changed what we gave it.
-enum class Landing { OnOwnText, OnOurText, OnOurChangedText };
+// or our selection, or in our text in a box that changed what we gave it. OnOwnTextUnseen: a caret key on
+// the user's own text after a post asked where the caret is and before its selection took the caret's
+// place, only reads of the text between (which a caret key does not change): no message of ours can see
+// it, so it may count or not.
+enum class Landing { OnOwnText, OnOwnTextUnseen, OnOurText, OnOurChangedText };
 
 struct DraftState {
     std::u16string text;
@@ -47,6 +51,11 @@ struct DraftState {
     std::size_t runLength = 0;
     std::size_t runCaret = 0;
     bool damaged = false;
+    // For each character of the text, the key that put it there (its arrival, as CarriedKey counts them;
+    // 0 for the draft's own): key characters come round again, and the one that goes out with a line must
+    // be told from an older one of the same character. (Not compared: two candidates that differ only
+    // there are one draft to the user, and kept apart they would crowd out the others.)
+    std::vector<long> arrivals;
     bool operator==(const DraftState& other) const {
         return text == other.text && selection == other.selection && runStart == other.runStart &&
                runLength == other.runLength && runCaret == other.runCaret && damaged == other.damaged;
@@ -74,6 +83,12 @@ public:
     // Keeps only the candidates the box shows to be the one: it holds the user's own text, and keys typed
     // from now on go to their caret.
     void Narrow(const std::u16string& text, std::optional<Desktop::Selection> selection);
+    // A text of ours goes into a box that shows the user `text`: for the candidates that are that text, the
+    // keys typed into our text so far are part of it, and keys typed into ours from now on begin a new run.
+    void EndRuns(const std::u16string& text);
+    // Our text has left the box (a line went): keys typed into it from now on can be told apart again,
+    // whatever an editing key took of it before.
+    void OurTextGone();
     // What the box shows as the key arrives: its text and caret. While it shows nothing but a candidate's
     // run of keys, or a piece of it (after our line went, or keys replaced our selection), with a caret,
     // a key there acts on the run exactly as it does in the box, for every reader to see: an editing key
@@ -82,9 +97,10 @@ public:
         std::u16string text;
         Desktop::Selection selection;
     };
-    void Apply(const Key& key, Landing landing, std::size_t limit, const Shown* shown = nullptr);
-    // A key's character that went out with a line: it is no longer part of any draft.
-    void Remove(char16_t character);
+    // `arrival`: the key's, as CarriedKey counts them.
+    void Apply(const Key& key, Landing landing, std::size_t limit, const Shown* shown = nullptr, long arrival = 0);
+    // A key's character that went out with a line, and the key's arrival: it is no longer part of any draft.
+    void Remove(char16_t character, long arrival);
 
 private:
     // The piece of a candidate's run the box shows, and the box's caret in it, from the run's start.
@@ -96,6 +112,8 @@ private:
     // the box shows, an editing key at its edge has nothing of ours to take.
     static std::optional<DraftState> InOurText(DraftState state, const Key& key, std::size_t limit,
                                                const std::optional<Window>& window);
+    // The arrivals of `to`, made from `from` by one edit in one place, whose new characters came with `arrival`.
+    static void TrackArrivals(const DraftState& from, DraftState& to, long arrival);
 
     std::vector<DraftState> candidates_{DraftState{}};
 };

@@ -152,6 +152,34 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NoAnswer},
+        // ... and a caret key between them takes the second one into our text: they go back in the order
+        // the box holds them, the caret among them (entry_box.cpp, TakeInKeysAmongOurs, NoteCaretAmongOurs).
+        {"keys typed at two places in our line while the client is busy",
+         [](Stage& stage) {
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.TypeAfter(1.0, "k");
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.05, [&stage] {
+                     for (int left = 0; left < 2; ++left) stage.client.Press(0, Key{Key::Kind::Left, u""});
+                 });
+                 stage.TypeAfter(1.1, "j");
+             });
+         },
+         PostResult::NoAnswer},
+        // ... and takes a character of our line out, then sends it with Enter: the room gets our line with
+        // the user's key, less that character, and the draft comes back (draft_invariants.h, (a)).
+        {"the user edits our line and sends it while the client is busy",
+         [](Stage& stage) {
+             stage.OnceAt(ReadOfOurLine(stage), [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                     for (const Key::Kind kind : {Key::Kind::Home, Key::Kind::Delete}) stage.client.Press(0, Key{kind, u""});
+                     stage.client.Type(0, "k");
+                     stage.client.Press(0, Key{Key::Kind::Enter, u""});
+                 });
+             });
+         },
+         PostResult::NoAnswer},
         // The write that gives the draft back goes unanswered and never reaches the box (some
         // implementations drop a message whose sender gave up on it): the key typed meanwhile goes into
         // the draft once, not again into the draft that write would have made (draft_return.cpp, the
@@ -177,6 +205,32 @@ const std::vector<FaultCase>& FaultCases() {
         {"a key reaches our line while the room is searched for",
          [](Stage& stage) { stage.OnceAt(WriteOfOurLine, [&stage] { stage.TypeAfter(0, "k"); }); },
          PostResult::NotTaken, RoomSecond()},
+        // A Home between the post's question for the caret and its selection, only reads of the text
+        // between: no message of ours sees it, and the draft may come back with the caret as it was asked
+        // for (intended_draft.h, Landing::OnOwnTextUnseen).
+        {"a Home right after the caret is asked for",
+         [](Stage& stage) {
+             // The client's own handler stays, to see the question.
+             const WindowHandle box = stage.client.EntryBox();
+             MessageHandler own = stage.desktop.SetHandler(box, nullptr);
+             stage.desktop.SetHandler(box, [&stage, own, asked = false](const MessageContext& m) mutable {
+                 if (!asked && Is(m, EM_GETSEL))
+                     stage.desktop.BeforeCall(2, [&stage] { stage.client.Press(0, Key{Key::Kind::Home, u""}, false); });
+                 asked = asked || Is(m, EM_GETSEL);
+                 return own(m);
+             });
+         },
+         PostResult::Posted},
+        // A key the code page lacks, right before the selection of all the draft (our read under it loses
+        // that key): the post gives up on writing, and leaves the user's caret after their key, not our
+        // selection over all they typed (draft_return.cpp, KeepTypedIntoOwn).
+        {"a key outside the code page right before our selection",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "my words", 3, 3);
+             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL); },
+                          [&stage] { stage.client.Press(0, Key{Key::Kind::Insert, u"\u0416"}, false); });
+         },
+         PostResult::NotTaken},
         // Another room comes to the top while the room is searched for before the press: its Send would
         // send the user's text there (post_to_chat.cpp, StillThere in SendLine).
         {"another room comes to the top before the press",
@@ -338,13 +392,17 @@ const std::vector<FaultCase>& FaultCases() {
          },
          PostResult::NoAnswer},
         // A character the code page lacks, typed into our line while the client is busy: no read of the
-        // box is whole any more, and the draft must not stay owed for good.
+        // box is whole any more, and the draft must not stay owed for good. A key typed after Home goes
+        // before our line, and the caret stays between the two (draft_return.cpp, NoteCaretAmongKeys).
         {"a key outside the code page reaches our line",
          [](Stage& stage) {
              stage.OnceAt(ReadOfOurLine(stage), [&stage] {
                  stage.desktop.TakeTime(stage.client.Frame(), 3.0);
-                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0,
-                                          [&stage] { stage.client.Press(0, Key{Key::Kind::Insert, u"\u0416"}); });
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                     stage.client.Press(0, Key{Key::Kind::Insert, u"\u0416"});
+                     stage.client.Press(0, Key{Key::Kind::Home, u""});
+                     stage.client.Type(0, "k");
+                 });
              });
          },
          PostResult::NoAnswer},

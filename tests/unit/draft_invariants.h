@@ -3,7 +3,9 @@
 // (a) The room receives only our lines (as the box holds them: with its own spelling of tags, cut short).
 //     A line of ours may take with it the user's insertion keys that reached the box after our last whole
 //     read of it before the press that sent it: no message can close that race. A key that was there by
-//     that read and went out is a fault. A line the user sends with Enter on their own text is theirs.
+//     that read and went out is a fault. A line the user sends with Enter on their own text is theirs; one
+//     they send with Enter on our line (the client busy, say) is ours with their keys, less what their
+//     own Backspace and Delete keys took out of it, which no message of ours can stop.
 // (f) No press goes to the client behind a message of ours it has not answered.
 // Once the boxes have settled:
 // (g) The client's keyboard focus is where the user left it.
@@ -32,9 +34,21 @@
 
 namespace vorivevo::sim {
 
+// Whether `text` is `held`, or the start of it, with at most `taken` of its characters taken out.
+inline bool PartOf(const std::u16string& text, const std::u16string& held, long taken) {
+    std::size_t at = 0;
+    for (const char16_t c : held) {
+        if (at == text.size()) return true;
+        if (c == text[at]) ++at;
+        else if (--taken < 0) return false;
+    }
+    return at == text.size();
+}
+
 // Our line as the room may receive it: whole or cut short, as a box that changes it holds it. `advert`:
-// the advertisement line when the user gave us another name or home page.
-inline bool OurLine(const std::string& text, const std::string& advert = expected::kAdvert) {
+// the advertisement line when the user gave us another name or home page. `taken`: characters of it the
+// user's own Backspace and Delete keys took out before their Enter sent it.
+inline bool OurLine(const std::string& text, const std::string& advert = expected::kAdvert, long taken = 0) {
     using namespace expected;
     std::vector<std::string> lines = {advert, kLoaded, kOff, kUnloaded};
     // A run lasts a few minutes at most, so the counter stays small.
@@ -42,7 +56,7 @@ inline bool OurLine(const std::string& text, const std::string& advert = expecte
     for (const std::string& line : lines) {
         for (const BoxChange change : {BoxChange::None, BoxChange::DropsTags, BoxChange::RewritesTags}) {
             const std::string held = ChatClient::AsBoxHolds(line, change, std::numeric_limits<std::size_t>::max());
-            if (!text.empty() && held.compare(0, text.size(), text) == 0) return true;
+            if (!text.empty() && PartOf(Utf8ToUtf16(text), Utf8ToUtf16(held), taken)) return true;
         }
     }
     return false;
@@ -79,7 +93,8 @@ inline std::string BrokenInvariant(const Desktop& desktop, ChatClient& client, s
         // of ours: (b) is what it broke.
         const bool ours = HoldsOurMarkUp(Windows1252ToUtf16(line.bytes));
         if (line.sender == ReceivedLine::Sender::UsersKeyOnOtherText && !ours) continue;
-        if (!OurLine(line.WithoutKeys(), advert))
+        const bool usersEnter = line.sender == ReceivedLine::Sender::UsersKeyOnOtherText;
+        if (!OurLine(line.WithoutKeys(), advert, usersEnter ? line.editsOnOurText : 0))
             return "(a) " + room + " received \"" + Windows1252ToUtf8(line.bytes) + "\", not our line" +
                    (line.sender == ReceivedLine::Sender::Press ? "" : " (the user's Enter on our text mixed with theirs)");
         if (keysSent != nullptr) *keysSent += static_cast<long>(line.keys.size());

@@ -272,6 +272,33 @@ TEST_F(SimChatClient, PressSendsTheBoxAsBytesWithItsTimeAndEmptiesIt) {
     EXPECT_EQ(client.Presses(), 3);
 }
 
+// Key characters come round again: a box that holds two keys of one character sends both with our line,
+// and neither stays in the draft the user means.
+TEST_F(SimChatClient, TwoKeysOfOneCharacterGoOutTogether) {
+    ChatClient client(desktop);
+    client.SetDraft(0, "", 0, 0);
+    desktop.SetText16(client.EntryBox(), u"ours");
+    ASSERT_EQ(KeyCharacter(0, false), KeyCharacter(92, false));
+    for (const long n : {0, 92}) client.Press(0, Key{Key::Kind::Insert, std::u16string(1, KeyCharacter(n, false))});
+    Press(desktop, client.SendButton());
+    ASSERT_EQ(client.Received().size(), 1u);
+    EXPECT_EQ(client.Received()[0].keys.size(), 2u);
+    EXPECT_EQ(client.UserDraft(0), "");
+}
+
+// The user's Enter on a box all under a selection of ours leaves it as empty as a Backspace would: no
+// message tells the two apart, so the keys it sent stay in the draft the user means.
+TEST_F(SimChatClient, KeysUnderOurSelectionStayInTheDraftWhenEnterSendsThem) {
+    ChatClient client(desktop);
+    client.SetDraft(0, "", 0, 0);
+    desktop.SetText16(client.EntryBox(), u"ours");
+    client.Press(0, Key{Key::Kind::Insert, std::u16string(1, KeyCharacter(0, false))});
+    desktop.Select(client.EntryBox(), 0, 5);
+    client.Press(0, Key{Key::Kind::Enter, u""});
+    ASSERT_EQ(client.Received().size(), 1u);
+    EXPECT_EQ(client.UserDraft(0), Utf16ToWindows1252(std::u16string(1, KeyCharacter(0, false))));
+}
+
 TEST_F(SimChatClient, ReluctantAndRefusingSendButtons) {
     ChatClientOptions options;
     options.send = SendBehaviour::NeedsPresses;
@@ -388,16 +415,28 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
     constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
     IntendedDraft meant;
     meant.Set(u"my words", {3, 5});
-    meant.Apply({Key::Kind::Insert, u"a"}, Landing::OnOurText, kNoLimit);
-    meant.Apply({Key::Kind::Left, u""}, Landing::OnOurText, kNoLimit);
-    meant.Apply({Key::Kind::Insert, u"b"}, Landing::OnOurText, kNoLimit);
+    meant.Apply({Key::Kind::Insert, u"a"}, Landing::OnOurText, kNoLimit, nullptr, 1);
+    meant.Apply({Key::Kind::Left, u""}, Landing::OnOurText, kNoLimit, nullptr, 2);
+    meant.Apply({Key::Kind::Insert, u"b"}, Landing::OnOurText, kNoLimit, nullptr, 3);
     EXPECT_EQ(meant.Candidates().size(), 2u);
     EXPECT_TRUE(meant.Holds(u"my abrds", {5, 5}));  // the Left dropped: typing order
     EXPECT_TRUE(meant.Holds(u"my bards", {4, 4}));  // the Left counted, as it did in our text, caret and all
     meant.Narrow(u"my bards", Desktop::Selection{4, 4});
-    meant.Remove(u'a');  // it went out with a line
+    meant.Remove(u'a', 1);  // it went out with a line
     EXPECT_EQ(meant.Candidates().size(), 1u);
     EXPECT_TRUE(meant.Holds(u"my brds", {4, 4}));
+    // A key character come round again: what went out is the newer key, not the older one; and a box that
+    // shows only the newer one shows the run where its caret is.
+    for (const bool sent : {true, false}) {
+        IntendedDraft again;
+        again.Set(u"", {0, 0});
+        for (const long arrival : {1, 2, 3})
+            again.Apply({Key::Kind::Insert, arrival == 2 ? u"b" : u"a"}, Landing::OnOurText, kNoLimit, nullptr, arrival);
+        const IntendedDraft::Shown newer{u"a", {1, 1}};
+        if (sent) again.Remove(u'a', 3);
+        else again.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit, &newer, 4);
+        EXPECT_TRUE(again.Holds(u"ab", {2, 2})) << Utf16ToUtf8(again.Candidates().front().text) << " sent " << sent;
+    }
 
     // A Backspace that took a character of ours: what is typed there after it may be lost.
     meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit);
@@ -422,6 +461,24 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
     meant.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit, &start);
     EXPECT_EQ(meant.Candidates().size(), 1u);
     EXPECT_TRUE(meant.Holds(u"my bazxyrds", {5, 5}));
+    // Nor does a Delete in an empty box: nothing of ours is taken, and nothing forks.
+    meant.Apply({Key::Kind::Delete, u""}, Landing::OnOurText, kNoLimit, &empty);
+    EXPECT_EQ(meant.Candidates().size(), 1u);
+    // Once our text goes into a box that shows the user their own, keys typed into ours begin a run of
+    // their own at the user's caret: a Home there goes no further back than its start.
+    meant.EndRuns(u"my bazxyrds");
+    for (const Key& key : {Key{Key::Kind::Insert, u"q"}, Key{Key::Kind::Home, u""}, Key{Key::Kind::Insert, u"w"}})
+        meant.Apply(key, Landing::OnOurText, kNoLimit);
+    EXPECT_TRUE(meant.Holds(u"my bawqzxyrds", {6, 6})) << Utf16ToUtf8(meant.Candidates().front().text);
+
+    // A Backspace that took a character of ours hides the keys typed after it only while our text is there.
+    IntendedDraft sent;
+    sent.Set(u"ab", {2, 2});
+    sent.Apply({Key::Kind::Backspace, u""}, Landing::OnOurText, kNoLimit);
+    sent.OurTextGone();
+    sent.Apply({Key::Kind::Insert, u"v"}, Landing::OnOurText, kNoLimit);
+    EXPECT_EQ(sent.Candidates().size(), 1u);
+    EXPECT_TRUE(sent.Holds(u"abv", {3, 3}));
 }
 
 }  // namespace

@@ -196,6 +196,7 @@ PostResult ClientAutomation::SendLine(const Found& at, PostHold& hold, std::opti
         // Our line gone after an answered press: the client took it, and what the box holds is the user's.
         TakeInRead(held, now);
         if (!HoldsTraceOf(now, held.line)) return PostResult::Posted;
+        if (now != held.line) return hold.Stopped();
     }
     return hold.Stopped();
 }

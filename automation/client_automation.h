@@ -168,6 +168,7 @@ private:
     // our text): then only the keys told apart before go back.
     bool TakeInRead(HeldDraft& held, const std::string& now);
     bool TakeInWriteFate(HeldDraft& held, const std::string& now);
+    bool TypedBeforeWriteWent(HeldDraft& held, const std::string& now);
     static bool ShowsUsersText(const HeldDraft& held);
     static void TakeInEditOfShown(HeldDraft& held, const std::string& now);
     // Of the write the held draft awaits the fate of.

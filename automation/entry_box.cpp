@@ -179,9 +179,24 @@ void ClientAutomation::TakeInEditOfShown(HeldDraft& held, const std::string& now
 
 // Settles a write whose fate was not known by the read `now`; false when it cannot be told, and the box
 // holds what cannot be told apart.
+// Keys right before the text we wrote, with the caret still right after all of it: they came over our
+// selection before our text went in, when the box showed the user nothing of theirs, and go to their caret
+// (not where a Home would have put them since, which would have moved the caret there).
+bool ClientAutomation::TypedBeforeWriteWent(HeldDraft& held, const std::string& now) {
+    const std::string& written = *held.unsettledWrite;
+    if (now.size() <= written.size() || now.compare(now.size() - written.size(), written.size(), written) != 0) return false;
+    LResult answer = 0;
+    if (SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) != Outcome::Done) return false;
+    const unsigned end = CharactersIn(now);
+    return SelectionFrom(answer) == TextSelection{end, end};
+}
+
 bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) {
     const WriteFate fate = FateOf(now, held);
     if (fate == WriteFate::Took) {
+        // Then the box shows no text of the user's with their caret in it: the keys are told apart by
+        // where they are, not taken for an edit of what the box shows.
+        if (TypedBeforeWriteWent(held, now)) held.caretLeft.reset();
         held.boxHeld = *held.unsettledWrite;
         held.boxSelection.reset();
     } else {

@@ -295,6 +295,15 @@ const std::vector<FaultCase>& FaultCases() {
         // holds the draft, not keys the user typed (draft_return.cpp, SettleWrite).
         {"the draft's write is answered late",
          [](Stage& stage) { stage.OnceAt(WriteOfTheDraft, [&stage] { stage.desktop.TakeTime(stage.client.Frame(), 3.0); }); }},
+        // A key that reaches the emptied box right before the draft goes back comes before it, over our
+        // selection: it goes to the user's caret, not where a Home would have put it (entry_box.cpp,
+        // TypedBeforeWriteWent).
+        {"a key reaches the emptied box right before the draft goes back",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "my words", 8, 8);
+             stage.OnceAt(WriteOfTheDraft, [&stage] { stage.client.Type(0, "k"); });
+         },
+         PostResult::Posted},
         // The box keeps only part of our line: it is neither our line nor the draft with keys, so the draft
         // alone goes back and none of our mark-up stays (entry_box.cpp, a write whose fate is not known).
         {"the box keeps only part of our line",

@@ -2,6 +2,9 @@
 #include "chat_frame.h"
 
 #include <vector>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "window_classes.h"
 #include "window_layout.h"
@@ -260,13 +263,54 @@ std::string ChatFrame::FocusName() const {
     return name;
 }
 
+// PRACTICE_ENTRY_TRACE=FILE (a Windows path) appends a line for every key, write, selection and read the
+// entry box gets, with its text and selection once handled: where a key went among another program's
+// messages, which the log's lines cannot show.
+static void TraceEntry(HWND window, WNDPROC proc, UINT message, WPARAM wParam, LPARAM lParam, LRESULT result) {
+    static FILE* file = [] {
+        const char* path = std::getenv("PRACTICE_ENTRY_TRACE");
+        return path != nullptr ? std::fopen(path, "a") : nullptr;
+    }();
+    static bool inside = false;
+    if (!file || inside) return;
+    const char* name = nullptr;
+    switch (message) {
+        case WM_CHAR: name = "CHAR"; break;
+        case EM_SETSEL: name = "SETSEL"; break;
+        case EM_REPLACESEL: name = "REPLACESEL"; break;
+        case WM_GETTEXT: name = "GETTEXT"; break;
+        case WM_GETTEXTLENGTH: name = "GETLEN"; break;
+        case EM_GETSEL: name = "GETSEL"; break;
+        case WM_SETTEXT: name = "SETTEXT"; break;
+        case WM_KEYDOWN: name = "KEYDOWN"; break;
+        default: return;
+    }
+    inside = true;
+    char narrow[8192] = {};
+    CallWindowProcA(proc, window, WM_GETTEXT, sizeof narrow, reinterpret_cast<LPARAM>(narrow));
+    DWORD a = 0, b = 0;
+    CallWindowProcA(proc, window, EM_GETSEL, reinterpret_cast<WPARAM>(&a), reinterpret_cast<LPARAM>(&b));
+    char given[1024] = {};
+    if (message == EM_REPLACESEL && lParam) std::snprintf(given, sizeof given, "%s", reinterpret_cast<const char*>(lParam));
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    const double ms = 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+    std::fprintf(file, "%.3f %s %lu %ld [%s] -> %ld | %lu-%lu \"%s\"\n", ms, name, static_cast<unsigned long>(wParam),
+                 static_cast<long>(message == EM_REPLACESEL ? 0 : lParam), given, static_cast<long>(result), a, b, narrow);
+    std::fflush(file);
+    inside = false;
+}
+
 LRESULT CALLBACK ChatFrame::EntryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = Self(window);
     // Busy composing, the box takes no text from other programs, however it is given.
     const bool givenText = message == WM_SETTEXT || message == EM_REPLACESEL;
     if (givenText && self->keepText_ && !self->ownChange_) return FALSE;
     if (message == WM_CHAR) self->events_.OnEntryCharacter(wParam);
-    return CallWindowProcA(self->entryProc_, window, message, wParam, lParam);
+    const LRESULT result = CallWindowProcA(self->entryProc_, window, message, wParam, lParam);
+    TraceEntry(window, self->entryProc_, message, wParam, lParam, result);
+    return result;
 }
 
 void ChatFrame::AppendToTranscript(const std::string& ansiText) {

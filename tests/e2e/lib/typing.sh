@@ -71,9 +71,17 @@ typing_wait_typed() {
 }
 
 typing_account() {
-  local draft=$1 from=$2 entry head='' rest report
+  local draft=$1 from=$2 entry head='' rest report tries
+  # The draft goes back a few messages after the press that sent the last line: the box is read until
+  # two reads 0.3 s apart agree, so that a give-back still on its way is not taken for keys lost.
   typing_show_entry
   entry=$TYPING_ENTRY
+  for ((tries = 0; tries < 30; tries++)); do
+    sleep 0.3
+    typing_show_entry
+    [[ "$TYPING_ENTRY" == "$entry" ]] && break
+    entry=$TYPING_ENTRY
+  done
   if [[ "$entry" == *"$draft"* ]]; then
     head=${entry%%"$draft"*}
     rest=${entry#*"$draft"}

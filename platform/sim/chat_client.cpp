@@ -349,8 +349,10 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     constexpr double kCaretQuestionToSelection = 0.01;
     const bool unseen = room.caretAskedAt >= 0.0 && desktop_.Clock().Now() - room.caretAskedAt <= kCaretQuestionToSelection;
     const Landing own = caretKey && unseen ? Landing::OnOwnTextUnseen : Landing::OnOwnText;
-    room.intended.Apply(key, onOwnText ? own : BoxesChangeText() ? Landing::OnOurChangedText : Landing::OnOurText,
-                        boxLimit_, &shown, arrivals_);
+    const Landing ours = BoxesChangeText()                                ? Landing::OnOurChangedText
+                         : caretKey && room.intended.HoldsText(shown.text) ? Landing::CaretKeyOnOwnUnderOurs
+                                                                           : Landing::OnOurText;
+    room.intended.Apply(key, onOwnText ? own : ours, boxLimit_, &shown, arrivals_);
 }
 
 void ChatClient::SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded) {

@@ -238,10 +238,18 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
             add(std::move(own));
             continue;
         }
+        if (landing == Landing::CaretKeyOnOwnUnderOurs && shown != nullptr && candidate.text == shown->text) {
+            DraftState own;
+            own.text = candidate.text;
+            own.selection = shown->selection;
+            ApplyKey(own.text, own.selection, key, limit);
+            own.arrivals = candidate.arrivals;
+            add(std::move(own));
+        }
         // In our text: an insert counts unless the keys cannot be told apart there; an editing key may
         // count or not.
         // (Enter sends what the box holds: its keys leave every candidate as they go out.)
-        const std::optional<Window> window = key.kind != Key::Kind::Enter && landing == Landing::OnOurText
+        const std::optional<Window> window = key.kind != Key::Kind::Enter && landing != Landing::OnOurChangedText
                                                  ? ShownOfRun(candidate, shown)
                                                  : std::nullopt;
         const bool mayDrop = (!key.Inserts() && !window) || landing == Landing::OnOurChangedText || candidate.damaged;

@@ -37,8 +37,11 @@ bool IsKeyCharacter(char16_t character);
 // or our selection, or in our text in a box that changed what we gave it. OnOwnTextUnseen: a caret key on
 // the user's own text after a post asked where the caret is and before its selection took the caret's
 // place, only reads of the text between (which a caret key does not change): no message of ours can see
-// it, so it may count or not.
-enum class Landing { OnOwnText, OnOwnTextUnseen, OnOurText, OnOurChangedText };
+// it, so it may count or not. CaretKeyOnOwnUnderOurs: a caret key on the user's own text under a
+// selection of ours shows them their text again, with the caret where the box put it (for Home and End,
+// where it would have gone from theirs), and they type on where they see it; or it was a key in our
+// selection, as a post that has not seen it must take it: no message of ours tells Home from Left there.
+enum class Landing { OnOwnText, OnOwnTextUnseen, OnOurText, OnOurChangedText, CaretKeyOnOwnUnderOurs };
 
 struct DraftState {
     std::u16string text;

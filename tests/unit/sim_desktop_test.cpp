@@ -471,6 +471,15 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
         meant.Apply(key, Landing::OnOurText, kNoLimit);
     EXPECT_TRUE(meant.Holds(u"my bawqzxyrds", {6, 6})) << Utf16ToUtf8(meant.Candidates().front().text);
 
+    // A caret key on the user's own text under a selection of ours shows it to them again, the caret where
+    // the box put it; or, for a post that has not seen it, it was a key in our selection.
+    IntendedDraft own;
+    own.Set(u"my words", {3, 3});
+    const IntendedDraft::Shown allOurs{u"my words", {0, 8}};
+    own.Apply({Key::Kind::Left, u""}, Landing::CaretKeyOnOwnUnderOurs, kNoLimit, &allOurs);
+    EXPECT_TRUE(own.Holds(u"my words", {0, 0}));
+    EXPECT_TRUE(own.Holds(u"my words", {3, 3}));
+
     // A Backspace that took a character of ours hides the keys typed after it only while our text is there.
     IntendedDraft sent;
     sent.Set(u"ab", {2, 2});

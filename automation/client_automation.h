@@ -170,6 +170,8 @@ private:
     bool TakeInWriteFate(HeldDraft& held, const std::string& now);
     static bool ShowsUsersText(const HeldDraft& held);
     static void TakeInEditOfShown(HeldDraft& held, const std::string& now);
+    static bool EditedOwnUnderOurs(const HeldDraft& held, const std::string& now);
+    void TakeInEditedOwn(HeldDraft& held, const std::string& now);
     // Of the write the held draft awaits the fate of.
     static WriteFate FateOf(const std::string& now, const HeldDraft& held);
 

@@ -107,6 +107,8 @@ ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const 
     // Typed into the user's own text, which we gave back: it stays as they typed it.
     const std::size_t typedAt = held.boxHeld == held.user.text ? KeysTypedAt(now, held.user.text) : std::string::npos;
     if (typedAt != std::string::npos) return KeepTypedIntoOwn(held, now, typedAt);
+    // Edited where they saw it, at more than one place: nothing of ours is in it, and it stays.
+    if (EditedOwnUnderOurs(held, now)) return GiveBackPhase::Done;
     if (held.rounds++ == kWriteRounds) {
         held.rounds = 0;
         return std::nullopt;

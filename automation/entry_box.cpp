@@ -110,6 +110,8 @@ bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
     const bool caretTheirs = held.caretLeft == held.user.selection && held.boxHeld == held.user.text;
     if (ShowsUsersText(held) && (held.boxHeld != held.user.text || caretTheirs) && !HoldsTraceOf(now, held.line)) {
         TakeInEditOfShown(held, now);
+    } else if (EditedOwnUnderOurs(held, now)) {
+        TakeInEditedOwn(held, now);
     } else if (!TakeInKeysAmongOurs(held, now)) {
         const std::optional<std::string> keys = KeysSince(now, held);
         const bool changed = now != held.boxHeld;
@@ -175,6 +177,41 @@ void ClientAutomation::TakeInEditOfShown(HeldDraft& held, const std::string& now
     if (user.keysFrom) user.keysFrom = std::min(*user.keysFrom, caret);
     held.boxSelection.reset();
     held.boxHeld = now;
+}
+
+// Keys typed over a selection of ours on the user's own text take all it covers: where nearly all of it
+// is still there in its order, a caret key took the selection away first, and the box has shown the user
+// their own text and a caret since, which they edited where they saw it. (Keys may well repeat a few of
+// its characters, even a word, so a piece of it tells nothing; nor does a short text, which keys may
+// retype.) Taken for keys, it would go back with the draft around it: the user's text twice.
+bool ClientAutomation::EditedOwnUnderOurs(const HeldDraft& held, const std::string& now) {
+    constexpr unsigned kShortest = 8;
+    const std::optional<TextSelection>& ours = held.boxSelection;
+    const std::string& was = held.boxHeld;
+    if (was != held.user.text || !ours || ours->start == ours->end || now == was || HoldsTraceOf(now, held.line))
+        return false;
+    const std::size_t start = Utf8Offset(was, ours->start);
+    const std::size_t end = std::max(start, Utf8Offset(was, ours->end));
+    const std::size_t tail = was.size() - end;
+    if (now.size() < start + tail || now.compare(0, start, was, 0, start) != 0 ||
+        now.compare(now.size() - tail, tail, was, end, tail) != 0)
+        return false;
+    const std::string covered = was.substr(start, end - start);
+    const unsigned length = CharactersIn(covered);
+    const unsigned kept = CharactersKeptInOrder(now.substr(start, now.size() - start - tail), covered);
+    return length >= kShortest && kept * 8 >= length * 7;
+}
+
+// All the box holds is theirs then, and so is its caret.
+void ClientAutomation::TakeInEditedOwn(HeldDraft& held, const std::string& now) {
+    LResult answer = 0;
+    const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer);
+    const std::optional<TextSelection> caret = asked == Outcome::Done ? SelectionFrom(answer) : std::nullopt;
+    held.user = UsersText{now, caret, std::nullopt};
+    held.caretLeft = caret;
+    held.boxHeld = now;
+    held.boxSelection.reset();
+    held.shownFrom = 0;
 }
 
 // Settles a write whose fate was not known by the read `now`; false when it cannot be told, and the box

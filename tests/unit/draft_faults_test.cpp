@@ -414,6 +414,24 @@ const std::vector<FaultCase>& FaultCases() {
              stage.client.SetSendBehaviour(SendBehaviour::NeverEmpties);
              stage.OnceAt(WriteOfTheDraft, [&stage] { stage.client.Press(0, Key{Key::Kind::Left, u""}); });
          }},
+        // Busy under our selection of all the draft, before our line goes in; a Home takes the selection
+        // away, and the user edits their own text where they see it, at both ends and with a Delete (a key
+        // the code page lacks among them): the box holds their text, not keys typed over our selection,
+        // around which the draft would go in again (entry_box.cpp, EditedOwnUnderOurs).
+        {"a Home under our selection of the draft, then edits at both ends",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "my own words", 3, 3);
+             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL) && m.wParam == 0 && m.lParam > 0; }, [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                     for (const Key::Kind kind : {Key::Kind::Home, Key::Kind::Delete}) stage.client.Press(0, Key{kind, u""});
+                     stage.client.Press(0, Key{Key::Kind::Insert, u"\u0416"});
+                     stage.client.Press(0, Key{Key::Kind::End, u""});
+                     stage.client.Type(0, "k");
+                 });
+             });
+         },
+         PostResult::NoAnswer},
         // A box that holds forty characters, and more keys pasted into it once our line has gone than fit
         // beside the draft: those that do not fit go, as the box would have refused them, and nothing
         // stays owed to a box that cannot hold it (draft_return.cpp, WriteDraft).

@@ -204,6 +204,8 @@ private:
     Step WriteAroundKeys(HeldDraft& held, const std::string& now);
     Step KeepTypedIntoOwn(HeldDraft& held, const std::string& now, std::size_t typedAt);
     Outcome NoteCaretAmongKeys(HeldDraft& held, const std::string& now);
+    static std::optional<unsigned> CaretAfterEditAt(const std::string& text, TextSelection caret,
+                                                    const std::string& now);
     Step RestoreCaret(HeldDraft& held);
     Step Halted(HeldDraft& held, Outcome outcome);
     // Runs the phases until done (true) or one must wait.

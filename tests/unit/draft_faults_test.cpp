@@ -240,6 +240,15 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NotTaken},
+        // A Backspace right after the user's caret goes back, before the read that checks it: it is theirs,
+        // on their own text, and not undone by the draft written again (draft_return.cpp, CaretAfterEditAt).
+        {"a Backspace right after the caret goes back",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "my words", 3, 3);
+             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL) && m.wParam == 3 && m.lParam == 3; },
+                          [&stage] { stage.desktop.BeforeCall(1, [&stage] { stage.client.Press(0, Key{Key::Kind::Backspace, u""}); }); });
+         },
+         PostResult::Posted},
         // Send takes the keyboard focus on its button-down: keys typed after the post would go to it, and
         // a Space there would send the draft (chat_room.cpp, PressKeepingFocus).
         {"the user types on after the post", [](Stage& stage) { stage.TypeAfter(3.0, "k"); }},

@@ -162,7 +162,7 @@ private:
     bool NoteCaretAmongOurs(HeldDraft& held);
     bool TakeInKeysAmongOurs(HeldDraft& held, const std::string& now);
     void TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy,
-                                     std::optional<TextSelection> before);
+                                     std::optional<TextSelection> before, std::optional<TextSelection> caretBefore);
     // Takes in a whole read of the box: settles a write whose fate was not known, and puts the keys the
     // user typed since into their text. False when the box holds what cannot be told apart (it changed
     // our text): then only the keys told apart before go back.

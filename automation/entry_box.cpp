@@ -262,6 +262,7 @@ ClientAutomation::Outcome ClientAutomation::Splice(HeldDraft& held, unsigned sta
 ClientAutomation::Outcome ClientAutomation::SelectOver(HeldDraft& held, TextSelection selection) {
     NoteUsersCaret(held);
     const std::optional<TextSelection> before = held.boxSelection;
+    const std::optional<TextSelection> caretBefore = held.caretLeft;
     const Outcome selected = Select(held, selection);
     held.boxSelection = selection;
     if (selected != Outcome::Done) return selected;
@@ -270,7 +271,7 @@ ClientAutomation::Outcome ClientAutomation::SelectOver(HeldDraft& held, TextSele
     const Outcome read = ReadHeld(held, now, &lossy);
     if (read != Outcome::Done) return read;
     if (now == held.boxHeld) return Outcome::Done;
-    TakeInChangeBeforeSelection(held, now, lossy, before);
+    TakeInChangeBeforeSelection(held, now, lossy, before, caretBefore);
     return Outcome::Refused;
 }
 
@@ -305,18 +306,25 @@ bool ClientAutomation::NoteCaretAmongOurs(HeldDraft& held) {
     return true;
 }
 
-// Changed under the selection, or right before it: then the selection still stands as we gave it, and
-// the change was made to the text as it was, with the selection it had `before` (the user's own, or
-// ours); the caret is the one we gave, after it.
+// Changed under the selection, or right before it: then the selection still stands as we gave it (cut
+// to the end of a text the change made shorter), and the change was made to the text as it was, with the
+// selection and caret it had `before` (the user's own, or ours); the caret is the one we gave, after it.
 void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy,
-                                                   std::optional<TextSelection> before) {
+                                                   std::optional<TextSelection> before,
+                                                   std::optional<TextSelection> caretBefore) {
     LResult answer = 0;
-    const bool stands = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) == Outcome::Done &&
-                        SelectionFrom(answer) == held.boxSelection;
+    const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer);
+    const std::optional<TextSelection> shown = asked == Outcome::Done ? SelectionFrom(answer) : std::nullopt;
+    const unsigned length = CharactersIn(now);
+    const TextSelection given = *held.boxSelection;
+    const TextSelection cut{std::min(given.start, length), std::min(given.end, length)};
+    // (A key typed over the selection would have left a caret, not a selection.)
+    const bool stands = shown && (*shown == given || (*shown == cut && cut.start != cut.end));
     held.caretLeft.reset();
     if (!stands) return;
-    const TextSelection ours = *held.boxSelection;
+    const TextSelection ours = *shown;
     held.boxSelection = before;
+    held.caretLeft = caretBefore;
     if (!lossy) TakeInRead(held, now);
     held.boxSelection = ours;
     held.caretLeft = ours;

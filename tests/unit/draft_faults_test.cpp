@@ -240,6 +240,15 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NotTaken},
+        // A Backspace on the user's selection reaches the box right before our selection of all the draft,
+        // which the box then cuts to the shorter text: the selection stands, and the Backspace was made to
+        // the draft as the user had it, with their caret (entry_box.cpp, TakeInChangeBeforeSelection).
+        {"a Backspace right before our selection, which the box cuts",
+         [](Stage& stage) {
+             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL) && m.wParam == 0 && m.lParam == 8; },
+                          [&stage] { stage.client.Press(0, Key{Key::Kind::Backspace, u""}); });
+         },
+         PostResult::NotTaken},
         // A Backspace right after the user's caret goes back, before the read that checks it: it is theirs,
         // on their own text, and not undone by the draft written again (draft_return.cpp, CaretAfterEditAt).
         {"a Backspace right after the caret goes back",

@@ -254,8 +254,11 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
                                                  : std::nullopt;
         const bool mayDrop = (!key.Inserts() && !window) || landing == Landing::OnOurChangedText || candidate.damaged;
         const bool fork = candidates_.size() * 2 <= kMaxCandidates;
-        if (mayDrop) add(candidate);
-        if (mayDrop && !fork) continue;
+        // Past the cap, a caret or editing key on a run the box shows whole counts only, as the box shows it
+        // (what a post reads there); keys that cannot be told apart count as dropped only.
+        const bool asShown = !key.Inserts() && !candidate.damaged && landing != Landing::OnOurChangedText;
+        if (mayDrop && (fork || !asShown)) add(candidate);
+        if (mayDrop && !fork && !asShown) continue;
         if (std::optional<DraftState> applied = InOurText(candidate, key, limit, window)) {
             TrackArrivals(candidate, *applied, arrival);
             add(*applied);

@@ -72,7 +72,8 @@ struct DraftState {
 // selection (so its effect there may count or not), and any key typed into our text in a box that changed
 // it, or where an editing key took some of our text (the keys cannot be told apart): so the user may mean
 // one of several drafts, each kept as a candidate until the box shows which (at most kMaxCandidates: past
-// that, further such keys count as dropped only).
+// that, a caret or editing key on a run the box shows whole counts only, as the box shows it, and keys that
+// cannot be told apart count as dropped only).
 class IntendedDraft {
 public:
     static constexpr std::size_t kMaxCandidates = 256;

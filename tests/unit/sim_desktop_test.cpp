@@ -480,6 +480,19 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
     EXPECT_TRUE(own.Holds(u"my words", {0, 0}));
     EXPECT_TRUE(own.Holds(u"my words", {3, 3}));
 
+    // Past the cap on candidates, a caret key in our text counts as the box shows it: the keys stay in the
+    // order the box holds them, which a post reads there.
+    IntendedDraft many;
+    many.Set(u"", {0, 0});
+    std::u16string reversed;
+    for (char16_t c = u'a'; c <= u'l'; ++c) {
+        many.Apply({Key::Kind::Insert, std::u16string(1, c)}, Landing::OnOurText, kNoLimit);
+        many.Apply({Key::Kind::Left, u""}, Landing::OnOurText, kNoLimit);
+        reversed.insert(reversed.begin(), c);
+    }
+    EXPECT_LE(many.Candidates().size(), IntendedDraft::kMaxCandidates);
+    EXPECT_TRUE(many.Holds(reversed, {0, 0}));
+
     // A Backspace that took a character of ours hides the keys typed after it only while our text is there.
     IntendedDraft sent;
     sent.Set(u"ab", {2, 2});

@@ -188,6 +188,8 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
     if (message.message != WM_GETTEXTLENGTH && message.message != WM_GETTEXT)
         room.caretAskedAt = message.message == EM_GETSEL ? desktop_.Clock().Now() : -1.0;
+    if (message.message == EM_SETSEL || message.message == WM_SETTEXT || message.message == EM_REPLACESEL)
+        room.sentSinceWrite = false;
     if (message.message == WM_SETTEXT || message.message == EM_REPLACESEL) {
         room.intended.EndRuns(desktop_.Text16(message.window));
         room.editsOnOurText = 0;
@@ -349,7 +351,7 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     constexpr double kCaretQuestionToSelection = 0.01;
     const bool unseen = room.caretAskedAt >= 0.0 && desktop_.Clock().Now() - room.caretAskedAt <= kCaretQuestionToSelection;
     const Landing own = caretKey && unseen ? Landing::OnOwnTextUnseen : Landing::OnOwnText;
-    const Landing ours = BoxesChangeText()                                ? Landing::OnOurChangedText
+    const Landing ours = BoxesChangeText() && !room.sentSinceWrite        ? Landing::OnOurChangedText
                          : caretKey && room.intended.HoldsText(shown.text) ? Landing::CaretKeyOnOwnUnderOurs
                                                                            : Landing::OnOurText;
     room.intended.Apply(key, onOwnText ? own : ours, boxLimit_, &shown, arrivals_);
@@ -413,6 +415,7 @@ bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender, bool keysStay)
     received_.push_back(std::move(line));
     desktop_.SetText16(entry, std::u16string());
     desktop_.Select(entry, 0, 0);
+    room.sentSinceWrite = true;
     return true;
 }
 

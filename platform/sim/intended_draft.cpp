@@ -205,10 +205,13 @@ void IntendedDraft::TrackArrivals(const DraftState& from, DraftState& to, long a
 }
 
 void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, const Shown* shown, long arrival) {
-    // A Backspace or a Delete in a box that shows nothing (Send emptied it) takes nothing, of ours or of
-    // theirs: it is as if it had not come.
-    const bool takesNothing = shown != nullptr && shown->text.empty() &&
-                              (key.kind == Key::Kind::Backspace || key.kind == Key::Kind::Delete);
+    // A Backspace at the very start of the box, or a Delete at its very end, with nothing selected takes
+    // nothing, of ours or of theirs; in a box that shows nothing (Send emptied it) it is as if it had not
+    // come.
+    const bool caretOnly = shown != nullptr && shown->selection.start == shown->selection.end;
+    const bool atEdge = caretOnly && ((key.kind == Key::Kind::Backspace && shown->selection.start == 0) ||
+                                      (key.kind == Key::Kind::Delete && shown->selection.end == shown->text.size()));
+    const bool takesNothing = atEdge && shown->text.empty();
     if (takesNothing && landing != Landing::OnOwnText) return;
     std::vector<DraftState> next;
     // Each state once: by a hash first, since the candidates may be many and long.
@@ -260,6 +263,7 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
         if (mayDrop && (fork || !asShown)) add(candidate);
         if (mayDrop && !fork && !asShown) continue;
         if (std::optional<DraftState> applied = InOurText(candidate, key, limit, window)) {
+            if (atEdge) applied->damaged = candidate.damaged;
             TrackArrivals(candidate, *applied, arrival);
             add(*applied);
             // Once our text is damaged, the whole run may be lost with it.

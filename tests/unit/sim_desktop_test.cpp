@@ -493,6 +493,17 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
     EXPECT_LE(many.Candidates().size(), IntendedDraft::kMaxCandidates);
     EXPECT_TRUE(many.Holds(reversed, {0, 0}));
 
+    // A Delete with the caret at the very end of the box takes nothing of ours: the keys typed after it are
+    // as plain to tell apart as before.
+    IntendedDraft atEnd;
+    atEnd.Set(u"", {0, 0});
+    atEnd.Apply({Key::Kind::Insert, u"a"}, Landing::OnOurText, kNoLimit);
+    const IntendedDraft::Shown lineThenKey{u"our linea", {9, 9}};
+    atEnd.Apply({Key::Kind::Delete, u""}, Landing::OnOurText, kNoLimit, &lineThenKey);
+    atEnd.Apply({Key::Kind::Insert, u"b"}, Landing::OnOurText, kNoLimit);
+    EXPECT_EQ(atEnd.Candidates().size(), 1u);
+    EXPECT_TRUE(atEnd.Holds(u"ab", {2, 2}));
+
     // A Backspace that took a character of ours hides the keys typed after it only while our text is there.
     IntendedDraft sent;
     sent.Set(u"ab", {2, 2});

@@ -237,7 +237,9 @@ bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) 
 ClientAutomation::Outcome ClientAutomation::ReadHeld(const HeldDraft& held, std::string& text, bool* lossy) {
     const Outcome first = ReadBox(held.box, text, lossy);
     const std::string& expected = held.unsettledWrite ? *held.unsettledWrite : held.boxHeld;
-    if (first != Outcome::Done || text == expected) return first;
+    // An empty write (one that cuts our line out from among keys, say) does not vouch for a blank box.
+    const bool vouched = text == expected && !(text.empty() && held.unsettledWrite);
+    if (first != Outcome::Done || vouched) return first;
     const bool showedText = !text.empty();
     const Outcome second = ReadBox(held.box, text, lossy);
     // The blank may be the moment's: it is taken only when the read after it is blank too.

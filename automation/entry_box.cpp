@@ -182,8 +182,8 @@ void ClientAutomation::TakeInEditOfShown(HeldDraft& held, const std::string& now
 // Keys typed over a selection of ours on the user's own text take all it covers: where nearly all of it
 // is still there in its order, a caret key took the selection away first, and the box has shown the user
 // their own text and a caret since, which they edited where they saw it. (Keys may well repeat a few of
-// its characters, even a word, so a piece of it tells nothing; nor does a short text, which keys may
-// retype.) Taken for keys, it would go back with the draft around it: the user's text twice.
+// its characters, even a word, so a piece of it tells nothing, and a short text only when all of it is
+// there.) Taken for keys, it would go back with the draft around it: the user's text twice.
 bool ClientAutomation::EditedOwnUnderOurs(const HeldDraft& held, const std::string& now) {
     constexpr unsigned kShortest = 8;
     const std::optional<TextSelection>& ours = held.boxSelection;
@@ -199,7 +199,7 @@ bool ClientAutomation::EditedOwnUnderOurs(const HeldDraft& held, const std::stri
     const std::string covered = was.substr(start, end - start);
     const unsigned length = CharactersIn(covered);
     const unsigned kept = CharactersKeptInOrder(now.substr(start, now.size() - start - tail), covered);
-    return length >= kShortest && kept * 8 >= length * 7;
+    return length > 0 && (kept == length || (length >= kShortest && kept * 8 >= length * 7));
 }
 
 // All the box holds is theirs then, and so is its caret.

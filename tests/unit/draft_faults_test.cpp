@@ -450,6 +450,20 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NoAnswer},
+        // The same with a short draft, typed into at one place after the Home: all of it is still there,
+        // so the keys go where the user typed them, not at the caret they had before.
+        {"a Home under our selection of a short draft, then a key",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "ab", 1, 1);
+             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL) && m.wParam == 0 && m.lParam == 2; }, [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                     stage.client.Press(0, Key{Key::Kind::Home, u""});
+                     stage.client.Type(0, "k");
+                 });
+             });
+         },
+         PostResult::NoAnswer},
         // A box that holds forty characters, and more keys pasted into it once our line has gone than fit
         // beside the draft: those that do not fit go, as the box would have refused them, and nothing
         // stays owed to a box that cannot hold it (draft_return.cpp, WriteDraft).

@@ -188,8 +188,10 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
     if (message.message != WM_GETTEXTLENGTH && message.message != WM_GETTEXT)
         room.caretAskedAt = message.message == EM_GETSEL ? desktop_.Clock().Now() : -1.0;
-    if (message.message == EM_SETSEL || message.message == WM_SETTEXT || message.message == EM_REPLACESEL)
+    if (message.message == EM_SETSEL || message.message == WM_SETTEXT || message.message == EM_REPLACESEL) {
         room.sentSinceWrite = false;
+        room.caretKeysOnOurs = false;
+    }
     if (message.message == WM_SETTEXT || message.message == EM_REPLACESEL) {
         room.intended.EndRuns(desktop_.Text16(message.window));
         room.editsOnOurText = 0;
@@ -330,8 +332,10 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     // selection would, empty, and whether the room got the text is out of every message's sight. A post
     // keeps the draft then, as it must for the Backspace, and the user finds what they sent still there.
     // So too for keys of theirs in a box all under a selection of ours (the user never selects): they stay.
+    // And for an Enter after caret keys that took our selection away: no message sees those keys either.
     const bool allSelected = selection.start == 0 && selection.end == text.size() && !text.empty();
-    const bool underOurs = key.kind == Key::Kind::Enter && !room.intended.Holds(text, selection) && (onOwnText || allSelected);
+    const bool underOurs = key.kind == Key::Kind::Enter && (!room.intended.Holds(text, selection) || room.caretKeysOnOurs) &&
+                           (onOwnText || allSelected);
     if (onOwnText) room.intended.Narrow(text, key.kind == Key::Kind::Enter ? std::nullopt : std::optional(selection));
     if (key.kind == Key::Kind::Enter) {
         const bool sent = SendFrom(index, onOwnText ? ReceivedLine::Sender::UsersOwnText
@@ -354,6 +358,7 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     const Landing ours = BoxesChangeText() && !room.sentSinceWrite        ? Landing::OnOurChangedText
                          : caretKey && room.intended.HoldsText(shown.text) ? Landing::CaretKeyOnOwnUnderOurs
                                                                            : Landing::OnOurText;
+    room.caretKeysOnOurs = caretKey && ((!onOwnText && ours == Landing::CaretKeyOnOwnUnderOurs) || room.caretKeysOnOurs);
     room.intended.Apply(key, onOwnText ? own : ours, boxLimit_, &shown, arrivals_);
 }
 

@@ -162,7 +162,7 @@ private:
     bool NoteCaretAmongOurs(HeldDraft& held);
     bool TakeInKeysAmongOurs(HeldDraft& held, const std::string& now);
     void TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy,
-                                     std::optional<TextSelection> before);
+                                     std::optional<TextSelection> before, std::optional<TextSelection> caretBefore);
     // Takes in a whole read of the box: settles a write whose fate was not known, and puts the keys the
     // user typed since into their text. False when the box holds what cannot be told apart (it changed
     // our text): then only the keys told apart before go back.
@@ -171,6 +171,8 @@ private:
     bool TypedBeforeWriteWent(HeldDraft& held, const std::string& now);
     static bool ShowsUsersText(const HeldDraft& held);
     static void TakeInEditOfShown(HeldDraft& held, const std::string& now);
+    static bool EditedOwnUnderOurs(const HeldDraft& held, const std::string& now);
+    void TakeInEditedOwn(HeldDraft& held, const std::string& now);
     // Of the write the held draft awaits the fate of.
     static WriteFate FateOf(const std::string& now, const HeldDraft& held);
 
@@ -203,6 +205,8 @@ private:
     Step WriteAroundKeys(HeldDraft& held, const std::string& now);
     Step KeepTypedIntoOwn(HeldDraft& held, const std::string& now, std::size_t typedAt);
     Outcome NoteCaretAmongKeys(HeldDraft& held, const std::string& now);
+    static std::optional<unsigned> CaretAfterEditAt(const std::string& text, TextSelection caret,
+                                                    const std::string& now);
     Step RestoreCaret(HeldDraft& held);
     Step Halted(HeldDraft& held, Outcome outcome);
     // Runs the phases until done (true) or one must wait.

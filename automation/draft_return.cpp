@@ -107,6 +107,8 @@ ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const 
     // Typed into the user's own text, which we gave back: it stays as they typed it.
     const std::size_t typedAt = held.boxHeld == held.user.text ? KeysTypedAt(now, held.user.text) : std::string::npos;
     if (typedAt != std::string::npos) return KeepTypedIntoOwn(held, now, typedAt);
+    // Edited where they saw it, at more than one place: nothing of ours is in it, and it stays.
+    if (EditedOwnUnderOurs(held, now)) return GiveBackPhase::Done;
     if (held.rounds++ == kWriteRounds) {
         held.rounds = 0;
         return std::nullopt;
@@ -188,19 +190,38 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
     LResult answer = 0;
     const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer);
     if (asked != Outcome::Done) return Halted(held, asked);
-    const std::string& text = held.user.text;
-    if (now == text) return GiveBackPhase::Done;
+    if (now == held.user.text) return GiveBackPhase::Done;
     // Whether what changed came before the caret or after it, the caret is not known.
     held.caretLeft.reset();
-    const std::string head = text.substr(0, Utf8Offset(text, caret.start));
-    const std::string tail = text.substr(std::min(text.size(), Utf8Offset(text, caret.end)));
-    const bool typedAtCaret = now.size() >= head.size() + tail.size() && StartsWith(now, head) && EndsWith(now, tail);
-    if (!typedAtCaret) return GiveBackPhase::WriteDraft;
-    const unsigned after = CharactersIn(now) - CharactersIn(tail);
-    if (SelectionFrom(answer) == TextSelection{after, after}) return GiveBackPhase::Done;
-    held.user = UsersText{now, TextSelection{after, after}, std::nullopt};
+    const std::optional<unsigned> after = CaretAfterEditAt(held.user.text, caret, now);
+    if (!after) return GiveBackPhase::WriteDraft;
+    if (SelectionFrom(answer) == TextSelection{*after, *after}) return GiveBackPhase::Done;
+    held.user = UsersText{now, TextSelection{*after, *after}, std::nullopt};
     held.boxHeld = now;
     return GiveBackPhase::RestoreCaret;
+}
+
+// Keys typed at the caret, or Backspace or Delete pressed there (the user's own keys on their own text
+// and caret: a Backspace before our caret went in would have taken the end of the text instead), as the
+// box `now` shows them: the caret after them; none when the box shows other than that.
+std::optional<unsigned> ClientAutomation::CaretAfterEditAt(const std::string& text, TextSelection caret,
+                                                           const std::string& now) {
+    const auto isFollowing = [&now](std::size_t at) {
+        return at < now.size() && (static_cast<unsigned char>(now[at]) & 0xC0) == 0x80;
+    };
+    const auto headEnd = static_cast<std::ptrdiff_t>(Utf8Offset(text, caret.start));
+    const auto tailSize = static_cast<std::ptrdiff_t>(text.size() - std::min(text.size(), Utf8Offset(text, caret.end)));
+    auto kept = static_cast<std::size_t>(
+        std::mismatch(text.begin(), text.begin() + headEnd, now.begin(), now.end()).first - text.begin());
+    while (kept > 0 && isFollowing(kept)) --kept;
+    auto tail = static_cast<std::size_t>(
+        std::mismatch(text.rbegin(), text.rbegin() + tailSize, now.rbegin(), now.rend()).first - text.rbegin());
+    tail = std::min(tail, now.size() - kept);
+    while (tail > 0 && isFollowing(now.size() - tail)) --tail;
+    const bool typedOrBackspaced = tail == static_cast<std::size_t>(tailSize);
+    const bool deleted = kept == static_cast<std::size_t>(headEnd) && kept + tail == now.size();
+    if (!typedOrBackspaced && !deleted) return std::nullopt;
+    return CharactersIn(now.substr(0, now.size() - tail));
 }
 
 bool ClientAutomation::PutDraftBack(HeldDraft& held) {

@@ -110,6 +110,8 @@ bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
     const bool caretTheirs = held.caretLeft == held.user.selection && held.boxHeld == held.user.text;
     if (ShowsUsersText(held) && (held.boxHeld != held.user.text || caretTheirs) && !HoldsTraceOf(now, held.line)) {
         TakeInEditOfShown(held, now);
+    } else if (EditedOwnUnderOurs(held, now)) {
+        TakeInEditedOwn(held, now);
     } else if (!TakeInKeysAmongOurs(held, now)) {
         const std::optional<std::string> keys = KeysSince(now, held);
         const bool changed = now != held.boxHeld;
@@ -177,6 +179,41 @@ void ClientAutomation::TakeInEditOfShown(HeldDraft& held, const std::string& now
     held.boxHeld = now;
 }
 
+// Keys typed over a selection of ours on the user's own text take all it covers: where nearly all of it
+// is still there in its order, a caret key took the selection away first, and the box has shown the user
+// their own text and a caret since, which they edited where they saw it. (Keys may well repeat a few of
+// its characters, even a word, so a piece of it tells nothing, and a short text only when all of it is
+// there.) Taken for keys, it would go back with the draft around it: the user's text twice.
+bool ClientAutomation::EditedOwnUnderOurs(const HeldDraft& held, const std::string& now) {
+    constexpr unsigned kShortest = 8;
+    const std::optional<TextSelection>& ours = held.boxSelection;
+    const std::string& was = held.boxHeld;
+    if (was != held.user.text || !ours || ours->start == ours->end || now == was || HoldsTraceOf(now, held.line))
+        return false;
+    const std::size_t start = Utf8Offset(was, ours->start);
+    const std::size_t end = std::max(start, Utf8Offset(was, ours->end));
+    const std::size_t tail = was.size() - end;
+    if (now.size() < start + tail || now.compare(0, start, was, 0, start) != 0 ||
+        now.compare(now.size() - tail, tail, was, end, tail) != 0)
+        return false;
+    const std::string covered = was.substr(start, end - start);
+    const unsigned length = CharactersIn(covered);
+    const unsigned kept = CharactersKeptInOrder(now.substr(start, now.size() - start - tail), covered);
+    return length > 0 && (kept == length || (length >= kShortest && kept * 8 >= length * 7));
+}
+
+// All the box holds is theirs then, and so is its caret.
+void ClientAutomation::TakeInEditedOwn(HeldDraft& held, const std::string& now) {
+    LResult answer = 0;
+    const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer);
+    const std::optional<TextSelection> caret = asked == Outcome::Done ? SelectionFrom(answer) : std::nullopt;
+    held.user = UsersText{now, caret, std::nullopt};
+    held.caretLeft = caret;
+    held.boxHeld = now;
+    held.boxSelection.reset();
+    held.shownFrom = 0;
+}
+
 // Settles a write whose fate was not known by the read `now`; false when it cannot be told, and the box
 // holds what cannot be told apart.
 // Keys right before the text we wrote, with the caret still right after all of it: they came over our
@@ -215,7 +252,9 @@ bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) 
 ClientAutomation::Outcome ClientAutomation::ReadHeld(const HeldDraft& held, std::string& text, bool* lossy) {
     const Outcome first = ReadBox(held.box, text, lossy);
     const std::string& expected = held.unsettledWrite ? *held.unsettledWrite : held.boxHeld;
-    if (first != Outcome::Done || text == expected) return first;
+    // An empty write (one that cuts our line out from among keys, say) does not vouch for a blank box.
+    const bool vouched = text == expected && !(text.empty() && held.unsettledWrite);
+    if (first != Outcome::Done || vouched) return first;
     const bool showedText = !text.empty();
     const Outcome second = ReadBox(held.box, text, lossy);
     // The blank may be the moment's: it is taken only when the read after it is blank too.
@@ -240,6 +279,7 @@ ClientAutomation::Outcome ClientAutomation::Splice(HeldDraft& held, unsigned sta
 ClientAutomation::Outcome ClientAutomation::SelectOver(HeldDraft& held, TextSelection selection) {
     NoteUsersCaret(held);
     const std::optional<TextSelection> before = held.boxSelection;
+    const std::optional<TextSelection> caretBefore = held.caretLeft;
     const Outcome selected = Select(held, selection);
     held.boxSelection = selection;
     if (selected != Outcome::Done) return selected;
@@ -248,7 +288,7 @@ ClientAutomation::Outcome ClientAutomation::SelectOver(HeldDraft& held, TextSele
     const Outcome read = ReadHeld(held, now, &lossy);
     if (read != Outcome::Done) return read;
     if (now == held.boxHeld) return Outcome::Done;
-    TakeInChangeBeforeSelection(held, now, lossy, before);
+    TakeInChangeBeforeSelection(held, now, lossy, before, caretBefore);
     return Outcome::Refused;
 }
 
@@ -283,18 +323,25 @@ bool ClientAutomation::NoteCaretAmongOurs(HeldDraft& held) {
     return true;
 }
 
-// Changed under the selection, or right before it: then the selection still stands as we gave it, and
-// the change was made to the text as it was, with the selection it had `before` (the user's own, or
-// ours); the caret is the one we gave, after it.
+// Changed under the selection, or right before it: then the selection still stands as we gave it (cut
+// to the end of a text the change made shorter), and the change was made to the text as it was, with the
+// selection and caret it had `before` (the user's own, or ours); the caret is the one we gave, after it.
 void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy,
-                                                   std::optional<TextSelection> before) {
+                                                   std::optional<TextSelection> before,
+                                                   std::optional<TextSelection> caretBefore) {
     LResult answer = 0;
-    const bool stands = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) == Outcome::Done &&
-                        SelectionFrom(answer) == held.boxSelection;
+    const Outcome asked = SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer);
+    const std::optional<TextSelection> shown = asked == Outcome::Done ? SelectionFrom(answer) : std::nullopt;
+    const unsigned length = CharactersIn(now);
+    const TextSelection given = *held.boxSelection;
+    const TextSelection cut{std::min(given.start, length), std::min(given.end, length)};
+    // (A key typed over the selection would have left a caret, not a selection.)
+    const bool stands = shown && (*shown == given || (*shown == cut && cut.start != cut.end));
     held.caretLeft.reset();
     if (!stands) return;
-    const TextSelection ours = *held.boxSelection;
+    const TextSelection ours = *shown;
     held.boxSelection = before;
+    held.caretLeft = caretBefore;
     if (!lossy) TakeInRead(held, now);
     held.boxSelection = ours;
     held.caretLeft = ours;

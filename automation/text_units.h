@@ -40,6 +40,22 @@ inline bool HoldsTraceOf(const std::string& text, const std::string& ours) {
     return false;
 }
 
+// How many of the characters of `text` `now` still holds in their order (taken greedily, a lower bound).
+inline unsigned CharactersKeptInOrder(const std::string& now, const std::string& text) {
+    unsigned kept = 0;
+    std::size_t from = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = Utf8Offset(text.substr(at, 4), 1);
+        const std::size_t found = now.find(text.data() + at, from, length);
+        if (found != std::string::npos) {
+            ++kept;
+            from = found + length;
+        }
+        at += length;
+    }
+    return kept;
+}
+
 // The characters of `now` that are not of `ours`, in the order the box holds them, when all of `ours` is
 // there in order among them: the user typed into our text at one place or more, with caret keys between.
 // `before` (when given) counts the units of those that come before the box's unit `caret`.

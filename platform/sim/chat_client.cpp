@@ -188,6 +188,10 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
     if (message.message != WM_GETTEXTLENGTH && message.message != WM_GETTEXT)
         room.caretAskedAt = message.message == EM_GETSEL ? desktop_.Clock().Now() : -1.0;
+    if (message.message == EM_SETSEL || message.message == WM_SETTEXT || message.message == EM_REPLACESEL) {
+        room.sentSinceWrite = false;
+        room.caretKeysOnOurs = false;
+    }
     if (message.message == WM_SETTEXT || message.message == EM_REPLACESEL) {
         room.intended.EndRuns(desktop_.Text16(message.window));
         room.editsOnOurText = 0;
@@ -328,8 +332,10 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     // selection would, empty, and whether the room got the text is out of every message's sight. A post
     // keeps the draft then, as it must for the Backspace, and the user finds what they sent still there.
     // So too for keys of theirs in a box all under a selection of ours (the user never selects): they stay.
+    // And for an Enter after caret keys that took our selection away: no message sees those keys either.
     const bool allSelected = selection.start == 0 && selection.end == text.size() && !text.empty();
-    const bool underOurs = key.kind == Key::Kind::Enter && !room.intended.Holds(text, selection) && (onOwnText || allSelected);
+    const bool underOurs = key.kind == Key::Kind::Enter && (!room.intended.Holds(text, selection) || room.caretKeysOnOurs) &&
+                           (onOwnText || allSelected);
     if (onOwnText) room.intended.Narrow(text, key.kind == Key::Kind::Enter ? std::nullopt : std::optional(selection));
     if (key.kind == Key::Kind::Enter) {
         const bool sent = SendFrom(index, onOwnText ? ReceivedLine::Sender::UsersOwnText
@@ -349,8 +355,11 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     constexpr double kCaretQuestionToSelection = 0.01;
     const bool unseen = room.caretAskedAt >= 0.0 && desktop_.Clock().Now() - room.caretAskedAt <= kCaretQuestionToSelection;
     const Landing own = caretKey && unseen ? Landing::OnOwnTextUnseen : Landing::OnOwnText;
-    room.intended.Apply(key, onOwnText ? own : BoxesChangeText() ? Landing::OnOurChangedText : Landing::OnOurText,
-                        boxLimit_, &shown, arrivals_);
+    const Landing ours = BoxesChangeText() && !room.sentSinceWrite        ? Landing::OnOurChangedText
+                         : caretKey && room.intended.HoldsText(shown.text) ? Landing::CaretKeyOnOwnUnderOurs
+                                                                           : Landing::OnOurText;
+    room.caretKeysOnOurs = caretKey && ((!onOwnText && ours == Landing::CaretKeyOnOwnUnderOurs) || room.caretKeysOnOurs);
+    room.intended.Apply(key, onOwnText ? own : ours, boxLimit_, &shown, arrivals_);
 }
 
 void ChatClient::SetSendBehaviour(SendBehaviour behaviour, int pressesNeeded) {
@@ -411,6 +420,7 @@ bool ChatClient::SendFrom(int index, ReceivedLine::Sender sender, bool keysStay)
     received_.push_back(std::move(line));
     desktop_.SetText16(entry, std::u16string());
     desktop_.Select(entry, 0, 0);
+    room.sentSinceWrite = true;
     return true;
 }
 

@@ -204,6 +204,11 @@ private:
         int pressesOnLine = 0;
         IntendedDraft intended;
         std::string written;        // what the last WM_SETTEXT from outside put in the box
+        // The box sent what it held, and no text or selection from outside went in since: it holds only
+        // keys typed since, which a box that changes what it is given has had nothing of ours to change.
+        bool sentSinceWrite = false;
+        // Only caret keys came since one took a selection of ours away from the user's own text.
+        bool caretKeysOnOurs = false;
         bool blankRead = false;     // flickering: the read under way finds the box empty
         long arrivalsAtLastRead = 0;   // keys that had reached any box at the last whole read of this one
         long arrivalsAtPress = 0;      // the same at the last button-down on Send

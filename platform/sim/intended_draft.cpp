@@ -205,10 +205,13 @@ void IntendedDraft::TrackArrivals(const DraftState& from, DraftState& to, long a
 }
 
 void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, const Shown* shown, long arrival) {
-    // A Backspace or a Delete in a box that shows nothing (Send emptied it) takes nothing, of ours or of
-    // theirs: it is as if it had not come.
-    const bool takesNothing = shown != nullptr && shown->text.empty() &&
-                              (key.kind == Key::Kind::Backspace || key.kind == Key::Kind::Delete);
+    // A Backspace at the very start of the box, or a Delete at its very end, with nothing selected takes
+    // nothing, of ours or of theirs; in a box that shows nothing (Send emptied it) it is as if it had not
+    // come.
+    const bool caretOnly = shown != nullptr && shown->selection.start == shown->selection.end;
+    const bool atEdge = caretOnly && ((key.kind == Key::Kind::Backspace && shown->selection.start == 0) ||
+                                      (key.kind == Key::Kind::Delete && shown->selection.end == shown->text.size()));
+    const bool takesNothing = atEdge && shown->text.empty();
     if (takesNothing && landing != Landing::OnOwnText) return;
     std::vector<DraftState> next;
     // Each state once: by a hash first, since the candidates may be many and long.
@@ -238,17 +241,29 @@ void IntendedDraft::Apply(const Key& key, Landing landing, std::size_t limit, co
             add(std::move(own));
             continue;
         }
+        if (landing == Landing::CaretKeyOnOwnUnderOurs && shown != nullptr && candidate.text == shown->text) {
+            DraftState own;
+            own.text = candidate.text;
+            own.selection = shown->selection;
+            ApplyKey(own.text, own.selection, key, limit);
+            own.arrivals = candidate.arrivals;
+            add(std::move(own));
+        }
         // In our text: an insert counts unless the keys cannot be told apart there; an editing key may
         // count or not.
         // (Enter sends what the box holds: its keys leave every candidate as they go out.)
-        const std::optional<Window> window = key.kind != Key::Kind::Enter && landing == Landing::OnOurText
+        const std::optional<Window> window = key.kind != Key::Kind::Enter && landing != Landing::OnOurChangedText
                                                  ? ShownOfRun(candidate, shown)
                                                  : std::nullopt;
         const bool mayDrop = (!key.Inserts() && !window) || landing == Landing::OnOurChangedText || candidate.damaged;
         const bool fork = candidates_.size() * 2 <= kMaxCandidates;
-        if (mayDrop) add(candidate);
-        if (mayDrop && !fork) continue;
+        // Past the cap, a caret or editing key on a run the box shows whole counts only, as the box shows it
+        // (what a post reads there); keys that cannot be told apart count as dropped only.
+        const bool asShown = !key.Inserts() && !candidate.damaged && landing != Landing::OnOurChangedText;
+        if (mayDrop && (fork || !asShown)) add(candidate);
+        if (mayDrop && !fork && !asShown) continue;
         if (std::optional<DraftState> applied = InOurText(candidate, key, limit, window)) {
+            if (atEdge) applied->damaged = candidate.damaged;
             TrackArrivals(candidate, *applied, arrival);
             add(*applied);
             // Once our text is damaged, the whole run may be lost with it.

@@ -37,8 +37,11 @@ bool IsKeyCharacter(char16_t character);
 // or our selection, or in our text in a box that changed what we gave it. OnOwnTextUnseen: a caret key on
 // the user's own text after a post asked where the caret is and before its selection took the caret's
 // place, only reads of the text between (which a caret key does not change): no message of ours can see
-// it, so it may count or not.
-enum class Landing { OnOwnText, OnOwnTextUnseen, OnOurText, OnOurChangedText };
+// it, so it may count or not. CaretKeyOnOwnUnderOurs: a caret key on the user's own text under a
+// selection of ours shows them their text again, with the caret where the box put it (for Home and End,
+// where it would have gone from theirs), and they type on where they see it; or it was a key in our
+// selection, as a post that has not seen it must take it: no message of ours tells Home from Left there.
+enum class Landing { OnOwnText, OnOwnTextUnseen, OnOurText, OnOurChangedText, CaretKeyOnOwnUnderOurs };
 
 struct DraftState {
     std::u16string text;
@@ -69,7 +72,8 @@ struct DraftState {
 // selection (so its effect there may count or not), and any key typed into our text in a box that changed
 // it, or where an editing key took some of our text (the keys cannot be told apart): so the user may mean
 // one of several drafts, each kept as a candidate until the box shows which (at most kMaxCandidates: past
-// that, further such keys count as dropped only).
+// that, a caret or editing key on a run the box shows whole counts only, as the box shows it, and keys that
+// cannot be told apart count as dropped only).
 class IntendedDraft {
 public:
     static constexpr std::size_t kMaxCandidates = 256;

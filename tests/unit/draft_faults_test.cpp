@@ -240,6 +240,24 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NotTaken},
+        // A Backspace on the user's selection reaches the box right before our selection of all the draft,
+        // which the box then cuts to the shorter text: the selection stands, and the Backspace was made to
+        // the draft as the user had it, with their caret (entry_box.cpp, TakeInChangeBeforeSelection).
+        {"a Backspace right before our selection, which the box cuts",
+         [](Stage& stage) {
+             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL) && m.wParam == 0 && m.lParam == 8; },
+                          [&stage] { stage.client.Press(0, Key{Key::Kind::Backspace, u""}); });
+         },
+         PostResult::NotTaken},
+        // A Backspace right after the user's caret goes back, before the read that checks it: it is theirs,
+        // on their own text, and not undone by the draft written again (draft_return.cpp, CaretAfterEditAt).
+        {"a Backspace right after the caret goes back",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "my words", 3, 3);
+             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL) && m.wParam == 3 && m.lParam == 3; },
+                          [&stage] { stage.desktop.BeforeCall(1, [&stage] { stage.client.Press(0, Key{Key::Kind::Backspace, u""}); }); });
+         },
+         PostResult::Posted},
         // Send takes the keyboard focus on its button-down: keys typed after the post would go to it, and
         // a Space there would send the draft (chat_room.cpp, PressKeepingFocus).
         {"the user types on after the post", [](Stage& stage) { stage.TypeAfter(3.0, "k"); }},
@@ -423,6 +441,38 @@ const std::vector<FaultCase>& FaultCases() {
              stage.client.SetSendBehaviour(SendBehaviour::NeverEmpties);
              stage.OnceAt(WriteOfTheDraft, [&stage] { stage.client.Press(0, Key{Key::Kind::Left, u""}); });
          }},
+        // Busy under our selection of all the draft, before our line goes in; a Home takes the selection
+        // away, and the user edits their own text where they see it, at both ends and with a Delete (a key
+        // the code page lacks among them): the box holds their text, not keys typed over our selection,
+        // around which the draft would go in again (entry_box.cpp, EditedOwnUnderOurs).
+        {"a Home under our selection of the draft, then edits at both ends",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "my own words", 3, 3);
+             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL) && m.wParam == 0 && m.lParam > 0; }, [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                     for (const Key::Kind kind : {Key::Kind::Home, Key::Kind::Delete}) stage.client.Press(0, Key{kind, u""});
+                     stage.client.Press(0, Key{Key::Kind::Insert, u"\u0416"});
+                     stage.client.Press(0, Key{Key::Kind::End, u""});
+                     stage.client.Type(0, "k");
+                 });
+             });
+         },
+         PostResult::NoAnswer},
+        // The same with a short draft, typed into at one place after the Home: all of it is still there,
+        // so the keys go where the user typed them, not at the caret they had before.
+        {"a Home under our selection of a short draft, then a key",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "ab", 1, 1);
+             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL) && m.wParam == 0 && m.lParam == 2; }, [&stage] {
+                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
+                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                     stage.client.Press(0, Key{Key::Kind::Home, u""});
+                     stage.client.Type(0, "k");
+                 });
+             });
+         },
+         PostResult::NoAnswer},
         // A box that holds forty characters, and more keys pasted into it once our line has gone than fit
         // beside the draft: those that do not fit go, as the box would have refused them, and nothing
         // stays owed to a box that cannot hold it (draft_return.cpp, WriteDraft).

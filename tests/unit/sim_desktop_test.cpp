@@ -471,6 +471,39 @@ TEST(IntendedDraft, KeysInOurTextGoToTheUsersCaretInTheOrderTheBoxHoldsThem) {
         meant.Apply(key, Landing::OnOurText, kNoLimit);
     EXPECT_TRUE(meant.Holds(u"my bawqzxyrds", {6, 6})) << Utf16ToUtf8(meant.Candidates().front().text);
 
+    // A caret key on the user's own text under a selection of ours shows it to them again, the caret where
+    // the box put it; or, for a post that has not seen it, it was a key in our selection.
+    IntendedDraft own;
+    own.Set(u"my words", {3, 3});
+    const IntendedDraft::Shown allOurs{u"my words", {0, 8}};
+    own.Apply({Key::Kind::Left, u""}, Landing::CaretKeyOnOwnUnderOurs, kNoLimit, &allOurs);
+    EXPECT_TRUE(own.Holds(u"my words", {0, 0}));
+    EXPECT_TRUE(own.Holds(u"my words", {3, 3}));
+
+    // Past the cap on candidates, a caret key in our text counts as the box shows it: the keys stay in the
+    // order the box holds them, which a post reads there.
+    IntendedDraft many;
+    many.Set(u"", {0, 0});
+    std::u16string reversed;
+    for (char16_t c = u'a'; c <= u'l'; ++c) {
+        many.Apply({Key::Kind::Insert, std::u16string(1, c)}, Landing::OnOurText, kNoLimit);
+        many.Apply({Key::Kind::Left, u""}, Landing::OnOurText, kNoLimit);
+        reversed.insert(reversed.begin(), c);
+    }
+    EXPECT_LE(many.Candidates().size(), IntendedDraft::kMaxCandidates);
+    EXPECT_TRUE(many.Holds(reversed, {0, 0}));
+
+    // A Delete with the caret at the very end of the box takes nothing of ours: the keys typed after it are
+    // as plain to tell apart as before.
+    IntendedDraft atEnd;
+    atEnd.Set(u"", {0, 0});
+    atEnd.Apply({Key::Kind::Insert, u"a"}, Landing::OnOurText, kNoLimit);
+    const IntendedDraft::Shown lineThenKey{u"our linea", {9, 9}};
+    atEnd.Apply({Key::Kind::Delete, u""}, Landing::OnOurText, kNoLimit, &lineThenKey);
+    atEnd.Apply({Key::Kind::Insert, u"b"}, Landing::OnOurText, kNoLimit);
+    EXPECT_EQ(atEnd.Candidates().size(), 1u);
+    EXPECT_TRUE(atEnd.Holds(u"ab", {2, 2}));
+
     // A Backspace that took a character of ours hides the keys typed after it only while our text is there.
     IntendedDraft sent;
     sent.Set(u"ab", {2, 2});

@@ -59,13 +59,9 @@ feed_typing() {
 # chat line's draft is: an edit box slows down with every thousand characters it holds.
 round_keys=0 round_in_box=0 round_sent=0 round_lost=0 round_posted=0 round_clicks=0 round_notes=()
 soak_round() {
-  local path=$1 drafts click before deadline from
-  drafts=$(e2e_events "#draft $draft")
-  e2e_control "draft $draft"
-  e2e_wait_event "#draft $draft" 5 $((drafts + 1))
-  typing_user_in_client
-  from=$(e2e_received | wc -l)
-  typing_reset
+  local path=$1 click before deadline from
+  typing_begin "$draft"
+  from=$TYPING_FROM
   queued=$(cut -f2 "$E2E_LOG" | grep -ac "^#typed $path ") nextBurstAt=0
   feed_typing "$path"
   for ((click = 0; click < kClicksPerRound; click++)); do

@@ -26,13 +26,9 @@ line_after() {
 }
 
 type_while_clicking() {
-  local path=$1 from lastClick i drafts
-  drafts=$(e2e_events "#draft $draft")
-  e2e_control "draft $draft"
-  e2e_wait_event "#draft $draft" 5 $((drafts + 1))
-  typing_user_in_client
-  from=$(e2e_received | wc -l)
-  typing_reset
+  local path=$1 from lastClick i
+  typing_begin "$draft"
+  from=$TYPING_FROM
   typing_run "$path" $kKeys $kRate
   for ((i = 0; i < kClicks; i++)); do
     sleep "$kClickGap"

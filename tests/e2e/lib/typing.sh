@@ -53,6 +53,18 @@ typing_reset() {
   TYPING_KEYS=0
 }
 
+# A round of typing: the draft DRAFT in the entry box, the keyboard there, the keys counted from here;
+# TYPING_FROM is how many lines the room had received before it.
+typing_begin() {
+  local draft=$1 drafts
+  drafts=$(e2e_events "#draft $draft")
+  e2e_control "draft $draft"
+  e2e_wait_event "#draft $draft" 5 $((drafts + 1))
+  typing_user_in_client
+  TYPING_FROM=$(e2e_received | wc -l)
+  typing_reset
+}
+
 typing_run() {
   e2e_control "type-$1 $2 $3"
   TYPING_NEXT=$((TYPING_NEXT + $2))

@@ -11,10 +11,35 @@
 #include <string>
 
 #include "chat_markup.h"
-#include "log_format.h"
 #include "terminal_rendering.h"
 
 using namespace vorivevo::practice;
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The log writes every byte outside printable ASCII, and the backslash, as \xHH.
+std::string DecodeLogEscapes(const std::string& text) {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && HexValue(text[i + 2]) >= 0 &&
+            HexValue(text[i + 3]) >= 0) {
+            bytes += static_cast<char>(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
+            i += 3;
+        } else {
+            bytes += text[i];
+        }
+    }
+    return bytes;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     TerminalColours colours = TerminalColours::None;
@@ -32,7 +57,7 @@ int main(int argc, char** argv) {
     }
     std::string line;
     while (std::getline(std::cin, line)) {
-        std::cout << RenderForTerminal(ParseChatMarkup(DecodeEscapes(line)), colours) << '\n';
+        std::cout << RenderForTerminal(ParseChatMarkup(DecodeLogEscapes(line)), colours) << '\n';
     }
     return 0;
 }

@@ -203,6 +203,7 @@ private:
     Step SettleWrite(HeldDraft& held);
     Step WriteDraft(HeldDraft& held);
     Step WriteAroundKeys(HeldDraft& held, const std::string& now);
+    Step SpliceDraftAroundKeys(HeldDraft& held, const std::string& now);
     Step KeepTypedIntoOwn(HeldDraft& held, const std::string& now, std::size_t typedAt);
     Outcome NoteCaretAmongKeys(HeldDraft& held, const std::string& now);
     static std::optional<unsigned> CaretAfterEditAt(const std::string& text, TextSelection caret,

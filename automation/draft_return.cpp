@@ -117,6 +117,12 @@ ClientAutomation::Step ClientAutomation::WriteAroundKeys(HeldDraft& held, const 
     if (asked != Outcome::Done) return Halted(held, asked);
     held.boxHeld = now;
     held.boxSelection.reset();
+    return SpliceDraftAroundKeys(held, now);
+}
+
+// One step of it: our line cut out, then the user's text before the keys and after them put back around
+// them; once all is there, the caret goes where the user left it among the keys.
+ClientAutomation::Step ClientAutomation::SpliceDraftAroundKeys(HeldDraft& held, const std::string& now) {
     const std::string& text = held.user.text;
     const TextSelection caret = held.user.selection.value_or(TextSelection{CharactersIn(text), CharactersIn(text)});
     const std::string before = text.substr(0, Utf8Offset(text, held.user.keysFrom.value_or(caret.start)));

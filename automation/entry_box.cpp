@@ -338,13 +338,38 @@ void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::s
     // (A key typed over the selection would have left a caret, not a selection.)
     const bool stands = shown && (*shown == given || (*shown == cut && cut.start != cut.end));
     held.caretLeft.reset();
-    if (!stands) return;
+    if (!stands) {
+        if (shown && !lossy) TakeInKeysBesideSelection(held, now, *shown, before, caretBefore);
+        return;
+    }
     const TextSelection ours = *shown;
     held.boxSelection = before;
     held.caretLeft = caretBefore;
     if (!lossy) TakeInRead(held, now);
     held.boxSelection = ours;
     held.caretLeft = ours;
+}
+
+// Keys typed over our selection end at the caret they leave. Keys after it, beyond what the box held
+// after the selection, came before the selection went in (after our last read), at its end: they were
+// typed first, and go into the user's text first.
+void ClientAutomation::TakeInKeysBesideSelection(HeldDraft& held, const std::string& now, TextSelection caret,
+                                                 std::optional<TextSelection> before,
+                                                 std::optional<TextSelection> caretBefore) {
+    const TextSelection given = *held.boxSelection;
+    const std::string& was = held.boxHeld;
+    const std::size_t start = Utf8Offset(was, given.start), end = std::max(start, Utf8Offset(was, given.end));
+    const std::size_t at = Utf8Offset(now, caret.start);
+    const std::string tail = was.substr(end), rest = now.substr(at);
+    const bool fits = caret.start == caret.end && at >= start && now.compare(0, start, was, 0, start) == 0 &&
+                      rest.size() > tail.size() && rest.compare(rest.size() - tail.size(), tail.size(), tail) == 0;
+    if (!fits) return;
+    const std::string earlier = was.substr(0, end) + rest.substr(0, rest.size() - tail.size()) + tail;
+    held.boxSelection = before;
+    held.caretLeft = caretBefore;
+    if (!TakeInRead(held, earlier)) return;
+    held.boxSelection = given;
+    TakeInRead(held, now);
 }
 
 ClientAutomation::Outcome ClientAutomation::Select(HeldDraft& held, TextSelection selection) {

@@ -313,6 +313,17 @@ const std::vector<FaultCase>& FaultCases() {
         // holds the draft, not keys the user typed (draft_return.cpp, SettleWrite).
         {"the draft's write is answered late",
          [](Stage& stage) { stage.OnceAt(WriteOfTheDraft, [&stage] { stage.desktop.TakeTime(stage.client.Frame(), 3.0); }); }},
+        // A key after our last read lands beside the selection we then make; the next one replaces the
+        // selection: the first was typed first (entry_box.cpp, TakeInKeysBesideSelection).
+        {"a key lands beside our selection, the next one over it",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "my words", 8, 8);
+             stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL) && m.wParam == 0 && m.lParam == 8; },
+                          [&stage] {
+                              stage.client.Type(0, "c");
+                              stage.desktop.BeforeCall(1, [&stage] { stage.client.Type(0, "d"); });
+                          });
+         }},
         // A key that reaches the emptied box right before the draft goes back comes before it, over our
         // selection: it goes to the user's caret, not where a Home would have put it (entry_box.cpp,
         // TypedBeforeWriteWent).

@@ -188,6 +188,7 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
     RoomWindows& room = rooms_[static_cast<std::size_t>(index)];
     if (message.message != WM_GETTEXTLENGTH && message.message != WM_GETTEXT)
         room.caretAskedAt = message.message == EM_GETSEL ? desktop_.Clock().Now() : -1.0;
+    if (message.message == EM_GETSEL) room.caretKeysOnOurs = false;
     if (message.message == EM_SETSEL || message.message == WM_SETTEXT || message.message == EM_REPLACESEL) {
         room.sentSinceWrite = false;
         room.caretKeysOnOurs = false;
@@ -197,18 +198,25 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
         room.editsOnOurText = 0;
     }
     switch (message.message) {
-        case WM_SETTEXT:
+        case WM_SETTEXT: {
             if (keepsText_) return LResult{keepsTextSaysTaken_ ? 1 : 0};
             if (message.setText == nullptr) return std::nullopt;
-            desktop_.SetText16(message.window, Changed(Windows1252ToUtf16(*message.setText), boxChange_).substr(0, boxLimit_));
+            const std::u16string given = Windows1252ToUtf16(*message.setText);
+            desktop_.SetText16(message.window, Changed(given, boxChange_).substr(0, boxLimit_));
+            room.changedOurs = desktop_.Text16(message.window) != given;
             desktop_.Select(message.window, 0, 0);
             room.written = desktop_.TextBytes(message.window);
             return LResult{answersZeroToText_ ? 0 : 1};
+        }
         case EM_REPLACESEL: {
             if (keepsText_ || message.setText == nullptr) return LResult{0};
             std::u16string text = desktop_.Text16(message.window);
             Desktop::Selection selection = desktop_.SelectionOf(message.window);
-            ApplyKey(text, selection, Key{Key::Kind::Insert, Changed(Windows1252ToUtf16(*message.setText), boxChange_)}, boxLimit_);
+            const std::u16string given = Windows1252ToUtf16(*message.setText);
+            const Key put{Key::Kind::Insert, Changed(given, boxChange_)};
+            const std::size_t kept = text.size() - (selection.end - selection.start);
+            ApplyKey(text, selection, put, boxLimit_);
+            room.changedOurs = put.text != given || text.size() != kept + given.size();
             desktop_.SetText16(message.window, text);
             desktop_.Select(message.window, selection.start, selection.end);
             room.written = desktop_.TextBytes(message.window);
@@ -227,7 +235,10 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
                 return LResult{0};
             }
             const LResult copied = desktop_.DefaultHandling(message);
-            if (static_cast<std::size_t>(copied) == desktop_.Text16(message.window).size()) room.arrivalsAtLastRead = arrivals_;
+            if (static_cast<std::size_t>(copied) == desktop_.Text16(message.window).size()) {
+                room.arrivalsAtLastRead = arrivals_;
+                room.caretKeysOnOurs = false;
+            }
             return copied;
         }
         case WM_LBUTTONDOWN:
@@ -336,6 +347,14 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     const bool allSelected = selection.start == 0 && selection.end == text.size() && !text.empty();
     const bool underOurs = key.kind == Key::Kind::Enter && (!room.intended.Holds(text, selection) || room.caretKeysOnOurs) &&
                            (onOwnText || allSelected);
+    // Keys typed after such caret keys, then an Enter, all unread: a post must take the empty box it finds
+    // for keys over its selection, and gives back the draft it took, without what the Enter sent.
+    if (key.kind == Key::Kind::Enter && onOwnText && room.caretKeysOnOurs && room.typedOnOwn) {
+        if (!SendFrom(index, ReceivedLine::Sender::UsersOwnText)) return;
+        room.intended = room.beforeCaretKeys;
+        room.caretKeysOnOurs = false;
+        return;
+    }
     if (onOwnText) room.intended.Narrow(text, key.kind == Key::Kind::Enter ? std::nullopt : std::optional(selection));
     if (key.kind == Key::Kind::Enter) {
         const bool sent = SendFrom(index, onOwnText ? ReceivedLine::Sender::UsersOwnText
@@ -345,9 +364,14 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     }
     const IntendedDraft::Shown shown{text, selection};
     if (!onOwnText && (key.kind == Key::Kind::Backspace || key.kind == Key::Kind::Delete)) ++room.editsOnOurText;
+    const std::u16string before = text;
     ApplyKey(text, selection, key, boxLimit_);
     desktop_.SetText16(entry, text);
     desktop_.Select(entry, selection.start, selection.end);
+    if (!onOwnText && key.Inserts() && text == before) {
+        ++keysRefusedBesideOurs_;
+        return;
+    }
     // In our text the user meant the key for their draft all the same.
     const bool caretKey = key.kind == Key::Kind::Left || key.kind == Key::Kind::Right || key.kind == Key::Kind::Home ||
                           key.kind == Key::Kind::End;
@@ -355,10 +379,16 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     constexpr double kCaretQuestionToSelection = 0.01;
     const bool unseen = room.caretAskedAt >= 0.0 && desktop_.Clock().Now() - room.caretAskedAt <= kCaretQuestionToSelection;
     const Landing own = caretKey && unseen ? Landing::OnOwnTextUnseen : Landing::OnOwnText;
-    const Landing ours = BoxesChangeText() && !room.sentSinceWrite        ? Landing::OnOurChangedText
+    const Landing ours = room.changedOurs && !room.sentSinceWrite         ? Landing::OnOurChangedText
                          : caretKey && room.intended.HoldsText(shown.text) ? Landing::CaretKeyOnOwnUnderOurs
                                                                            : Landing::OnOurText;
-    room.caretKeysOnOurs = caretKey && ((!onOwnText && ours == Landing::CaretKeyOnOwnUnderOurs) || room.caretKeysOnOurs);
+    if (caretKey && !onOwnText && ours == Landing::CaretKeyOnOwnUnderOurs && !room.caretKeysOnOurs) {
+        room.caretKeysOnOurs = true;
+        room.typedOnOwn = false;
+        room.beforeCaretKeys = room.intended;
+    } else if (room.caretKeysOnOurs && !caretKey) {
+        room.typedOnOwn = true;
+    }
     room.intended.Apply(key, onOwnText ? own : ours, boxLimit_, &shown, arrivals_);
 }
 

@@ -127,6 +127,9 @@ public:
     // button takes the focus on its button-down, and only once the client answers can the focus go back):
     // lost, and left out of the user's draft, since no message of ours can keep them.
     long KeysLostToPress() const { return keysLostToPress_; }
+    // Insertion keys that a box of limited length refused while our text filled it: the user saw nothing
+    // typed, and no post can give back what never reached a box. Counted, and left out of their draft.
+    long KeysRefusedBesideOurs() const { return keysRefusedBesideOurs_; }
     // The draft the user means, in each room; the first candidate as bytes, and its selection.
     const IntendedDraft& Intended(int room) const { return rooms_.at(static_cast<std::size_t>(room)).intended; }
     std::string UserDraft(int room) const;
@@ -207,8 +210,14 @@ private:
         // The box sent what it held, and no text or selection from outside went in since: it holds only
         // keys typed since, which a box that changes what it is given has had nothing of ours to change.
         bool sentSinceWrite = false;
-        // Only caret keys came since one took a selection of ours away from the user's own text.
+        // The last text from outside is not in the box as it was given: cut, or its tags changed.
+        bool changedOurs = false;
+        // A caret key took a selection of ours away from the user's own text, and no message of ours has
+        // read the box since: what they do there is out of every message's sight. `typedOnOwn`: keys other
+        // than caret keys came too; `beforeCaretKeys`: the draft as it was under our selection.
         bool caretKeysOnOurs = false;
+        bool typedOnOwn = false;
+        IntendedDraft beforeCaretKeys;
         bool blankRead = false;     // flickering: the read under way finds the box empty
         long arrivalsAtLastRead = 0;   // keys that had reached any box at the last whole read of this one
         long arrivalsAtPress = 0;      // the same at the last button-down on Send
@@ -257,6 +266,7 @@ private:
     WindowHandle userFocus_ = kNoWindow;
     std::uint64_t userFocusIdentity_ = 0;
     long keysLostToPress_ = 0;
+    long keysRefusedBesideOurs_ = 0;
     long arrivals_ = 0;
     // Key characters come round again, so a box may hold two keys of one character: each has its entry.
     std::unordered_multimap<char16_t, Arrival> keysInBoxes_;

@@ -114,6 +114,7 @@ void IntendedDraft::EndRuns(const std::u16string& text) {
     for (DraftState candidate : candidates_) {
         if (candidate.text == text) candidate.runStart = candidate.runLength = candidate.runCaret = 0;
         if (candidate.text == text) candidate.damaged = false;
+        if (candidate.text == text) candidate.replaced.clear();
         if (std::find(kept.begin(), kept.end(), candidate) == kept.end()) kept.push_back(std::move(candidate));
     }
     candidates_ = std::move(kept);
@@ -152,7 +153,14 @@ std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& 
         // they had selected.
         state.runStart = state.selection.start;
         state.runCaret = 0;
-        if (key.Inserts()) state.text.erase(state.selection.start, state.selection.end - state.selection.start);
+        state.replaced.clear();
+        if (key.Inserts()) {
+            state.replaced = state.text.substr(state.selection.start, state.selection.end - state.selection.start);
+            state.replacedSelection = state.selection;
+            state.replacedArrivals.assign(state.arrivals.begin() + static_cast<std::ptrdiff_t>(state.selection.start),
+                                          state.arrivals.begin() + static_cast<std::ptrdiff_t>(state.selection.end));
+            state.text.erase(state.selection.start, state.selection.end - state.selection.start);
+        }
     }
     // Where the box shows a piece of the run, the caret is the box's and goes no further than the piece.
     if (window) state.runCaret = window->caret;
@@ -297,6 +305,13 @@ void IntendedDraft::Remove(char16_t character, long arrival) {
         } else if (at < candidate.runStart + candidate.runLength) {
             --candidate.runLength;
             if (candidate.runCaret > at - candidate.runStart) --candidate.runCaret;
+            if (candidate.runLength == 0 && !candidate.replaced.empty()) {
+                candidate.text.insert(candidate.runStart, candidate.replaced);
+                candidate.arrivals.insert(candidate.arrivals.begin() + static_cast<std::ptrdiff_t>(candidate.runStart),
+                                          candidate.replacedArrivals.begin(), candidate.replacedArrivals.end());
+                candidate.selection = candidate.replacedSelection;
+                candidate.replaced.clear();
+            }
         }
     }
 }

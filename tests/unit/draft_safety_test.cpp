@@ -152,6 +152,7 @@ struct Totals {
     long keysTyped = 0;
     long keysSent = 0;
     long keysLostToPress = 0;
+    long keysRefused = 0;
     long lines = 0;
     // What the last schedule drew beyond the plain client, for a survey.
     std::string features;
@@ -417,6 +418,7 @@ std::string RunSchedule(std::uint64_t seed, Totals& totals) {
     totals.keysTyped += keysTyped;
     totals.keysSent += keysSent;
     totals.keysLostToPress += client.KeysLostToPress();
+    totals.keysRefused += client.KeysRefusedBesideOurs();
     totals.lines += static_cast<long>(client.Received().size());
     if (!world.host.Errors().empty()) return "an error was reported: " + world.host.Errors().front();
     if (desktop.CallBudgetExceeded() || outcome.endedBy.find("pumped") != std::string::npos)
@@ -450,15 +452,9 @@ constexpr long kDefaultSchedules = kFullCount / 5;
 constexpr long kDefaultSchedules = kFullCount;
 #endif
 
-// Seeds that found a fault once, run whatever the range (none yet for these schedules).
-const std::vector<long> kPinnedSeeds = {};
-
-// The post as it stands breaks some of these schedules: the wider model of the client and the user came
-// before the post that holds it. Until then the test runs every schedule, prints how many broke what, and
-// is skipped rather than passed; once none of the full count breaks, it fails, to have this set to false
-// (a run of fewer, as under the sanitizers, may miss the few that still do).
-// VORIVEVO_DRAFT_STRICT=1 holds the post to every schedule now (tests/mutation/run.sh does).
-constexpr bool kPostKnownToFail = true;
+// Seeds that found a fault once, run whatever the range: 1059 (an Enter no message of ours saw), 2292 (a
+// key over the user's selection that went out with our line), 2496 (keys in a box that cuts what it is given).
+const std::vector<long> kPinnedSeeds = {1059, 2292, 2496};
 
 // The first failing seed, in one line that tests/mutation/run.sh reads: "seed N broke: INVARIANT".
 // VORIVEVO_DRAFT_SURVEY=1 goes on past a failure and prints every failing seed with what its schedule
@@ -469,7 +465,6 @@ TEST(DraftSafety, RandomSchedulesNeverSendLoseOrMoveTheUsersDraft) {
     const long schedules = FromEnvironment("VORIVEVO_DRAFT_SCHEDULES", kDefaultSchedules);
     const long first = FromEnvironment("VORIVEVO_DRAFT_SEED", 1);
     for (long seed = first; seed < first + schedules; ++seed) seeds.push_back(seed);
-    const bool strict = !kPostKnownToFail || FromEnvironment("VORIVEVO_DRAFT_STRICT", 0) != 0;
     const bool survey = FromEnvironment("VORIVEVO_DRAFT_SURVEY", 0) != 0;
     Totals totals;
     std::map<char, std::vector<long>> failed;  // by invariant
@@ -478,27 +473,20 @@ TEST(DraftSafety, RandomSchedulesNeverSendLoseOrMoveTheUsersDraft) {
         if (broken.empty()) continue;
         if (survey) std::printf("seed %ld broke: %s [%s]\n", seed, broken.c_str(), totals.features.c_str());
         failed[broken.size() > 1 && broken[0] == '(' ? broken[1] : '?'].push_back(seed);
-        if (strict && !survey) {
+        if (!survey) {
             FAIL() << "seed " << seed << " broke: " << broken << "\n(again: VORIVEVO_DRAFT_SEED=" << seed
-                   << " VORIVEVO_DRAFT_SCHEDULES=1 VORIVEVO_DRAFT_PINNED=0 VORIVEVO_DRAFT_STRICT=1)";
+                   << " VORIVEVO_DRAFT_SCHEDULES=1 VORIVEVO_DRAFT_PINNED=0)";
         }
     }
-    std::printf("%ld schedules: %ld lines received, %ld keys typed, %ld went out with our lines, %ld lost to our press\n",
-                totals.schedules, totals.lines, totals.keysTyped, totals.keysSent, totals.keysLostToPress);
+    std::printf("%ld schedules: %ld lines received, %ld keys typed, %ld went out with our lines, %ld lost to our press, "
+                "%ld refused by a box our line filled\n",
+                totals.schedules, totals.lines, totals.keysTyped, totals.keysSent, totals.keysLostToPress, totals.keysRefused);
     std::string summary;
     for (const auto& [invariant, failing] : failed) {
         summary += std::string("\n(") + invariant + ") broken by " + std::to_string(failing.size()) + " schedules, first seeds";
         for (std::size_t i = 0; i < std::min<std::size_t>(5, failing.size()); ++i) summary += " " + std::to_string(failing[i]);
     }
-    if (strict) {
-        EXPECT_TRUE(failed.empty()) << summary;
-    } else if (failed.empty() && schedules >= kFullCount) {
-        FAIL() << "no schedule breaks an invariant any more: set kPostKnownToFail to false";
-    } else if (failed.empty()) {
-        GTEST_SKIP() << "none of these " << schedules << " schedules breaks an invariant; the full count still may";
-    } else {
-        GTEST_SKIP() << "the post as it stands is known to break these (VORIVEVO_DRAFT_SURVEY=1 lists them):" << summary;
-    }
+    EXPECT_TRUE(failed.empty()) << summary;
 }
 
 // A drag (or any handler run inside a post) is the user's time, not the post's: a client that wants three

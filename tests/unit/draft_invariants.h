@@ -12,13 +12,18 @@
 // (c) None of our text (our mark-up, any part of our line) stays in any window of the client.
 // (b) Each entry box holds the draft the user means, with their caret (IntendedDraft): every key they
 //     typed, in order, at their caret, but for keys that went out under (a), keys that reached Send
-//     while our press held the focus (ChatClient::KeysLostToPress) and keys typed into our text in a box
-//     that changed it; editing keys that reached the box while it held our text or our selection count
+//     while our press held the focus (ChatClient::KeysLostToPress), insertion keys a box of limited
+//     length refused while our text filled it (ChatClient::KeysRefusedBesideOurs), and keys typed into
+//     our text in a box that changed it; editing keys that reached the box while it held our text or our selection count
 //     or not (but count, as every reader sees them, where it showed nothing but keys they typed in our
 //     stead, or a piece of them, with a caret among them). An Enter on their own text under a selection
 //     of ours sends it, and the draft stays all the same: a Backspace over that selection leaves the box
 //     just as empty, and no message of ours can see whether the room got the text, so a post keeps the
-//     draft rather than lose it (the user finds what they sent still in the box).
+//     draft rather than lose it (the user finds what they sent still in the box). So too when caret keys
+//     took our selection away and keys and an Enter followed, with no read of ours between: the post
+//     finds an empty box, or keys, where it left its selection over the draft, as keys typed over that
+//     selection would leave it, and gives back the draft it took, without what the Enter sent. A key
+//     over the user's selection that went out with our line (a) leaves the selection as it was.
 // (e), that every command is taken within its bound and nothing stays owed for ever, is the schedule's
 // to check: the boxes are looked at once the program has gone too.
 #pragma once

@@ -331,8 +331,14 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     // key acts on their draft as they see it. Otherwise it lands in our text or our selection.
     const bool onOwnText =
         key.kind == Key::Kind::Enter ? room.intended.HoldsText(text) : room.intended.Holds(text, selection);
+    // An insert that a full box refuses, selection and all, while our text fills it.
+    std::u16string tried = text;
+    Desktop::Selection triedSelection = selection;
+    ApplyKey(tried, triedSelection, key, boxLimit_);
+    const bool refused = !onOwnText && key.Inserts() && tried == text && triedSelection == selection;
     ++arrivals_;
-    for (const char16_t c : key.text) keysInBoxes_.emplace(c, Arrival{arrivals_, index});
+    if (!refused)
+        for (const char16_t c : key.text) keysInBoxes_.emplace(c, Arrival{arrivals_, index});
     if (std::ostream* trace = desktop_.Trace()) {
         *trace << desktop_.Clock().Now() << " key " << arrivals_ << " room " << index << " (" << static_cast<int>(key.kind) << " \""
                << Utf16ToUtf8(key.text) << "\") on \"" << Utf16ToUtf8(text) << "\" " << selection.start << '-'
@@ -348,7 +354,8 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     const bool underOurs = key.kind == Key::Kind::Enter && (!room.intended.Holds(text, selection) || room.caretKeysOnOurs) &&
                            (onOwnText || allSelected);
     // Keys typed after such caret keys, then an Enter, all unread: a post must take the empty box it finds
-    // for keys over its selection, and gives back the draft it took, without what the Enter sent.
+    // for keys over its selection, and gives back the draft as it took it; the keys typed since went out
+    // with the Enter. (The user finds the text they sent in the box again, in front of what they type.)
     if (key.kind == Key::Kind::Enter && onOwnText && room.caretKeysOnOurs && room.typedOnOwn) {
         if (!SendFrom(index, ReceivedLine::Sender::UsersOwnText)) return;
         room.intended = room.beforeCaretKeys;
@@ -364,14 +371,14 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     }
     const IntendedDraft::Shown shown{text, selection};
     if (!onOwnText && (key.kind == Key::Kind::Backspace || key.kind == Key::Kind::Delete)) ++room.editsOnOurText;
-    const std::u16string before = text;
-    ApplyKey(text, selection, key, boxLimit_);
-    desktop_.SetText16(entry, text);
-    desktop_.Select(entry, selection.start, selection.end);
-    if (!onOwnText && key.Inserts() && text == before) {
+    if (refused) {
         ++keysRefusedBesideOurs_;
         return;
     }
+    text = std::move(tried);
+    selection = triedSelection;
+    desktop_.SetText16(entry, text);
+    desktop_.Select(entry, selection.start, selection.end);
     // In our text the user meant the key for their draft all the same.
     const bool caretKey = key.kind == Key::Kind::Left || key.kind == Key::Kind::Right || key.kind == Key::Kind::Home ||
                           key.kind == Key::Kind::End;

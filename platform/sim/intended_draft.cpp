@@ -156,7 +156,6 @@ std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& 
         state.replaced.clear();
         if (key.Inserts()) {
             state.replaced = state.text.substr(state.selection.start, state.selection.end - state.selection.start);
-            state.replacedSelection = state.selection;
             state.replacedArrivals.assign(state.arrivals.begin() + static_cast<std::ptrdiff_t>(state.selection.start),
                                           state.arrivals.begin() + static_cast<std::ptrdiff_t>(state.selection.end));
             state.text.erase(state.selection.start, state.selection.end - state.selection.start);
@@ -187,7 +186,7 @@ std::optional<DraftState> IntendedDraft::InOurText(DraftState state, const Key& 
             }
             if (back) --state.runCaret;
             state.text.erase(state.runStart + state.runCaret, 1);
-            --state.runLength;
+            if (--state.runLength == 0) state.replaced.clear();
             // The run, shorter now, may even be gone: the caret stays after what is left of it.
             state.selection.start = state.selection.end = state.runStart + state.runCaret;
             break;
@@ -309,7 +308,7 @@ void IntendedDraft::Remove(char16_t character, long arrival) {
                 candidate.text.insert(candidate.runStart, candidate.replaced);
                 candidate.arrivals.insert(candidate.arrivals.begin() + static_cast<std::ptrdiff_t>(candidate.runStart),
                                           candidate.replacedArrivals.begin(), candidate.replacedArrivals.end());
-                candidate.selection = candidate.replacedSelection;
+                candidate.selection = Desktop::Selection{candidate.runStart, candidate.runStart + candidate.replaced.size()};
                 candidate.replaced.clear();
             }
         }

@@ -54,11 +54,10 @@ struct DraftState {
     std::size_t runLength = 0;
     std::size_t runCaret = 0;
     bool damaged = false;
-    // What the user had selected when the run's first key went over it: a post that never sees the run
-    // (its keys all went out with a line of ours) gives the selection back as it was.
+    // What the user had selected when the run's first key went over it (from runStart): a post that never
+    // sees the run (its keys all went out with a line of ours) gives the selection back as it was.
     std::u16string replaced;
     std::vector<long> replacedArrivals;
-    Desktop::Selection replacedSelection;
     // For each character of the text, the key that put it there (its arrival, as CarriedKey counts them;
     // 0 for the draft's own): key characters come round again, and the one that goes out with a line must
     // be told from an older one of the same character. (Not compared: two candidates that differ only

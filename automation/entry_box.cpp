@@ -7,6 +7,7 @@
 // over a selection does), and our text goes in after it. Either way the key stays in the box, where the
 // next read finds it: nothing we write ever covers a key we have not seen.
 #include <algorithm>
+#include <cctype>
 #include <optional>
 #include <utility>
 
@@ -36,6 +37,72 @@ std::optional<std::string> TypedInto(const std::string& now, const std::string& 
     return now.substr(head.size(), now.size() - head.size() - tail.size());
 }
 
+bool IsFollowing(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
+std::string CharacterAt(const std::string& text, std::size_t at) { return text.substr(at, Utf8Offset(text.substr(at, 4), 1)); }
+
+std::string CharacterBefore(const std::string& text, std::size_t end) {
+    std::size_t at = end;
+    while (at > 0 && IsFollowing(text[--at])) {
+    }
+    return text.substr(at, end - at);
+}
+
+// Where the complete mark-up tags a line begins with end, and where those it ends with begin.
+std::size_t LeadingTagsEnd(const std::string& line) {
+    std::size_t at = 0;
+    for (std::size_t close; at < line.size() && line[at] == '<' && (close = line.find('>', at)) != std::string::npos;)
+        at = close + 1;
+    return at;
+}
+
+std::size_t TrailingTagsStart(const std::string& line) {
+    std::size_t at = line.size();
+    for (std::size_t open; at > 0 && line[at - 1] == '>' && (open = line.rfind('<', at - 1)) != std::string::npos;)
+        at = open;
+    return at;
+}
+
+// A text with its complete mark-up tags dropped, as a box that drops them holds it, or else with their
+// letters in one case and without blanks, as a box that writes them its own way holds them.
+std::string TagsAsBoxMayHold(const std::string& text, bool dropped) {
+    std::string changed;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t open = text.find('<', at), close = open == std::string::npos ? open : text.find('>', open);
+        if (close == std::string::npos) return changed + text.substr(at);
+        changed += text.substr(at, open - at);
+        for (std::size_t i = open; !dropped && i <= close; ++i)
+            if (text[i] != ' ') changed += static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
+        at = close + 1;
+    }
+    return changed;
+}
+
+// Keys around a line of ours that a box changed as it took it (its tags dropped or written its own way),
+// so that it holds a trace of our line but not our line: what comes before where our changed line can
+// begin (its first character, or the first after the tags it begins with) and after where it can end
+// (likewise). Begun as early and ended as late as it can be, it leaves none of ours outside. None when no
+// key is told apart, or when what lies between is not our line as a box changes it.
+std::optional<std::string> KeysAroundChangedLine(const std::string& now, const std::string& line) {
+    if (line.empty() || !HoldsTraceOf(now, line)) return std::nullopt;
+    std::size_t from = std::string::npos, to = 0;
+    for (const std::size_t at : {std::size_t{0}, LeadingTagsEnd(line)})
+        if (at < line.size()) from = std::min(from, now.find(CharacterAt(line, at)));
+    for (const std::size_t end : {line.size(), TrailingTagsStart(line)}) {
+        const std::string last = end > 0 ? CharacterBefore(line, end) : std::string();
+        const std::size_t at = last.empty() ? std::string::npos : now.rfind(last);
+        if (at != std::string::npos) to = std::max(to, at + last.size());
+    }
+    if (from == std::string::npos || to <= from) return std::nullopt;
+    // A box changes only our tags: what lies between must be our line so changed, or keys went in there too.
+    const std::string between = now.substr(from, to - from);
+    if (between != TagsAsBoxMayHold(line, true) && TagsAsBoxMayHold(between, false) != TagsAsBoxMayHold(line, false))
+        return std::nullopt;
+    const std::string keys = now.substr(0, from) + now.substr(to);
+    if (keys.empty() || HoldsTraceOf(keys, line)) return std::nullopt;
+    return keys;
+}
+
 // Whether the box held the user's own text, with their selection rather than one of ours: what they do
 // to it then is theirs, whatever it is.
 bool HeldUsersOwn(const HeldDraft& held) { return held.boxHeld == held.user.text && !held.boxSelection; }
@@ -45,6 +112,8 @@ bool HeldUsersOwn(const HeldDraft& held) { return held.boxHeld == held.user.text
 std::optional<std::string> KeysSince(const std::string& now, const HeldDraft& held) {
     const std::optional<TextSelection> selection = HeldUsersOwn(held) ? held.user.selection : held.boxSelection;
     std::optional<std::string> keys = TypedInto(now, held.boxHeld, selection);
+    // Keys around our line where the box holds it changed.
+    if (!keys && held.boxHeld == held.line) keys = KeysAroundChangedLine(now, held.line);
     if (keys && HoldsTraceOf(*keys, held.line)) return std::nullopt;
     return keys;
 }
@@ -89,6 +158,11 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     if (holdsBefore && !before.empty() && now.compare(beside, now.size() - before.size(), written) == 0)
         return WriteFate::NotKnown;
     if ((holdsWritten || cutFromWritten) && (!holdsBefore || before.empty())) return WriteFate::Took;
+    // Keys over our selection right before our line went in, in a box that changed it as it took it: the
+    // keys and our changed line then fill the box, and the selection over all it held would pass the
+    // whole of it for keys typed over a write the box refused.
+    const bool ourLine = written == held.line && (!holdsBefore || before.empty());
+    if (ourLine && KeysAroundChangedLine(now, written)) return WriteFate::Took;
     if (holdsBefore) return WriteFate::KeptOwn;
     // An empty text written in place of all the box held leaves only keys typed since.
     if (written.empty()) return WriteFate::Took;

@@ -24,7 +24,8 @@
 // - A key the client handles between the read right before a press and the press itself (one the client
 //   makes up in its own thread, or one typed past the wait's bound): it goes out with our line.
 // - Keys typed while the client is on our press (Send has the focus then): they go to Send.
-// - A box that cuts or changes what we give it: keys typed into our text there cannot be told apart.
+// - A box that cuts or changes what we give it: keys typed into our text there cannot be told apart
+//   (those around a line it changed only in its tags can).
 // - A client that never answers again: the draft stays owed until the program ends, two minutes at most
 //   after it is asked to.
 #include <optional>

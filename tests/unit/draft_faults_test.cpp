@@ -81,6 +81,21 @@ bool WriteOfTheDraft(const MessageContext& message) {
     return Is(message, EM_REPLACESEL) && message.setText->find("my") != std::string::npos;
 }
 
+// A key over our selection of the draft right before our line goes in, in a box that changes our line as
+// it takes it (the client's own handler stays, to change it).
+std::function<void(Stage&)> KeyRightBeforeOurLineIn(BoxChange change) {
+    return [change](Stage& stage) {
+        stage.client.SetBoxChange(change);
+        const WindowHandle box = stage.client.EntryBox();
+        MessageHandler own = stage.desktop.SetHandler(box, nullptr);
+        stage.desktop.SetHandler(box, [&stage, own, typed = false](const MessageContext& m) mutable {
+            if (!typed && WriteOfOurLine(m)) stage.client.Type(0, "k");
+            typed = typed || WriteOfOurLine(m);
+            return own(m);
+        });
+    };
+}
+
 ChatClientOptions RoomSecond() {
     ChatClientOptions options;
     options.mdiChildren = 2;
@@ -140,6 +155,12 @@ const std::vector<FaultCase>& FaultCases() {
         // it takes the place of the draft, and our line goes in after it (entry_box.cpp, Splice).
         {"a key reaches the box right before our line",
          [](Stage& stage) { stage.OnceAt(WriteOfOurLine, [&stage] { stage.client.Type(0, "k"); }); },
+         PostResult::NotTaken},
+        // ... in a box that drops our tags, or writes them its own way: the key is still before where our
+        // changed line can begin, and is the user's (entry_box.cpp, KeysAroundChangedLine).
+        {"a key right before our line, in a box that drops tags", KeyRightBeforeOurLineIn(BoxChange::DropsTags),
+         PostResult::NotTaken},
+        {"a key right before our line, in a box that rewrites tags", KeyRightBeforeOurLineIn(BoxChange::RewritesTags),
          PostResult::NotTaken},
         // Keys typed while the client is busy with our line in the box reach it once the client is free
         // again, into our line, and go into the draft from there (draft_return.cpp, what the user typed

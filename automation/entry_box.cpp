@@ -7,7 +7,6 @@
 // over a selection does), and our text goes in after it. Either way the key stays in the box, where the
 // next read finds it: nothing we write ever covers a key we have not seen.
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <utility>
 
@@ -72,7 +71,7 @@ std::string TagsAsBoxMayHold(const std::string& text, bool dropped) {
         if (close == std::string::npos) return changed + text.substr(at);
         changed += text.substr(at, open - at);
         for (std::size_t i = open; !dropped && i <= close; ++i)
-            if (text[i] != ' ') changed += static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
+            if (text[i] != ' ') changed += text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
         at = close + 1;
     }
     return changed;

@@ -208,8 +208,11 @@ private:
     Step SpliceDraftAroundKeys(HeldDraft& held, const std::string& now);
     Step KeepTypedIntoOwn(HeldDraft& held, const std::string& now, std::size_t typedAt);
     Outcome NoteCaretAmongKeys(HeldDraft& held, const std::string& now);
+    // `unchanged` (when given, and only when there is such an edit) counts the characters of `text` it left.
     static std::optional<unsigned> CaretAfterEditAt(const std::string& text, TextSelection caret,
-                                                    const std::string& now);
+                                                    const std::string& now, unsigned* unchanged = nullptr);
+    static bool TypedOverOurs(const HeldDraft& held, TextSelection ours, const std::string& now,
+                              std::optional<TextSelection> shown, unsigned keptByEdit);
     Step RestoreCaret(HeldDraft& held);
     Step Halted(HeldDraft& held, Outcome outcome);
     // Runs the phases until done (true) or one must wait.

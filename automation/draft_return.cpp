@@ -182,6 +182,7 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
     // has shown them their own text and caret since, and whatever they did there is theirs.
     if (!held.user.selection || held.caretLeft == held.user.selection) return GiveBackPhase::Done;
     const TextSelection caret = *held.user.selection;
+    const std::optional<TextSelection> ours = held.boxSelection;
     const Outcome set = Select(held, caret);
     // The user's own selection from here on: a key typed over it is theirs.
     held.boxSelection.reset();
@@ -199,7 +200,13 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
     if (now == held.user.text) return GiveBackPhase::Done;
     // Whether what changed came before the caret or after it, the caret is not known.
     held.caretLeft.reset();
-    const std::optional<unsigned> after = CaretAfterEditAt(held.user.text, caret, now);
+    unsigned kept = 0;
+    const std::optional<unsigned> after = CaretAfterEditAt(held.user.text, caret, now, &kept);
+    if (ours && TypedOverOurs(held, *ours, now, SelectionFrom(answer), kept)) {
+        // Then the read under it tells the keys, which go in at the user's caret.
+        held.boxSelection = ours;
+        return GiveBackPhase::WriteDraft;
+    }
     if (!after) return GiveBackPhase::WriteDraft;
     if (SelectionFrom(answer) == TextSelection{*after, *after}) return GiveBackPhase::Done;
     held.user = UsersText{now, TextSelection{*after, *after}, std::nullopt};
@@ -211,7 +218,7 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
 // and caret: a Backspace before our caret went in would have taken the end of the text instead), as the
 // box `now` shows them: the caret after them; none when the box shows other than that.
 std::optional<unsigned> ClientAutomation::CaretAfterEditAt(const std::string& text, TextSelection caret,
-                                                           const std::string& now) {
+                                                           const std::string& now, unsigned* unchanged) {
     const auto isFollowing = [&now](std::size_t at) {
         return at < now.size() && (static_cast<unsigned char>(now[at]) & 0xC0) == 0x80;
     };
@@ -227,7 +234,26 @@ std::optional<unsigned> ClientAutomation::CaretAfterEditAt(const std::string& te
     const bool typedOrBackspaced = tail == static_cast<std::size_t>(tailSize);
     const bool deleted = kept == static_cast<std::size_t>(headEnd) && kept + tail == now.size();
     if (!typedOrBackspaced && !deleted) return std::nullopt;
+    if (unchanged != nullptr)
+        *unchanged = CharactersIn(now.substr(0, kept)) + CharactersIn(now.substr(now.size() - tail));
     return CharactersIn(now.substr(0, now.size() - tail));
+}
+
+// A key handled right before the caret went back, over a selection of ours that covered all of the
+// user's text (a write the box refused left it there): the box holds nothing but keys, and the caret our
+// EM_SETSEL puts in a text that short. An edit at the user's caret can leave the same only by deleting
+// what it did not keep (`keptByEdit` characters) and typing the rest: more keys than these while it kept
+// less than half the text. From half on, keys that happen to begin or end as the text does are the
+// likelier tale no longer, and the edit is taken, so that deleted text never comes back twice. (An empty
+// box is left alone: an Enter there sent the draft, as the user meant it to go.)
+bool ClientAutomation::TypedOverOurs(const HeldDraft& held, TextSelection ours, const std::string& now,
+                                     std::optional<TextSelection> shown, unsigned keptByEdit) {
+    const unsigned length = CharactersIn(now), whole = CharactersIn(held.user.text);
+    const TextSelection caret = held.user.selection.value_or(TextSelection{whole, whole});
+    const TextSelection setThere{std::min(caret.start, length), std::min(caret.end, length)};
+    const bool coveredAll = held.boxHeld == held.user.text && ours.start == 0 && ours.end >= whole && whole > 0;
+    if (!coveredAll || now.empty() || HoldsTraceOf(now, held.line) || !(shown == setThere)) return false;
+    return keptByEdit * 2 < whole;
 }
 
 bool ClientAutomation::PutDraftBack(HeldDraft& held) {

@@ -279,6 +279,22 @@ const std::vector<FaultCase>& FaultCases() {
                           [&stage] { stage.desktop.BeforeCall(1, [&stage] { stage.client.Press(0, Key{Key::Kind::Backspace, u""}); }); });
          },
          PostResult::Posted},
+        // ... and a key over our selection of all the draft (left there by a box that refused our line),
+        // right before the caret goes back: it took the whole draft, which an edit at the caret could leave
+        // only with more keys (draft_return.cpp, TypedOverOurs).
+        {"a key over our selection right before the caret goes back",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "my words", 8, 8);
+             const WindowHandle box = stage.client.EntryBox();
+             MessageHandler own = stage.desktop.SetHandler(box, nullptr);
+             stage.desktop.SetHandler(box, [&stage, own, typed = false](const MessageContext& m) mutable {
+                 if (WriteOfOurLine(m)) return std::optional<LResult>(0);
+                 if (!typed && Is(m, EM_SETSEL) && m.wParam == 8 && m.lParam == 8) stage.client.Type(0, "k");
+                 typed = typed || (Is(m, EM_SETSEL) && m.wParam == 8 && m.lParam == 8);
+                 return own(m);
+             });
+         },
+         PostResult::NotTaken},
         // Send takes the keyboard focus on its button-down: keys typed after the post would go to it, and
         // a Space there would send the draft (chat_room.cpp, PressKeepingFocus).
         {"the user types on after the post", [](Stage& stage) { stage.TypeAfter(3.0, "k"); }},

@@ -295,6 +295,22 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NotTaken},
+        // ... where a Backspace right after the caret goes back leaves as little: an edit at the caret,
+        // which the user made, and not keys over our selection (the deleted text would come back twice).
+        {"a Backspace right after the caret goes back, in a box that refused our line",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "my", 2, 2);
+             const WindowHandle box = stage.client.EntryBox();
+             MessageHandler own = stage.desktop.SetHandler(box, nullptr);
+             stage.desktop.SetHandler(box, [&stage, own, pressed = false](const MessageContext& m) mutable {
+                 if (WriteOfOurLine(m)) return std::optional<LResult>(0);
+                 if (!pressed && Is(m, EM_SETSEL) && m.wParam == 2 && m.lParam == 2)
+                     stage.desktop.BeforeCall(1, [&stage] { stage.client.Press(0, Key{Key::Kind::Backspace, u""}); });
+                 pressed = pressed || (Is(m, EM_SETSEL) && m.wParam == 2 && m.lParam == 2);
+                 return own(m);
+             });
+         },
+         PostResult::NotTaken},
         // Send takes the keyboard focus on its button-down: keys typed after the post would go to it, and
         // a Space there would send the draft (chat_room.cpp, PressKeepingFocus).
         {"the user types on after the post", [](Stage& stage) { stage.TypeAfter(3.0, "k"); }},

@@ -252,7 +252,9 @@ bool ClientAutomation::TypedOverOurs(const HeldDraft& held, TextSelection ours, 
     const TextSelection caret = held.user.selection.value_or(TextSelection{whole, whole});
     const TextSelection setThere{std::min(caret.start, length), std::min(caret.end, length)};
     const bool coveredAll = held.boxHeld == held.user.text && ours.start == 0 && ours.end >= whole && whole > 0;
-    if (!coveredAll || now.empty() || HoldsTraceOf(now, held.line) || !(shown == setThere)) return false;
+    // A selection of the user's own that one Delete takes leaves the caret where ours would: only a caret tells.
+    if (!coveredAll || caret.start != caret.end || now.empty() || HoldsTraceOf(now, held.line) || !(shown == setThere))
+        return false;
     return keptByEdit * 2 < whole;
 }
 

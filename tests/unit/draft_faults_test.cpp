@@ -311,6 +311,22 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NotTaken},
+        // ... and a Delete of the user's own selection to the end, right after it goes back: the caret is
+        // where ours would leave it, but one key made it (draft_return.cpp, TypedOverOurs).
+        {"a Delete of the user's selection right after it goes back, in a box that refused our line",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "my words", 3, 8);
+             const WindowHandle box = stage.client.EntryBox();
+             MessageHandler own = stage.desktop.SetHandler(box, nullptr);
+             stage.desktop.SetHandler(box, [&stage, own, pressed = false](const MessageContext& m) mutable {
+                 if (WriteOfOurLine(m)) return std::optional<LResult>(0);
+                 const bool back = Is(m, EM_SETSEL) && m.wParam == 3 && m.lParam == 8;
+                 if (!pressed && back) stage.desktop.BeforeCall(1, [&stage] { stage.client.Press(0, Key{Key::Kind::Delete, u""}); });
+                 pressed = pressed || back;
+                 return own(m);
+             });
+         },
+         PostResult::NotTaken},
         // Send takes the keyboard focus on its button-down: keys typed after the post would go to it, and
         // a Space there would send the draft (chat_room.cpp, PressKeepingFocus).
         {"the user types on after the post", [](Stage& stage) { stage.TypeAfter(3.0, "k"); }},

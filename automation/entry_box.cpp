@@ -77,12 +77,12 @@ std::string TagsAsBoxMayHold(const std::string& text, bool dropped) {
     return changed;
 }
 
-// Keys around a line of ours that a box changed as it took it (its tags dropped or written its own way),
-// so that it holds a trace of our line but not our line: what comes before where our changed line can
-// begin (its first character, or the first after the tags it begins with) and after where it can end
-// (likewise). Begun as early and ended as late as it can be, it leaves none of ours outside. None when no
-// key is told apart, or when what lies between is not our line as a box changes it.
-std::optional<std::string> KeysAroundChangedLine(const std::string& now, const std::string& line) {
+// Where a line of ours that a box changed as it took it (its tags dropped or written its own way) stands
+// in `now`, which holds a trace of it but not it: from where our changed line can begin (its first
+// character, or the first after the tags it begins with) to where it can end (likewise). Begun as early and
+// ended as late as it can be, it leaves none of ours outside. None when what lies between is not our line
+// as a box changes it.
+std::optional<std::pair<std::size_t, std::size_t>> ChangedLineIn(const std::string& now, const std::string& line) {
     if (line.empty() || !HoldsTraceOf(now, line)) return std::nullopt;
     std::size_t from = std::string::npos, to = 0;
     for (const std::size_t at : {std::size_t{0}, LeadingTagsEnd(line)})
@@ -97,9 +97,49 @@ std::optional<std::string> KeysAroundChangedLine(const std::string& now, const s
     const std::string between = now.substr(from, to - from);
     if (between != TagsAsBoxMayHold(line, true) && TagsAsBoxMayHold(between, false) != TagsAsBoxMayHold(line, false))
         return std::nullopt;
-    const std::string keys = now.substr(0, from) + now.substr(to);
+    return std::make_pair(from, to);
+}
+
+// Keys around such a changed line; none when no key is told apart.
+std::optional<std::string> KeysAroundChangedLine(const std::string& now, const std::string& line) {
+    const std::optional<std::pair<std::size_t, std::size_t>> ours = ChangedLineIn(now, line);
+    if (!ours) return std::nullopt;
+    const std::string keys = now.substr(0, ours->first) + now.substr(ours->second);
     if (keys.empty() || HoldsTraceOf(keys, line)) return std::nullopt;
     return keys;
+}
+
+// What stands beside our line where our selection of all the user's text was, when it is that text with
+// one edit right where our line went in, keeping at least half of it: a caret key took our selection away
+// first, the user saw their own text again and edited it there, and our line went in at their caret. It is
+// theirs then, with their caret where our line went in; taken for keys typed over our selection, it would
+// go back with their text around it, twice. Keys typed over our selection keep less of the text (those
+// that begin or end as it does are few), and go in at the user's caret instead.
+std::optional<UsersText> RemnantBesideOurLine(const std::string& now, const HeldDraft& held) {
+    const std::string& text = held.user.text;
+    const unsigned whole = CharactersIn(text);
+    const std::optional<TextSelection>& ours = held.boxSelection;
+    if (held.line.empty() || *held.unsettledWrite != held.line || held.boxHeld != text || whole == 0 || !ours ||
+        ours->start != 0 || ours->end < whole)
+        return std::nullopt;
+    const std::size_t exact = now.find(held.line);
+    const std::optional<std::pair<std::size_t, std::size_t>> line =
+        exact != std::string::npos ? std::make_optional(std::make_pair(exact, exact + held.line.size()))
+                                   : ChangedLineIn(now, held.line);
+    if (!line) return std::nullopt;
+    const std::string before = now.substr(0, line->first), after = now.substr(line->second);
+    if (before + after == text || HoldsTraceOf(before + after, held.line) || after.size() > text.size() ||
+        text.compare(text.size() - after.size(), after.size(), after) != 0)
+        return std::nullopt;
+    // The edit lies between what it kept of the text's start and the end of the text that follows our line.
+    const std::string head = text.substr(0, text.size() - after.size());
+    std::size_t kept = static_cast<std::size_t>(
+        std::mismatch(head.begin(), head.end(), before.begin(), before.end()).first - head.begin());
+    while (kept > 0 && ((kept < head.size() && IsFollowing(head[kept])) || (kept < before.size() && IsFollowing(before[kept]))))
+        --kept;
+    if ((CharactersIn(head.substr(0, kept)) + CharactersIn(after)) * 2 < whole) return std::nullopt;
+    const unsigned caret = CharactersIn(before);
+    return UsersText{before + after, TextSelection{caret, caret}, std::nullopt};
 }
 
 // Whether the box held the user's own text, with their selection rather than one of ours: what they do
@@ -307,6 +347,16 @@ bool ClientAutomation::TypedBeforeWriteWent(HeldDraft& held, const std::string& 
 }
 
 bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) {
+    if (const std::optional<UsersText> own = RemnantBesideOurLine(now, held)) {
+        // The box shows our line among the user's text, with a caret of ours after it.
+        held.user = *own;
+        held.unsettledWrite.reset();
+        held.caretLeft.reset();
+        held.boxHeld = now;
+        held.boxSelection.reset();
+        held.shownFrom.reset();
+        return true;
+    }
     const WriteFate fate = FateOf(now, held);
     if (fate == WriteFate::Took) {
         // Then the box shows no text of the user's with their caret in it: the keys are told apart by

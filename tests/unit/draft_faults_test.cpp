@@ -83,13 +83,14 @@ bool WriteOfTheDraft(const MessageContext& message) {
 
 // A key over our selection of the draft right before our line goes in, in a box that changes our line as
 // it takes it (the client's own handler stays, to change it).
-std::function<void(Stage&)> KeyRightBeforeOurLineIn(BoxChange change) {
-    return [change](Stage& stage) {
+std::function<void(Stage&)> KeyRightBeforeOurLineIn(BoxChange change, std::vector<Key> keys = {Key{Key::Kind::Insert, u"k"}}) {
+    return [change, keys](Stage& stage) {
         stage.client.SetBoxChange(change);
         const WindowHandle box = stage.client.EntryBox();
         MessageHandler own = stage.desktop.SetHandler(box, nullptr);
-        stage.desktop.SetHandler(box, [&stage, own, typed = false](const MessageContext& m) mutable {
-            if (!typed && WriteOfOurLine(m)) stage.client.Type(0, "k");
+        stage.desktop.SetHandler(box, [&stage, own, keys, typed = false](const MessageContext& m) mutable {
+            if (!typed && WriteOfOurLine(m))
+                for (const Key& key : keys) stage.client.Press(0, key);
             typed = typed || WriteOfOurLine(m);
             return own(m);
         });
@@ -162,6 +163,23 @@ const std::vector<FaultCase>& FaultCases() {
          PostResult::NotTaken},
         {"a key right before our line, in a box that rewrites tags", KeyRightBeforeOurLineIn(BoxChange::RewritesTags),
          PostResult::NotTaken},
+        // ... but after End and a Backspace there, what stands before our line is what is left of the user's
+        // own text, which they edited where they saw it, and no key.
+        {"End and a Backspace right before our line",
+         KeyRightBeforeOurLineIn(BoxChange::None, {Key{Key::Kind::End, u""}, Key{Key::Kind::Backspace, u""}})},
+        {"End and a Backspace right before our line, in a box that drops tags",
+         KeyRightBeforeOurLineIn(BoxChange::DropsTags, {Key{Key::Kind::End, u""}, Key{Key::Kind::Backspace, u""}}),
+         PostResult::NotTaken},
+        {"Home and a Delete right before our line",
+         KeyRightBeforeOurLineIn(BoxChange::None, {Key{Key::Kind::Home, u""}, Key{Key::Kind::Delete, u""}})},
+        // ... with what is left on both sides of our line, in a box that writes our tags its own way; and a
+        // paste after the text, which leaves more than the draft there.
+        {"a Left and a Backspace right before our line, in a box that rewrites tags",
+         KeyRightBeforeOurLineIn(BoxChange::RewritesTags, {Key{Key::Kind::End, u""}, Key{Key::Kind::Left, u""},
+                                                           Key{Key::Kind::Backspace, u""}}),
+         PostResult::NotTaken},
+        {"End and a paste right before our line",
+         KeyRightBeforeOurLineIn(BoxChange::None, {Key{Key::Kind::End, u""}, Key{Key::Kind::Insert, u" \u00E9t\u00E9"}})},
         // Keys typed while the client is busy with our line in the box reach it once the client is free
         // again, into our line, and go into the draft from there (draft_return.cpp, what the user typed
         // meanwhile). Typed during a slow Send instead, they would go to Send, which has the focus then.

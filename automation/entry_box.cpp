@@ -199,13 +199,9 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     if ((holdsWritten || cutFromWritten) && (!holdsBefore || before.empty())) return WriteFate::Took;
     // Keys over our selection right before our line went in, in a box that changed it as it took it: the
     // keys and our changed line then fill the box, and the selection over all it held would pass the
-    // whole of it for keys typed over a write the box refused.
-    // What is left of the draft beside our line (a caret key took our selection away and an edit
-    // followed) begins or ends as the draft does: it is not told from keys then, as before.
-    const bool draftLeft = !before.empty() && !now.empty() &&
-                           (CharacterAt(now, 0) == CharacterAt(before, 0) ||
-                            CharacterBefore(now, now.size()) == CharacterBefore(before, before.size()));
-    const bool ourLine = written == held.line && (!holdsBefore || before.empty()) && !draftLeft;
+    // whole of it for keys typed over a write the box refused. (What is left of the draft beside it after
+    // a caret key and an edit is told apart before, RemnantBesideOurLine.)
+    const bool ourLine = written == held.line && (!holdsBefore || before.empty());
     if (ourLine && KeysAroundChangedLine(now, written)) return WriteFate::Took;
     if (holdsBefore) return WriteFate::KeptOwn;
     // An empty text written in place of all the box held leaves only keys typed since.

@@ -180,6 +180,9 @@ const std::vector<FaultCase>& FaultCases() {
          PostResult::NotTaken},
         {"End and a paste right before our line",
          KeyRightBeforeOurLineIn(BoxChange::None, {Key{Key::Kind::End, u""}, Key{Key::Kind::Insert, u" \u00E9t\u00E9"}})},
+        // A key that begins as the draft does is still a key, typed over our selection.
+        {"a key like the draft's first right before our line, in a box that drops tags",
+         KeyRightBeforeOurLineIn(BoxChange::DropsTags, {Key{Key::Kind::Insert, u"m"}}), PostResult::NotTaken},
         // Keys typed while the client is busy with our line in the box reach it once the client is free
         // again, into our line, and go into the draft from there (draft_return.cpp, what the user typed
         // meanwhile). Typed during a slow Send instead, they would go to Send, which has the focus then.

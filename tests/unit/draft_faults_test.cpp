@@ -97,6 +97,24 @@ std::function<void(Stage&)> KeyRightBeforeOurLineIn(BoxChange change, std::vecto
     };
 }
 
+// The box refuses our line, so that our selection of the whole draft stands until the user's caret goes
+// back: the key comes right before that EM_SETSEL is handled, or right after it.
+std::function<void(Stage&)> KeyAtTheCaretsReturn(std::string draft, std::size_t start, std::size_t end, Key key, bool after) {
+    return [=](Stage& stage) {
+        stage.client.SetDraft(0, draft, start, end);
+        const WindowHandle box = stage.client.EntryBox();
+        MessageHandler own = stage.desktop.SetHandler(box, nullptr);
+        stage.desktop.SetHandler(box, [&stage, own, start, end, key, after, done = false](const MessageContext& m) mutable {
+            if (WriteOfOurLine(m)) return std::optional<LResult>(0);
+            const bool back = Is(m, EM_SETSEL) && m.wParam == static_cast<WParam>(start) && m.lParam == static_cast<LParam>(end);
+            if (!done && back && after) stage.desktop.BeforeCall(1, [&stage, key] { stage.client.Press(0, key); });
+            if (!done && back && !after) stage.client.Press(0, key);
+            done = done || back;
+            return own(m);
+        });
+    };
+}
+
 ChatClientOptions RoomSecond() {
     ChatClientOptions options;
     options.mdiChildren = 2;
@@ -304,50 +322,15 @@ const std::vector<FaultCase>& FaultCases() {
         // right before the caret goes back: it took the whole draft, which an edit at the caret could leave
         // only with more keys (draft_return.cpp, TypedOverOurs).
         {"a key over our selection right before the caret goes back",
-         [](Stage& stage) {
-             stage.client.SetDraft(0, "my words", 8, 8);
-             const WindowHandle box = stage.client.EntryBox();
-             MessageHandler own = stage.desktop.SetHandler(box, nullptr);
-             stage.desktop.SetHandler(box, [&stage, own, typed = false](const MessageContext& m) mutable {
-                 if (WriteOfOurLine(m)) return std::optional<LResult>(0);
-                 if (!typed && Is(m, EM_SETSEL) && m.wParam == 8 && m.lParam == 8) stage.client.Type(0, "k");
-                 typed = typed || (Is(m, EM_SETSEL) && m.wParam == 8 && m.lParam == 8);
-                 return own(m);
-             });
-         },
-         PostResult::NotTaken},
+         KeyAtTheCaretsReturn("my words", 8, 8, Key{Key::Kind::Insert, u"k"}, false), PostResult::NotTaken},
         // ... where a Backspace right after the caret goes back leaves as little: an edit at the caret,
         // which the user made, and not keys over our selection (the deleted text would come back twice).
         {"a Backspace right after the caret goes back, in a box that refused our line",
-         [](Stage& stage) {
-             stage.client.SetDraft(0, "my", 2, 2);
-             const WindowHandle box = stage.client.EntryBox();
-             MessageHandler own = stage.desktop.SetHandler(box, nullptr);
-             stage.desktop.SetHandler(box, [&stage, own, pressed = false](const MessageContext& m) mutable {
-                 if (WriteOfOurLine(m)) return std::optional<LResult>(0);
-                 if (!pressed && Is(m, EM_SETSEL) && m.wParam == 2 && m.lParam == 2)
-                     stage.desktop.BeforeCall(1, [&stage] { stage.client.Press(0, Key{Key::Kind::Backspace, u""}); });
-                 pressed = pressed || (Is(m, EM_SETSEL) && m.wParam == 2 && m.lParam == 2);
-                 return own(m);
-             });
-         },
-         PostResult::NotTaken},
+         KeyAtTheCaretsReturn("my", 2, 2, Key{Key::Kind::Backspace, u""}, true), PostResult::NotTaken},
         // ... and a Delete of the user's own selection to the end, right after it goes back: the caret is
         // where ours would leave it, but one key made it (draft_return.cpp, TypedOverOurs).
         {"a Delete of the user's selection right after it goes back, in a box that refused our line",
-         [](Stage& stage) {
-             stage.client.SetDraft(0, "my words", 3, 8);
-             const WindowHandle box = stage.client.EntryBox();
-             MessageHandler own = stage.desktop.SetHandler(box, nullptr);
-             stage.desktop.SetHandler(box, [&stage, own, pressed = false](const MessageContext& m) mutable {
-                 if (WriteOfOurLine(m)) return std::optional<LResult>(0);
-                 const bool back = Is(m, EM_SETSEL) && m.wParam == 3 && m.lParam == 8;
-                 if (!pressed && back) stage.desktop.BeforeCall(1, [&stage] { stage.client.Press(0, Key{Key::Kind::Delete, u""}); });
-                 pressed = pressed || back;
-                 return own(m);
-             });
-         },
-         PostResult::NotTaken},
+         KeyAtTheCaretsReturn("my words", 3, 8, Key{Key::Kind::Delete, u""}, true), PostResult::NotTaken},
         // Send takes the keyboard focus on its button-down: keys typed after the post would go to it, and
         // a Space there would send the draft (chat_room.cpp, PressKeepingFocus).
         {"the user types on after the post", [](Stage& stage) { stage.TypeAfter(3.0, "k"); }},

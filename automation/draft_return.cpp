@@ -220,7 +220,7 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
 std::optional<unsigned> ClientAutomation::CaretAfterEditAt(const std::string& text, TextSelection caret,
                                                            const std::string& now, unsigned* unchanged) {
     const auto isFollowing = [&now](std::size_t at) {
-        return at < now.size() && (static_cast<unsigned char>(now[at]) & 0xC0) == 0x80;
+        return at < now.size() && IsFollowingByte(now[at]);
     };
     const auto headEnd = static_cast<std::ptrdiff_t>(Utf8Offset(text, caret.start));
     const auto tailSize = static_cast<std::ptrdiff_t>(text.size() - std::min(text.size(), Utf8Offset(text, caret.end)));

@@ -36,13 +36,11 @@ std::optional<std::string> TypedInto(const std::string& now, const std::string& 
     return now.substr(head.size(), now.size() - head.size() - tail.size());
 }
 
-bool IsFollowing(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
-
 std::string CharacterAt(const std::string& text, std::size_t at) { return text.substr(at, Utf8Offset(text.substr(at, 4), 1)); }
 
 std::string CharacterBefore(const std::string& text, std::size_t end) {
     std::size_t at = end;
-    while (at > 0 && IsFollowing(text[--at])) {
+    while (at > 0 && IsFollowingByte(text[--at])) {
     }
     return text.substr(at, end - at);
 }
@@ -135,7 +133,7 @@ std::optional<UsersText> RemnantBesideOurLine(const std::string& now, const Held
     const std::string head = text.substr(0, text.size() - after.size());
     std::size_t kept = static_cast<std::size_t>(
         std::mismatch(head.begin(), head.end(), before.begin(), before.end()).first - head.begin());
-    while (kept > 0 && ((kept < head.size() && IsFollowing(head[kept])) || (kept < before.size() && IsFollowing(before[kept]))))
+    while (kept > 0 && ((kept < head.size() && IsFollowingByte(head[kept])) || (kept < before.size() && IsFollowingByte(before[kept]))))
         --kept;
     if ((CharactersIn(head.substr(0, kept)) + CharactersIn(after)) * 2 < whole) return std::nullopt;
     const unsigned caret = CharactersIn(before);
@@ -278,12 +276,11 @@ bool ClientAutomation::ShowsUsersText(const HeldDraft& held) {
 void ClientAutomation::TakeInEditOfShown(HeldDraft& held, const std::string& now) {
     const std::string& was = held.boxHeld;
     if (now == was) return;
-    const auto isFollowing = [&now](std::size_t at) { return (static_cast<unsigned char>(now[at]) & 0xC0) == 0x80; };
     std::size_t head = static_cast<std::size_t>(std::mismatch(was.begin(), was.end(), now.begin(), now.end()).first - was.begin());
-    while (head > 0 && head < now.size() && isFollowing(head)) --head;
+    while (head > 0 && head < now.size() && IsFollowingByte(now[head])) --head;
     std::size_t tail = static_cast<std::size_t>(std::mismatch(was.rbegin(), was.rend(), now.rbegin(), now.rend()).first - was.rbegin());
     tail = std::min(tail, std::min(was.size(), now.size()) - head);
-    while (tail > 0 && isFollowing(now.size() - tail)) --tail;
+    while (tail > 0 && IsFollowingByte(now[now.size() - tail])) --tail;
     UsersText& user = held.user;
     user.text.replace(Utf8Offset(user.text, *held.shownFrom), was.size(), now);
     const unsigned caret = *held.shownFrom + CharactersIn(now.substr(0, now.size() - tail));

@@ -7,13 +7,14 @@
 
 namespace vorivevo {
 
+// A byte that continues a UTF-8 character rather than beginning one.
+inline bool IsFollowingByte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
 // The units a UTF-8 text takes in the box: one a character, two for one beyond the 16-bit range.
 inline unsigned CharactersIn(const std::string& text) {
     unsigned units = 0;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;
-    }
+    for (const char c : text)
+        if (!IsFollowingByte(c)) units += static_cast<unsigned char>(c) >= 0xF0 ? 2 : 1;
     return units;
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "client_automation.h"
+#include "text_units.h"
 
 namespace vorivevo {
 
@@ -90,7 +91,7 @@ std::size_t ClientAutomation::KeysTypedAt(const std::string& now, const std::str
     std::size_t head = static_cast<std::size_t>(
         std::mismatch(text.begin(), text.end(), now.begin()).first - text.begin());
     // Two characters that begin with the same bytes are still two: the keys begin at a character.
-    while (head > 0 && head < now.size() && (static_cast<unsigned char>(now[head]) & 0xC0) == 0x80) --head;
+    while (head > 0 && head < now.size() && IsFollowingByte(now[head])) --head;
     const std::size_t tail = static_cast<std::size_t>(
         std::mismatch(text.rbegin(), text.rend(), now.rbegin()).first - text.rbegin());
     return head + tail >= text.size() ? head : std::string::npos;

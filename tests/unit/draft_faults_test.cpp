@@ -48,6 +48,12 @@ struct Stage {
             return std::nullopt;
         });
     }
+    // The client is busy for 3 s from now; `action` (the user's keys, say) comes 1 s into it, so that
+    // what it sends the box waits for the client.
+    void BusyThen(std::function<void()> action) {
+        desktop.TakeTime(client.Frame(), 3.0);
+        desktop.Clock().At(desktop.Clock().Now() + 1.0, std::move(action));
+    }
     // The user types these keys into room 0 after `seconds`.
     void TypeAfter(double seconds, const std::string& keys) {
         desktop.Clock().At(desktop.Clock().Now() + seconds, [this, keys] { client.Type(0, keys); });
@@ -231,8 +237,7 @@ const std::vector<FaultCase>& FaultCases() {
         {"the user edits our line and sends it while the client is busy",
          [](Stage& stage) {
              stage.OnceAt(ReadOfOurLine(stage), [&stage] {
-                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
-                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                 stage.BusyThen([&stage] {
                      for (const Key::Kind kind : {Key::Kind::Home, Key::Kind::Delete}) stage.client.Press(0, Key{kind, u""});
                      stage.client.Type(0, "k");
                      stage.client.Press(0, Key{Key::Kind::Enter, u""});
@@ -494,8 +499,7 @@ const std::vector<FaultCase>& FaultCases() {
          [](Stage& stage) {
              stage.desktop.SetReusesHandles(true);
              stage.OnceAt(ReadOfOurLine(stage), [&stage] {
-                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
-                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                 stage.BusyThen([&stage] {
                      stage.client.CloseRoom(0);
                      stage.client.SetDraft(stage.client.OpenRoom(), "other words", 5, 5);
                  });
@@ -508,8 +512,7 @@ const std::vector<FaultCase>& FaultCases() {
         {"a key outside the code page reaches our line",
          [](Stage& stage) {
              stage.OnceAt(ReadOfOurLine(stage), [&stage] {
-                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
-                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                 stage.BusyThen([&stage] {
                      stage.client.Press(0, Key{Key::Kind::Insert, u"\u0416"});
                      stage.client.Press(0, Key{Key::Kind::Home, u""});
                      stage.client.Type(0, "k");
@@ -533,8 +536,7 @@ const std::vector<FaultCase>& FaultCases() {
          [](Stage& stage) {
              stage.client.SetDraft(0, "my own words", 3, 3);
              stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL) && m.wParam == 0 && m.lParam > 0; }, [&stage] {
-                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
-                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                 stage.BusyThen([&stage] {
                      for (const Key::Kind kind : {Key::Kind::Home, Key::Kind::Delete}) stage.client.Press(0, Key{kind, u""});
                      stage.client.Press(0, Key{Key::Kind::Insert, u"\u0416"});
                      stage.client.Press(0, Key{Key::Kind::End, u""});
@@ -549,8 +551,7 @@ const std::vector<FaultCase>& FaultCases() {
          [](Stage& stage) {
              stage.client.SetDraft(0, "ab", 1, 1);
              stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL) && m.wParam == 0 && m.lParam == 2; }, [&stage] {
-                 stage.desktop.TakeTime(stage.client.Frame(), 3.0);
-                 stage.desktop.Clock().At(stage.desktop.Clock().Now() + 1.0, [&stage] {
+                 stage.BusyThen([&stage] {
                      stage.client.Press(0, Key{Key::Kind::Home, u""});
                      stage.client.Type(0, "k");
                  });

@@ -282,6 +282,7 @@ std::string RunSchedule(std::uint64_t seed, Totals& totals) {
                 case 3: client.OpenWindow(); break;
                 case 4:
                     if (saysTakenAndKeeps) break;
+                    if (!keepsText && features.find("keeps-text") == std::string::npos) feature("keeps-text");
                     keepsText = !keepsText;
                     keepsTextSince = desktop.Clock().Now();
                     client.SetKeepsText(keepsText);
@@ -364,6 +365,32 @@ std::string RunSchedule(std::uint64_t seed, Totals& totals) {
             if (desktop.Clock().Now() + 0.5 < end) desktop.Clock().At(desktop.Clock().Now() + 0.5, otherTick);
         };
         desktop.Clock().At(draw.Within(0, 1), otherTick);
+    }
+
+    // A typist at full speed for seconds on end (100 to 300 keys, 15 to 30 ms apart, mostly letters, mostly
+    // in the client's own thread) while Start is clicked every second or so: every post then has keys
+    // arriving between any two of its messages, as when a person types on through a click on ON. Drawn
+    // apart, so that the rest of each seed's schedule stays as it was.
+    Draw typist(seed ^ 0x9E3779B97F4A7C15u);
+    if (typist.Chance(0.2)) {
+        const double start = typist.Within(0, eventful / 2), gap = typist.Within(0.015, 0.03);
+        const bool keyboard = typist.Chance(0.3), lettersOnly = typist.Chance(0.5);
+        feature(keyboard ? (lettersOnly ? "steady-typist-keyboard-letters" : "steady-typist-keyboard")
+                         : (lettersOnly ? "steady-typist-thread-letters" : "steady-typist-thread"));
+        const int keys = 100 + typist.Pick(200), room = typist.Pick(10);
+        for (int key = 0; key < keys; ++key) {
+            const Key pressed = lettersOnly ? Key{Key::Kind::Insert, std::u16string(1, KeyCharacter(keysTyped++, false))}
+                                            : DrawKey(typist, keysTyped, beyondCodePage);
+            desktop.Clock().At(start + key * gap, [&client, room, keyboard, pressed] {
+                if (client.Running()) client.Press(RoomTypedIn(client, room), pressed, keyboard);
+            });
+        }
+        for (int click = 1 + typist.Pick(5); click > 0; --click) {
+            desktop.Clock().At(start + click * typist.Within(0.8, 1.4), [&world, &commandTimes] {
+                commandTimes.push_back(world.host.Time());
+                world.host.Script(world.host.Time(), WindowEvent::StartClicked);
+            });
+        }
     }
 
     // The box takes text again near the end, so that the schedule's last seconds show where the draft went.

@@ -194,6 +194,12 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     // first): nothing in the box is the user's new typing, and what it holds is ours to write over.
     if (holdsBefore && !before.empty() && now.compare(beside, now.size() - before.size(), written) == 0)
         return WriteFate::NotKnown;
+    // Both tales fit after a write over all the box held (which is part of what we wrote): our text went
+    // in after keys typed over our selection, or a caret key took the selection away, the box kept what it
+    // held and keys went in beside it. Each key takes a moment of the user's that the other tale does not
+    // need: the one with fewer keys is what happened.
+    const bool overAll = held.boxSelection && held.boxSelection->start == 0 && held.boxSelection->end >= CharactersIn(before);
+    if (overAll && holdsWritten && holdsBefore && !before.empty() && written.size() > before.size()) return WriteFate::Took;
     if ((holdsWritten || cutFromWritten) && (!holdsBefore || before.empty())) return WriteFate::Took;
     // Keys over our selection right before our line went in, in a box that changed it as it took it: the
     // keys and our changed line then fill the box, and the selection over all it held would pass the

@@ -251,7 +251,11 @@ bool ClientAutomation::TypedOverOurs(const HeldDraft& held, TextSelection ours, 
     const unsigned length = CharactersIn(now), whole = CharactersIn(held.user.text);
     const TextSelection caret = held.user.selection.value_or(TextSelection{whole, whole});
     const TextSelection setThere{std::min(caret.start, length), std::min(caret.end, length)};
-    const bool coveredAll = held.boxHeld == held.user.text && ours.start == 0 && ours.end >= whole && whole > 0;
+    // (Or all but keys typed at its end between our read and our selection, which stay after the keys.)
+    const std::string& text = held.user.text;
+    const std::size_t end = Utf8Offset(text, ours.end);
+    const bool coveredAll = held.boxHeld == text && ours.start == 0 && ours.end > 0 &&
+                            (ours.end >= whole || (now.size() > text.size() - end && EndsWith(now, text.substr(end))));
     // A selection of the user's own that one Delete takes leaves the caret where ours would: only a caret tells.
     if (!coveredAll || caret.start != caret.end || now.empty() || HoldsTraceOf(now, held.line) || !(shown == setThere))
         return false;

@@ -328,6 +328,21 @@ const std::vector<FaultCase>& FaultCases() {
         // only with more keys (draft_return.cpp, TypedOverOurs).
         {"a key over our selection right before the caret goes back",
          KeyAtTheCaretsReturn("my words", 8, 8, Key{Key::Kind::Insert, u"k"}, false), PostResult::NotTaken},
+        // ... and the same where a key came between our read and our selection, at the end of the draft,
+        // so that the selection covered all of it but that key (as under Wine at fifty keys a second).
+        {"a key before our selection and one over it right before the caret goes back",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "my words", 8, 8);
+             const WindowHandle box = stage.client.EntryBox();
+             MessageHandler own = stage.desktop.SetHandler(box, nullptr);
+             stage.desktop.SetHandler(box, [&stage, own, keys = 0](const MessageContext& m) mutable {
+                 const bool ours = Is(m, EM_SETSEL) && m.wParam == 0 && m.lParam == 8;
+                 const bool back = Is(m, EM_SETSEL) && m.wParam == 9 && m.lParam == 9;
+                 if ((keys == 0 && ours) || (keys == 1 && back)) stage.client.Type(0, keys++ == 0 ? "c" : "d");
+                 return own(m);
+             });
+         },
+         PostResult::NotTaken},
         // ... where a Backspace right after the caret goes back leaves as little: an edit at the caret,
         // which the user made, and not keys over our selection (the deleted text would come back twice).
         {"a Backspace right after the caret goes back, in a box that refused our line",

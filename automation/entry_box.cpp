@@ -98,6 +98,16 @@ std::optional<std::pair<std::size_t, std::size_t>> ChangedLineIn(const std::stri
     return std::make_pair(from, to);
 }
 
+// What went in beside all the box held `before` began with what we wrote, `written` (a caret key took our
+// selection away first): the keys typed after it, at the caret our text left; none when it did not.
+std::optional<std::string> KeysAfterOursBeside(const std::string& now, const std::string& written, const std::string& before) {
+    const std::size_t beside = ClientAutomation::KeysTypedAt(now, before);
+    if (beside == std::string::npos || now.size() - before.size() < written.size() ||
+        now.compare(beside, written.size(), written) != 0 || (written.empty() && now != before))
+        return std::nullopt;
+    return now.substr(beside + written.size(), now.size() - before.size() - written.size());
+}
+
 // Keys around such a changed line; none when no key is told apart.
 std::optional<std::string> KeysAroundChangedLine(const std::string& now, const std::string& line) {
     const std::optional<std::pair<std::size_t, std::size_t>> ours = ChangedLineIn(now, line);
@@ -192,7 +202,7 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     const bool holdsBefore = beside != std::string::npos;
     // What went in beside all the box held is what we wrote, not keys (a caret key took our selection away
     // first): nothing in the box is the user's new typing, and what it holds is ours to write over.
-    if (holdsBefore && !before.empty() && now.compare(beside, now.size() - before.size(), written) == 0)
+    if (holdsBefore && !before.empty() && KeysAfterOursBeside(now, written, before))
         return WriteFate::NotKnown;
     // Both tales fit after a write over all the box held (which is part of what we wrote): our text went
     // in after keys typed over our selection, or a caret key took the selection away, the box kept what it
@@ -366,11 +376,14 @@ bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) 
     } else {
         held.caretLeft.reset();
     }
-    held.unsettledWrite.reset();
     if (fate == WriteFate::NotKnown) {
+        // Keys typed after our text there are the user's all the same.
+        const std::optional<std::string> after = KeysAfterOursBeside(now, *held.unsettledWrite, held.boxHeld);
+        if (after && !HoldsTraceOf(*after, held.line)) held.user.Insert(*after);
         held.boxHeld = now;
         held.boxSelection.reset();
     }
+    held.unsettledWrite.reset();
     // A box that kept what it held shows what it showed.
     if (fate != WriteFate::KeptOwn) held.shownFrom = held.boxHeld == held.user.text ? std::optional<unsigned>(0) : std::nullopt;
     return fate != WriteFate::NotKnown;

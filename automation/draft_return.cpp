@@ -207,6 +207,9 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
         held.boxSelection = ours;
         return GiveBackPhase::WriteDraft;
     }
+    // Keys that went where our write left the caret are taken in now: those typed from here on go in at
+    // the user's caret, and a read after them would find keys at two places, which tell nothing apart.
+    if (!after && !lossy) TakeInRead(held, now);
     if (!after) return GiveBackPhase::WriteDraft;
     if (SelectionFrom(answer) == TextSelection{*after, *after}) return GiveBackPhase::Done;
     held.user = UsersText{now, TextSelection{*after, *after}, std::nullopt};

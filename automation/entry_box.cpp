@@ -469,8 +469,13 @@ void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::s
     const unsigned length = CharactersIn(now);
     const TextSelection given = *held.boxSelection;
     const TextSelection cut{std::min(given.start, length), std::min(given.end, length)};
-    // (A key typed over the selection would have left a caret, not a selection.)
-    const bool stands = shown && (*shown == given || (*shown == cut && cut.start != cut.end));
+    // (A key typed over the selection would have left a caret, not a selection.) Our caret at the end of
+    // all the box held, cut by a text that is not what it held cut short: the box lost what it held before
+    // that caret went in (an edit after it would leave what lies before it), and the selection it had
+    // then is where the keys went.
+    const bool cutOurCaret = given.start == given.end && given.start == CharactersIn(held.boxHeld) &&
+                             length < given.start && held.boxHeld.compare(0, now.size(), now) != 0;
+    const bool stands = shown && (*shown == given || (*shown == cut && (cut.start != cut.end || cutOurCaret)));
     held.caretLeft.reset();
     if (!stands) {
         if (shown && !lossy) TakeInKeysBesideSelection(held, now, *shown, before, caretBefore);

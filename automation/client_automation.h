@@ -211,8 +211,6 @@ private:
     // `unchanged` (when given, and only when there is such an edit) counts the characters of `text` it left.
     static std::optional<unsigned> CaretAfterEditAt(const std::string& text, TextSelection caret,
                                                     const std::string& now, unsigned* unchanged = nullptr);
-    static bool TakeInKeysAtWritesCaret(HeldDraft& held, std::optional<TextSelection> left, const std::string& now,
-                                        std::optional<TextSelection> shown);
     static bool TypedOverOurs(const HeldDraft& held, TextSelection ours, const std::string& now,
                               std::optional<TextSelection> shown, unsigned keptByEdit);
     Step RestoreCaret(HeldDraft& held);

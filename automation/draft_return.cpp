@@ -182,7 +182,7 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
     // has shown them their own text and caret since, and whatever they did there is theirs.
     if (!held.user.selection || held.caretLeft == held.user.selection) return GiveBackPhase::Done;
     const TextSelection caret = *held.user.selection;
-    const std::optional<TextSelection> ours = held.boxSelection, left = held.caretLeft;
+    const std::optional<TextSelection> ours = held.boxSelection;
     const Outcome set = Select(held, caret);
     // The user's own selection from here on: a key typed over it is theirs.
     held.boxSelection.reset();
@@ -207,32 +207,14 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
         held.boxSelection = ours;
         return GiveBackPhase::WriteDraft;
     }
-    if (!after) {
-        TakeInKeysAtWritesCaret(held, left, now, SelectionFrom(answer));
-        return GiveBackPhase::WriteDraft;
-    }
+    // Keys that went where our write left the caret are taken in now: those typed from here on go in at
+    // the user's caret, and a read after them would find keys at two places, which tell nothing apart.
+    if (!after && !lossy) TakeInRead(held, now);
+    if (!after) return GiveBackPhase::WriteDraft;
     if (SelectionFrom(answer) == TextSelection{*after, *after}) return GiveBackPhase::Done;
     held.user = UsersText{now, TextSelection{*after, *after}, std::nullopt};
     held.boxHeld = now;
     return GiveBackPhase::RestoreCaret;
-}
-
-// Keys handled between our write and the caret's return went in where the write left the caret (`left`),
-// and the caret went back where the user had it, before them: they are the user's, typed at their caret,
-// and go there. (Otherwise a key typed at the caret since would make two places of change, and neither
-// would be taken in.) False when the box shows other than that.
-bool ClientAutomation::TakeInKeysAtWritesCaret(HeldDraft& held, std::optional<TextSelection> left,
-                                               const std::string& now, std::optional<TextSelection> shown) {
-    const std::string& text = held.user.text;
-    if (!left || left->start != left->end || now.size() <= text.size() || !(shown == held.user.selection)) return false;
-    const std::size_t at = Utf8Offset(text, left->start), count = now.size() - text.size();
-    if (at > text.size() || now.compare(0, at, text, 0, at) != 0 || now.compare(at + count, std::string::npos, text, at) != 0)
-        return false;
-    held.user.Insert(now.substr(at, count));
-    held.boxHeld = now;
-    held.boxSelection.reset();
-    held.shownFrom.reset();
-    return true;
 }
 
 // Keys typed at the caret, or Backspace or Delete pressed there (the user's own keys on their own text

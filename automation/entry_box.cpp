@@ -150,6 +150,18 @@ std::optional<UsersText> RemnantBesideOurLine(const std::string& now, const Held
     return UsersText{before + after, TextSelection{caret, caret}, std::nullopt};
 }
 
+// Keys right at the caret our write left, with the write all around them, where our selection covered all
+// the box held: a box that kept its own would have had them in place of all of it, not beside it.
+bool TypedAtWritesCaret(const std::string& now, const HeldDraft& held) {
+    const std::string& written = *held.unsettledWrite;
+    const std::optional<TextSelection>& ours = held.boxSelection;
+    if (!ours || ours->start != 0 || ours->end < CharactersIn(held.boxHeld) || !held.caretLeft ||
+        now.size() <= written.size())
+        return false;
+    const std::size_t at = Utf8Offset(written, held.caretLeft->start), tail = written.size() - at;
+    return now.compare(0, at, written, 0, at) == 0 && now.compare(now.size() - tail, tail, written, at, tail) == 0;
+}
+
 // Whether the box held the user's own text, with their selection rather than one of ours: what they do
 // to it then is theirs, whatever it is.
 bool HeldUsersOwn(const HeldDraft& held) { return held.boxHeld == held.user.text && !held.boxSelection; }
@@ -217,6 +229,7 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     // a caret key and an edit is told apart before, RemnantBesideOurLine.)
     const bool ourLine = written == held.line && (!holdsBefore || before.empty());
     if (ourLine && KeysAroundChangedLine(now, written)) return WriteFate::Took;
+    if (holdsBefore && TypedAtWritesCaret(now, held)) return WriteFate::Took;
     if (holdsBefore) return WriteFate::KeptOwn;
     // An empty text written in place of all the box held leaves only keys typed since.
     if (written.empty()) return WriteFate::Took;
@@ -475,8 +488,13 @@ void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::s
     const unsigned length = CharactersIn(now);
     const TextSelection given = *held.boxSelection;
     const TextSelection cut{std::min(given.start, length), std::min(given.end, length)};
-    // (A key typed over the selection would have left a caret, not a selection.)
-    const bool stands = shown && (*shown == given || (*shown == cut && cut.start != cut.end));
+    // (A key typed over the selection would have left a caret, not a selection.) Our caret at the end of
+    // all the box held, cut by a text that is not what it held cut short: the box lost what it held before
+    // that caret went in (an edit after it would leave what lies before it), and the selection it had
+    // then is where the keys went.
+    const bool cutOurCaret = given.start == given.end && given.start == CharactersIn(held.boxHeld) &&
+                             length < given.start && held.boxHeld.compare(0, now.size(), now) != 0;
+    const bool stands = shown && (*shown == given || (*shown == cut && (cut.start != cut.end || cutOurCaret)));
     held.caretLeft.reset();
     if (!stands) {
         if (shown && !lossy) TakeInKeysBesideSelection(held, now, *shown, before, caretBefore);

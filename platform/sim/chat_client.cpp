@@ -189,6 +189,11 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
     if (message.message != WM_GETTEXTLENGTH && message.message != WM_GETTEXT)
         room.caretAskedAt = message.message == EM_GETSEL ? desktop_.Clock().Now() : -1.0;
     if (message.message == EM_GETSEL) room.caretKeysOnOurs = false;
+    if (message.message != WM_GETTEXTLENGTH && message.message != WM_GETTEXT) {
+        const WindowHandle box = message.window;
+        room.caretSetOverOurs = message.message == EM_SETSEL && message.wParam == static_cast<WParam>(message.lParam) &&
+                                !room.intended.Holds(desktop_.Text16(box), desktop_.SelectionOf(box));
+    }
     if (message.message == EM_SETSEL || message.message == WM_SETTEXT || message.message == EM_REPLACESEL) {
         room.sentSinceWrite = false;
         room.caretKeysOnOurs = false;
@@ -238,6 +243,7 @@ std::optional<LResult> ChatClient::OnEntryMessage(int index, const MessageContex
             if (static_cast<std::size_t>(copied) == desktop_.Text16(message.window).size()) {
                 room.arrivalsAtLastRead = arrivals_;
                 room.caretKeysOnOurs = false;
+                room.caretSetOverOurs = false;
             }
             return copied;
         }
@@ -353,6 +359,11 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     const bool allSelected = selection.start == 0 && selection.end == text.size() && !text.empty();
     const bool underOurs = key.kind == Key::Kind::Enter && (!room.intended.Holds(text, selection) || room.caretKeysOnOurs) &&
                            (onOwnText || allSelected);
+    // An Enter on their text right after a caret of ours took the place of one they had not put there may
+    // have come right before that caret, under ours: the box is empty after either, and nothing tells. The
+    // draft kept will do then as well as the text sent. (Only the first key after that caret.)
+    const bool maybeUnderOurs = key.kind == Key::Kind::Enter && room.caretSetOverOurs && onOwnText && !underOurs;
+    room.caretSetOverOurs = false;
     // Keys typed after such caret keys, then an Enter, all unread: a post must take the empty box it finds
     // for keys over its selection, and gives back the draft as it took it; the keys typed since went out
     // with the Enter. (The user finds the text they sent in the box again, in front of what they type.)
@@ -364,9 +375,11 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     }
     if (onOwnText) room.intended.Narrow(text, key.kind == Key::Kind::Enter ? std::nullopt : std::optional(selection));
     if (key.kind == Key::Kind::Enter) {
+        const IntendedDraft kept = room.intended;
         const bool sent = SendFrom(index, onOwnText ? ReceivedLine::Sender::UsersOwnText
-                                                    : ReceivedLine::Sender::UsersKeyOnOtherText, underOurs);
+                                                    : ReceivedLine::Sender::UsersKeyOnOtherText, underOurs || maybeUnderOurs);
         if (sent && onOwnText && !underOurs) room.intended.Set(u"", Desktop::Selection{});
+        if (sent && maybeUnderOurs) room.intended.Admit(kept);
         return;
     }
     const IntendedDraft::Shown shown{text, selection};

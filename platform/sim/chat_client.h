@@ -218,6 +218,10 @@ private:
         bool caretKeysOnOurs = false;
         bool typedOnOwn = false;
         IntendedDraft beforeCaretKeys;
+        // A caret from outside took the place of one the user had not put there, and no message of ours
+        // has read the box since: an Enter on their text then may have come right before it, under ours,
+        // and the box is as empty after either.
+        bool caretSetOverOurs = false;
         bool blankRead = false;     // flickering: the read under way finds the box empty
         long arrivalsAtLastRead = 0;   // keys that had reached any box at the last whole read of this one
         long arrivalsAtPress = 0;      // the same at the last button-down on Send

@@ -87,6 +87,12 @@ void IntendedDraft::Set(const std::u16string& text, Desktop::Selection selection
     candidates_.assign(1, state);
 }
 
+void IntendedDraft::Admit(const IntendedDraft& other) {
+    for (const DraftState& state : other.candidates_)
+        if (candidates_.size() < kMaxCandidates && std::find(candidates_.begin(), candidates_.end(), state) == candidates_.end())
+            candidates_.push_back(state);
+}
+
 bool IntendedDraft::Holds(const std::u16string& text, Desktop::Selection selection) const {
     return std::any_of(candidates_.begin(), candidates_.end(),
                        [&](const DraftState& c) { return c.text == text && c.selection == selection; });

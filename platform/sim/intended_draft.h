@@ -84,6 +84,8 @@ public:
     static constexpr std::size_t kMaxCandidates = 256;
 
     void Set(const std::u16string& text, Desktop::Selection selection);
+    // The candidates of `other` too: the user may mean either, as far as any message of ours can tell.
+    void Admit(const IntendedDraft& other);
     const std::vector<DraftState>& Candidates() const { return candidates_; }
     // Whether the box shows one of the candidates; with only the text, for a key whose effect the caret
     // does not change (Enter).

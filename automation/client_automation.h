@@ -142,7 +142,8 @@ private:
     // again, and the second taken, so that a box that blanks its text for a moment is not taken for
     // empty (nor one whose keys are still coming for whole). Such a box shows its text blank in one read,
     // never in two in a row, whichever of the two it is.
-    Outcome ReadHeld(const HeldDraft& held, std::string& text, bool* lossy = nullptr);
+    // `torn`, when given, gets what a first read showed when a key tore the read after it (else nothing).
+    Outcome ReadHeld(const HeldDraft& held, std::string& text, bool* lossy = nullptr, std::string* torn = nullptr);
     Outcome SendTo(WindowHandle window, Message message, WParam wParam, LParam lParam, LResult* answer = nullptr);
     Outcome SendText(WindowHandle window, Message message, const std::string& text);
 

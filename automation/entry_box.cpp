@@ -402,14 +402,17 @@ bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) 
     return fate != WriteFate::NotKnown;
 }
 
-ClientAutomation::Outcome ClientAutomation::ReadHeld(const HeldDraft& held, std::string& text, bool* lossy) {
+ClientAutomation::Outcome ClientAutomation::ReadHeld(const HeldDraft& held, std::string& text, bool* lossy,
+                                                     std::string* torn) {
     const Outcome first = ReadBox(held.box, text, lossy);
     const std::string& expected = held.unsettledWrite ? *held.unsettledWrite : held.boxHeld;
     // An empty write (one that cuts our line out from among keys, say) does not vouch for a blank box.
     const bool vouched = text == expected && !(text.empty() && held.unsettledWrite);
     if (first != Outcome::Done || vouched) return first;
     const bool showedText = !text.empty();
+    if (torn != nullptr) *torn = lossy != nullptr && *lossy ? std::string() : text;
     const Outcome second = ReadBox(held.box, text, lossy);
+    if (torn != nullptr && second != Outcome::Refused) torn->clear();
     // The blank may be the moment's: it is taken only when the read after it is blank too.
     if (second != Outcome::Done || !text.empty() || !showedText) return second;
     return ReadBox(held.box, text, lossy);
@@ -436,9 +439,13 @@ ClientAutomation::Outcome ClientAutomation::SelectOver(HeldDraft& held, TextSele
     const Outcome selected = Select(held, selection);
     held.boxSelection = selection;
     if (selected != Outcome::Done) return selected;
-    std::string now;
+    std::string now, torn;
     bool lossy = false;
-    const Outcome read = ReadHeld(held, now, &lossy);
+    const Outcome read = ReadHeld(held, now, &lossy, &torn);
+    // A key that tore the read came after the change the first read showed: that change is taken in
+    // first, so that the key is told from the box as it was then.
+    if (read == Outcome::Refused && !torn.empty() && torn != held.boxHeld)
+        TakeInChangeBeforeSelection(held, torn, false, before, caretBefore);
     if (read != Outcome::Done) return read;
     if (now == held.boxHeld) return Outcome::Done;
     TakeInChangeBeforeSelection(held, now, lossy, before, caretBefore);

@@ -162,6 +162,21 @@ bool TypedAtWritesCaret(const std::string& now, const HeldDraft& held) {
     return now.compare(0, at, written, 0, at) == 0 && now.compare(now.size() - tail, tail, written, at, tail) == 0;
 }
 
+// A write the box took and the user cut short since, at one place: by a Backspace (one character, at the
+// end where the write left the caret), an Enter (all of it), or else by two keys at least (a selection of
+// theirs first). No box that has held more than `now` holds cuts what it takes that short, and none
+// changes a write without tags. One key typed over our selection into a box that kept what it held tells
+// the same read with fewer keys: it is what happened.
+bool KeptUnderOneKey(const std::string& now, const HeldDraft& held) {
+    const std::string& written = *held.unsettledWrite;
+    const unsigned shown = CharactersIn(now);
+    if (now.empty() || shown + 2 > CharactersIn(written) || shown >= CharactersIn(held.boxHeld) ||
+        TagsAsBoxMayHold(written, true) != written || HoldsTraceOf(now, held.line))
+        return false;
+    const std::optional<std::string> keys = TypedInto(now, held.boxHeld, held.boxSelection);
+    return keys && CharactersIn(*keys) == 1;
+}
+
 // Whether the box held the user's own text, with their selection rather than one of ours: what they do
 // to it then is theirs, whatever it is.
 bool HeldUsersOwn(const HeldDraft& held) { return held.boxHeld == held.user.text && !held.boxSelection; }
@@ -222,6 +237,7 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     // need: the one with fewer keys is what happened.
     const bool overAll = held.boxSelection && held.boxSelection->start == 0 && held.boxSelection->end >= CharactersIn(before);
     if (overAll && holdsWritten && holdsBefore && !before.empty() && written.size() > before.size()) return WriteFate::Took;
+    if (cutFromWritten && !holdsWritten && KeptUnderOneKey(now, held)) return WriteFate::KeptOwn;
     if ((holdsWritten || cutFromWritten) && (!holdsBefore || before.empty())) return WriteFate::Took;
     // Keys over our selection right before our line went in, in a box that changed it as it took it: the
     // keys and our changed line then fill the box, and the selection over all it held would pass the

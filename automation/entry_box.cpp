@@ -384,6 +384,37 @@ bool ClientAutomation::TypedBeforeWriteWent(HeldDraft& held, const std::string& 
     return SelectionFrom(answer) == TextSelection{end, end};
 }
 
+// Keys typed at the start of what the box held, after a caret key took our selection of all of it there
+// (Home, or Left), with our write gone in at that caret after them: the box holds the keys, what we wrote
+// and what it held, with the caret right after what we wrote. Keys typed over our selection, with our
+// text after them, would have left the caret after all the box holds, unless they typed what it held
+// again and moved back over it: more keys. These go in where the user saw the start of what it held.
+// False, with nothing done, when the box holds other than that.
+bool ClientAutomation::TakeInWriteAtStart(HeldDraft& held, const std::string& now) {
+    const std::string& written = *held.unsettledWrite;
+    const std::string& before = held.boxHeld;
+    const std::optional<TextSelection>& ours = held.boxSelection;
+    const std::size_t keys = now.size() - std::min(now.size(), written.size() + before.size());
+    if (before.empty() || written.empty() || keys == 0 || !held.shownFrom || !ours || ours->start != 0 ||
+        ours->end < CharactersIn(before) || now.compare(keys, std::string::npos, written + before) != 0 ||
+        HoldsTraceOf(now.substr(0, keys), held.line))
+        return false;
+    if (held.user.text.compare(Utf8Offset(held.user.text, *held.shownFrom), before.size(), before) != 0) return false;
+    LResult answer = 0;
+    if (SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) != Outcome::Done) return false;
+    const unsigned caret = CharactersIn(now.substr(0, keys)) + CharactersIn(written);
+    if (!(SelectionFrom(answer) == TextSelection{caret, caret})) return false;
+    held.user.selection = TextSelection{*held.shownFrom, *held.shownFrom};
+    held.user.Insert(now.substr(0, keys));
+    // Its keys told apart, what the box holds besides them is ours to write over.
+    held.unsettledWrite.reset();
+    held.caretLeft.reset();
+    held.boxHeld = now;
+    held.boxSelection.reset();
+    held.shownFrom.reset();
+    return true;
+}
+
 bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) {
     if (const std::optional<UsersText> own = RemnantBesideOurLine(now, held)) {
         // The box shows our line among the user's text, with a caret of ours after it.
@@ -395,6 +426,7 @@ bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) 
         held.shownFrom.reset();
         return true;
     }
+    if (TakeInWriteAtStart(held, now)) return true;
     const WriteFate fate = FateOf(now, held);
     if (fate == WriteFate::Took) {
         // Then the box shows no text of the user's with their caret in it: the keys are told apart by

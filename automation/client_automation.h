@@ -172,6 +172,7 @@ private:
     bool TakeInRead(HeldDraft& held, const std::string& now);
     bool TakeInWriteFate(HeldDraft& held, const std::string& now);
     bool TypedBeforeWriteWent(HeldDraft& held, const std::string& now);
+    bool TakeInWriteAtStart(HeldDraft& held, const std::string& now);
     static bool ShowsUsersText(const HeldDraft& held);
     static void TakeInEditOfShown(HeldDraft& held, const std::string& now);
     static bool EditedOwnUnderOurs(const HeldDraft& held, const std::string& now);

@@ -203,8 +203,10 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
     unsigned kept = 0;
     const std::optional<unsigned> after = CaretAfterEditAt(held.user.text, caret, now, &kept);
     if (ours && TypedOverOurs(held, *ours, now, SelectionFrom(answer), kept)) {
-        // Then the read under it tells the keys, which go in at the user's caret.
+        // Then the read under it tells the keys, which go in at the user's caret: right here, while the
+        // box holds keys at one place only (the next, typed after our caret, goes in after all it holds).
         held.boxSelection = ours;
+        if (!lossy) TakeInRead(held, now);
         return GiveBackPhase::WriteDraft;
     }
     // Keys that went where our write left the caret are taken in now: those typed from here on go in at

@@ -162,6 +162,21 @@ bool TypedAtWritesCaret(const std::string& now, const HeldDraft& held) {
     return now.compare(0, at, written, 0, at) == 0 && now.compare(now.size() - tail, tail, written, at, tail) == 0;
 }
 
+// A write the box took and the user cut short since, at one place: by a Backspace (one character, at the
+// end where the write left the caret), an Enter (all of it), or else by two keys at least (a selection of
+// theirs first). No box that has held more than `now` holds cuts what it takes that short, and none
+// changes a write without tags. One key typed over our selection into a box that kept what it held tells
+// the same read with fewer keys: it is what happened.
+bool KeptUnderOneKey(const std::string& now, const HeldDraft& held) {
+    const std::string& written = *held.unsettledWrite;
+    const unsigned shown = CharactersIn(now);
+    if (now.empty() || shown + 2 > CharactersIn(written) || shown >= CharactersIn(held.boxHeld) ||
+        TagsAsBoxMayHold(written, true) != written || HoldsTraceOf(now, held.line))
+        return false;
+    const std::optional<std::string> keys = TypedInto(now, held.boxHeld, held.boxSelection);
+    return keys && CharactersIn(*keys) == 1;
+}
+
 // Whether the box held the user's own text, with their selection rather than one of ours: what they do
 // to it then is theirs, whatever it is.
 bool HeldUsersOwn(const HeldDraft& held) { return held.boxHeld == held.user.text && !held.boxSelection; }
@@ -222,6 +237,7 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     // need: the one with fewer keys is what happened.
     const bool overAll = held.boxSelection && held.boxSelection->start == 0 && held.boxSelection->end >= CharactersIn(before);
     if (overAll && holdsWritten && holdsBefore && !before.empty() && written.size() > before.size()) return WriteFate::Took;
+    if (cutFromWritten && !holdsWritten && KeptUnderOneKey(now, held)) return WriteFate::KeptOwn;
     if ((holdsWritten || cutFromWritten) && (!holdsBefore || before.empty())) return WriteFate::Took;
     // Keys over our selection right before our line went in, in a box that changed it as it took it: the
     // keys and our changed line then fill the box, and the selection over all it held would pass the
@@ -368,6 +384,37 @@ bool ClientAutomation::TypedBeforeWriteWent(HeldDraft& held, const std::string& 
     return SelectionFrom(answer) == TextSelection{end, end};
 }
 
+// Keys typed at the start of what the box held, after a caret key took our selection of all of it there
+// (Home, or Left), with our write gone in at that caret after them: the box holds the keys, what we wrote
+// and what it held, with the caret right after what we wrote. Keys typed over our selection, with our
+// text after them, would have left the caret after all the box holds, unless they typed what it held
+// again and moved back over it: more keys. These go in where the user saw the start of what it held.
+// False, with nothing done, when the box holds other than that.
+bool ClientAutomation::TakeInWriteAtStart(HeldDraft& held, const std::string& now) {
+    const std::string& written = *held.unsettledWrite;
+    const std::string& before = held.boxHeld;
+    const std::optional<TextSelection>& ours = held.boxSelection;
+    const std::size_t keys = now.size() - std::min(now.size(), written.size() + before.size());
+    if (before.empty() || written.empty() || keys == 0 || !held.shownFrom || !ours || ours->start != 0 ||
+        ours->end < CharactersIn(before) || now.compare(keys, std::string::npos, written + before) != 0 ||
+        HoldsTraceOf(now.substr(0, keys), held.line))
+        return false;
+    if (held.user.text.compare(Utf8Offset(held.user.text, *held.shownFrom), before.size(), before) != 0) return false;
+    LResult answer = 0;
+    if (SendTo(held.box, EM_GETSEL, 0, LParam{0}, &answer) != Outcome::Done) return false;
+    const unsigned caret = CharactersIn(now.substr(0, keys)) + CharactersIn(written);
+    if (!(SelectionFrom(answer) == TextSelection{caret, caret})) return false;
+    held.user.selection = TextSelection{*held.shownFrom, *held.shownFrom};
+    held.user.Insert(now.substr(0, keys));
+    // Its keys told apart, what the box holds besides them is ours to write over.
+    held.unsettledWrite.reset();
+    held.caretLeft.reset();
+    held.boxHeld = now;
+    held.boxSelection.reset();
+    held.shownFrom.reset();
+    return true;
+}
+
 bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) {
     if (const std::optional<UsersText> own = RemnantBesideOurLine(now, held)) {
         // The box shows our line among the user's text, with a caret of ours after it.
@@ -379,6 +426,7 @@ bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) 
         held.shownFrom.reset();
         return true;
     }
+    if (TakeInWriteAtStart(held, now)) return true;
     const WriteFate fate = FateOf(now, held);
     if (fate == WriteFate::Took) {
         // Then the box shows no text of the user's with their caret in it: the keys are told apart by

@@ -343,6 +343,23 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NotTaken},
+        // ... and a Home and a key right before the draft goes back in place of it: they go in before the
+        // box's key, and the draft after them (entry_box.cpp, TakeInWriteAtStart).
+        {"a key over our selection before the caret goes back, and a Home and a key before the draft's write",
+         [](Stage& stage) {
+             KeyAtTheCaretsReturn("my words", 8, 8, Key{Key::Kind::Insert, u"k"}, false)(stage);
+             const WindowHandle box = stage.client.EntryBox();
+             MessageHandler own = stage.desktop.SetHandler(box, nullptr);
+             stage.desktop.SetHandler(box, [&stage, own, done = false](const MessageContext& m) mutable {
+                 if (!done && WriteOfTheDraft(m)) {
+                     stage.client.Press(0, Key{Key::Kind::Home, u""});
+                     stage.client.Press(0, Key{Key::Kind::Insert, u"j"});
+                 }
+                 done = done || WriteOfTheDraft(m);
+                 return own(m);
+             });
+         },
+         PostResult::NotTaken},
         // ... where a Backspace right after the caret goes back leaves as little: an edit at the caret,
         // which the user made, and not keys over our selection (the deleted text would come back twice).
         {"a Backspace right after the caret goes back, in a box that refused our line",

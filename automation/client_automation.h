@@ -164,6 +164,8 @@ private:
     bool TakeInKeysAmongOurs(HeldDraft& held, const std::string& now);
     void TakeInKeysBesideSelection(HeldDraft& held, const std::string& now, TextSelection caret,
                                    std::optional<TextSelection> before, std::optional<TextSelection> caretBefore);
+    void TakeInKeysAfterTornSelection(HeldDraft& held, const std::string& torn, std::optional<TextSelection> before,
+                                      std::optional<TextSelection> caretBefore);
     void TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy,
                                      std::optional<TextSelection> before, std::optional<TextSelection> caretBefore);
     // Takes in a whole read of the box: settles a write whose fate was not known, and puts the keys the

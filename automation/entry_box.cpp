@@ -490,10 +490,7 @@ ClientAutomation::Outcome ClientAutomation::SelectOver(HeldDraft& held, TextSele
     std::string now, torn;
     bool lossy = false;
     const Outcome read = ReadHeld(held, now, &lossy, &torn);
-    // A key that tore the read came after the change the first read showed: that change is taken in
-    // first, so that the key is told from the box as it was then.
-    if (read == Outcome::Refused && !torn.empty() && torn != held.boxHeld)
-        TakeInChangeBeforeSelection(held, torn, false, before, caretBefore);
+    if (read == Outcome::Refused) TakeInKeysAfterTornSelection(held, torn, before, caretBefore);
     if (read != Outcome::Done) return read;
     if (now == held.boxHeld) return Outcome::Done;
     TakeInChangeBeforeSelection(held, now, lossy, before, caretBefore);
@@ -559,6 +556,22 @@ void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::s
     held.boxSelection = before;
     held.caretLeft = caretBefore;
     if (!lossy) TakeInRead(held, now);
+    held.boxSelection = ours;
+    held.caretLeft = ours;
+}
+
+// A key that tore the read under our selection came after what the first read showed. Keys at the end of
+// all the box held, beyond the selection, left it standing: they are taken in first, so that the key (over
+// the selection, say) is told from the box as it was then, and not taken for the first of them.
+void ClientAutomation::TakeInKeysAfterTornSelection(HeldDraft& held, const std::string& torn,
+                                                    std::optional<TextSelection> before,
+                                                    std::optional<TextSelection> caretBefore) {
+    const std::string& was = held.boxHeld;
+    const TextSelection ours = *held.boxSelection;
+    if (torn.size() <= was.size() || torn.compare(0, was.size(), was) != 0 || ours.end > CharactersIn(was)) return;
+    held.boxSelection = before;
+    held.caretLeft = caretBefore;
+    TakeInRead(held, torn);
     held.boxSelection = ours;
     held.caretLeft = ours;
 }

@@ -360,6 +360,21 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NotTaken},
+        // A key at the draft's end right before our selection, and one over the selection that tears the
+        // read after it: the first read showed the first key, which came first (entry_box.cpp, SelectOver).
+        {"a key before our selection and one over it that tears the read after it",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "my words", 8, 8);
+             const WindowHandle box = stage.client.EntryBox();
+             MessageHandler own = stage.desktop.SetHandler(box, nullptr);
+             stage.desktop.SetHandler(box, [&stage, own, step = 0](const MessageContext& m) mutable {
+                 if (step == 0 && Is(m, EM_SETSEL) && m.wParam == 0 && m.lParam == 8) stage.client.Type(0, "s"), step = 1;
+                 else if (step >= 1 && step < 3 && Is(m, WM_GETTEXTLENGTH)) ++step;
+                 else if (step == 3 && Is(m, WM_GETTEXT)) stage.client.Type(0, "t"), step = 4;
+                 return own(m);
+             });
+         },
+         PostResult::NotTaken},
         // ... where a Backspace right after the caret goes back leaves as little: an edit at the caret,
         // which the user made, and not keys over our selection (the deleted text would come back twice).
         {"a Backspace right after the caret goes back, in a box that refused our line",

@@ -494,13 +494,20 @@ void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::s
     // then is where the keys went.
     const bool cutOurCaret = given.start == given.end && given.start == CharactersIn(held.boxHeld) &&
                              length < given.start && held.boxHeld.compare(0, now.size(), now) != 0;
-    const bool stands = shown && (*shown == given || (*shown == cut && (cut.start != cut.end || cutOurCaret)));
+    // A caret at the start of our selection, over a text that holds all the box held with keys at one
+    // place: the key that took the selection (a Delete, a Backspace) came after the read. Keys typed at
+    // the end before the selection went in, and the selection then deleted, would have to repeat what it
+    // covered: more keys for the same text, and it would go in twice.
+    const bool takenAfterRead = shown && shown->start == shown->end && shown->start == cut.start &&
+                                cut.start != cut.end && KeysTypedAt(now, held.boxHeld) != std::string::npos;
+    const bool stands =
+        takenAfterRead || (shown && (*shown == given || (*shown == cut && (cut.start != cut.end || cutOurCaret))));
     held.caretLeft.reset();
     if (!stands) {
         if (shown && !lossy) TakeInKeysBesideSelection(held, now, *shown, before, caretBefore);
         return;
     }
-    const TextSelection ours = *shown;
+    const TextSelection ours = takenAfterRead ? cut : *shown;
     held.boxSelection = before;
     held.caretLeft = caretBefore;
     if (!lossy) TakeInRead(held, now);

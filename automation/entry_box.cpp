@@ -494,12 +494,12 @@ void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::s
     // then is where the keys went.
     const bool cutOurCaret = given.start == given.end && given.start == CharactersIn(held.boxHeld) &&
                              length < given.start && held.boxHeld.compare(0, now.size(), now) != 0;
-    // A caret at the start of our selection, over a text that holds all the box held with keys at one
-    // place: the key that took the selection (a Delete, a Backspace) came after the read. Keys typed at
-    // the end before the selection went in, and the selection then deleted, would have to repeat what it
-    // covered: more keys for the same text, and it would go in twice.
-    const bool takenAfterRead = shown && shown->start == shown->end && shown->start == cut.start &&
-                                cut.start != cut.end && KeysTypedAt(now, held.boxHeld) != std::string::npos;
+    // A caret short of the end of our selection, over a text that holds all the box held with keys at
+    // one place: the key that took the selection (typed over it, a Delete, a Backspace) came after the
+    // read. Keys typed at the end before the selection went in, and the selection then typed over or
+    // deleted, would have to repeat what it covered: more keys for the same text, which would go in twice.
+    const bool takenAfterRead = shown && shown->start == shown->end && cut.start != cut.end && shown->start < cut.end &&
+                                KeysTypedAt(now, held.boxHeld) != std::string::npos;
     const bool stands =
         takenAfterRead || (shown && (*shown == given || (*shown == cut && (cut.start != cut.end || cutOurCaret))));
     held.caretLeft.reset();
@@ -512,7 +512,8 @@ void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::s
     held.caretLeft = caretBefore;
     if (!lossy) TakeInRead(held, now);
     held.boxSelection = ours;
-    held.caretLeft = ours;
+    // (Where the key that took it left the caret, the next read tells.)
+    held.caretLeft = takenAfterRead ? std::nullopt : std::optional<TextSelection>(ours);
 }
 
 // Keys typed over our selection end at the caret they leave. Keys after it, beyond what the box held

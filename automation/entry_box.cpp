@@ -162,6 +162,17 @@ bool TypedAtWritesCaret(const std::string& now, const HeldDraft& held) {
     return now.compare(0, at, written, 0, at) == 0 && now.compare(now.size() - tail, tail, written, at, tail) == 0;
 }
 
+// What we wrote with a piece of it taken out after it went in: all of it by one Enter, or a character a
+// Backspace or a Delete. Where the box reads as well as keys typed over the selection it kept, with fewer
+// characters put in than that takes out, those are what happened: a box that keeps its own text, with a
+// key over our selection that happens to begin our text, is not our text cut short by dozens of keys.
+bool CutFromWritten(const std::string& now, const HeldDraft& held) {
+    const std::string& written = *held.unsettledWrite;
+    if (written.empty() || ClientAutomation::KeysTypedAt(written, now) == std::string::npos) return false;
+    const std::optional<std::string> overKept = TypedInto(now, held.boxHeld, held.boxSelection);
+    return !overKept || now.empty() || CharactersIn(*overKept) >= CharactersIn(written) - CharactersIn(now);
+}
+
 // Whether the box held the user's own text, with their selection rather than one of ours: what they do
 // to it then is theirs, whatever it is.
 bool HeldUsersOwn(const HeldDraft& held) { return held.boxHeld == held.user.text && !held.boxSelection; }
@@ -209,7 +220,7 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     // kept; or a Backspace or a Delete took some of what we wrote. Anything at all is keys typed into an
     // empty box, so that only tells when nothing else does.
     const bool holdsWritten = !written.empty() && KeysAmong(now, written).has_value();
-    const bool cutFromWritten = !written.empty() && KeysTypedAt(written, now) != std::string::npos;
+    const bool cutFromWritten = CutFromWritten(now, held);
     const std::size_t beside = KeysTypedAt(now, before);
     const bool holdsBefore = beside != std::string::npos;
     // What went in beside all the box held is what we wrote, not keys (a caret key took our selection away

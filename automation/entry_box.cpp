@@ -177,6 +177,17 @@ bool KeptUnderOneKey(const std::string& now, const HeldDraft& held) {
     return keys && CharactersIn(*keys) == 1;
 }
 
+// What we wrote with a piece of it taken out after it went in: all of it by one Enter, or a character a
+// Backspace or a Delete. Where the box reads as well as keys typed over the selection it kept, with fewer
+// characters put in than that takes out, those are what happened: a box that keeps its own text, with a
+// key over our selection that happens to begin our text, is not our text cut short by dozens of keys.
+bool CutFromWritten(const std::string& now, const HeldDraft& held) {
+    const std::string& written = *held.unsettledWrite;
+    if (written.empty() || ClientAutomation::KeysTypedAt(written, now) == std::string::npos) return false;
+    const std::optional<std::string> overKept = TypedInto(now, held.boxHeld, held.boxSelection);
+    return !overKept || now.empty() || CharactersIn(*overKept) >= CharactersIn(written) - CharactersIn(now);
+}
+
 // Whether the box held the user's own text, with their selection rather than one of ours: what they do
 // to it then is theirs, whatever it is.
 bool HeldUsersOwn(const HeldDraft& held) { return held.boxHeld == held.user.text && !held.boxSelection; }
@@ -224,7 +235,7 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     // kept; or a Backspace or a Delete took some of what we wrote. Anything at all is keys typed into an
     // empty box, so that only tells when nothing else does.
     const bool holdsWritten = !written.empty() && KeysAmong(now, written).has_value();
-    const bool cutFromWritten = !written.empty() && KeysTypedAt(written, now) != std::string::npos;
+    const bool cutFromWritten = CutFromWritten(now, held);
     const std::size_t beside = KeysTypedAt(now, before);
     const bool holdsBefore = beside != std::string::npos;
     // What went in beside all the box held is what we wrote, not keys (a caret key took our selection away
@@ -546,18 +557,26 @@ void ClientAutomation::TakeInChangeBeforeSelection(HeldDraft& held, const std::s
     // then is where the keys went.
     const bool cutOurCaret = given.start == given.end && given.start == CharactersIn(held.boxHeld) &&
                              length < given.start && held.boxHeld.compare(0, now.size(), now) != 0;
-    const bool stands = shown && (*shown == given || (*shown == cut && (cut.start != cut.end || cutOurCaret)));
+    // A caret short of the end of our selection, over a text that holds all the box held with keys at
+    // one place: the key that took the selection (typed over it, a Delete, a Backspace) came after the
+    // read. Keys typed at the end before the selection went in, and the selection then typed over or
+    // deleted, would have to repeat what it covered: more keys for the same text, which would go in twice.
+    const bool takenAfterRead = shown && shown->start == shown->end && cut.start != cut.end && shown->start < cut.end &&
+                                KeysTypedAt(now, held.boxHeld) != std::string::npos;
+    const bool stands =
+        takenAfterRead || (shown && (*shown == given || (*shown == cut && (cut.start != cut.end || cutOurCaret))));
     held.caretLeft.reset();
     if (!stands) {
         if (shown && !lossy) TakeInKeysBesideSelection(held, now, *shown, before, caretBefore);
         return;
     }
-    const TextSelection ours = *shown;
+    const TextSelection ours = takenAfterRead ? cut : *shown;
     held.boxSelection = before;
     held.caretLeft = caretBefore;
     if (!lossy) TakeInRead(held, now);
     held.boxSelection = ours;
-    held.caretLeft = ours;
+    // (Where the key that took it left the caret, the next read tells.)
+    held.caretLeft = takenAfterRead ? std::nullopt : std::optional<TextSelection>(ours);
 }
 
 // A key that tore the read under our selection came after what the first read showed. Keys at the end of

@@ -162,6 +162,17 @@ bool TypedAtWritesCaret(const std::string& now, const HeldDraft& held) {
     return now.compare(0, at, written, 0, at) == 0 && now.compare(now.size() - tail, tail, written, at, tail) == 0;
 }
 
+// Keys typed in place of our selection over all the box held, in a box that kept it (one key a character
+// it holds now), against Backspaces or Deletes that took all but the start of the draft we wrote (one key a
+// character gone): each key takes a moment of the user's, and the tale with fewer keys is what happened.
+// (Key characters come round again, and one may well be the draft's first.)
+bool FewerKeysOverOurs(const std::string& now, const HeldDraft& held) {
+    const std::optional<TextSelection>& ours = held.boxSelection;
+    const std::string& written = *held.unsettledWrite;
+    return written == held.user.text && !held.boxHeld.empty() && ours && ours->start == 0 &&
+           ours->end >= CharactersIn(held.boxHeld) && !now.empty() && CharactersIn(now) * 2 < CharactersIn(written);
+}
+
 // Whether the box held the user's own text, with their selection rather than one of ours: what they do
 // to it then is theirs, whatever it is.
 bool HeldUsersOwn(const HeldDraft& held) { return held.boxHeld == held.user.text && !held.boxSelection; }
@@ -209,7 +220,7 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     // kept; or a Backspace or a Delete took some of what we wrote. Anything at all is keys typed into an
     // empty box, so that only tells when nothing else does.
     const bool holdsWritten = !written.empty() && KeysAmong(now, written).has_value();
-    const bool cutFromWritten = !written.empty() && KeysTypedAt(written, now) != std::string::npos;
+    const bool cutFromWritten = !written.empty() && KeysTypedAt(written, now) != std::string::npos && !FewerKeysOverOurs(now, held);
     const std::size_t beside = KeysTypedAt(now, before);
     const bool holdsBefore = beside != std::string::npos;
     // What went in beside all the box held is what we wrote, not keys (a caret key took our selection away

@@ -162,6 +162,7 @@ private:
     void NoteUsersCaret(HeldDraft& held);
     bool NoteCaretAmongOurs(HeldDraft& held);
     bool TakeInKeysAmongOurs(HeldDraft& held, const std::string& now);
+    bool TakeInKeysAroundHeld(HeldDraft& held, const std::string& now);
     void TakeInKeysBesideSelection(HeldDraft& held, const std::string& now, TextSelection caret,
                                    std::optional<TextSelection> before, std::optional<TextSelection> caretBefore);
     void TakeInKeysAfterTornSelection(HeldDraft& held, const std::string& torn, std::optional<TextSelection> before,

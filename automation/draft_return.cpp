@@ -202,17 +202,13 @@ ClientAutomation::Step ClientAutomation::RestoreCaret(HeldDraft& held) {
     held.caretLeft.reset();
     unsigned kept = 0;
     const std::optional<unsigned> after = CaretAfterEditAt(held.user.text, caret, now, &kept);
-    if (ours && TypedOverOurs(held, *ours, now, SelectionFrom(answer), kept)) {
-        // Then the read under it tells the keys, which go in at the user's caret: right here, while the
-        // box holds keys at one place only (the next, typed after our caret, goes in after all it holds).
-        held.boxSelection = ours;
-        if (!lossy) TakeInRead(held, now);
-        return GiveBackPhase::WriteDraft;
-    }
-    // Keys that went where our write left the caret are taken in now: those typed from here on go in at
-    // the user's caret, and a read after them would find keys at two places, which tell nothing apart.
-    if (!after && !lossy) TakeInRead(held, now);
-    if (!after) return GiveBackPhase::WriteDraft;
+    // Keys typed over our selection (the read under it tells them, and they go in at the user's caret),
+    // or that went where our write left the caret, are taken in now: those typed from here on go where
+    // the box's caret is, and a read after them would find keys at two places, which tell nothing apart.
+    const bool overOurs = ours && TypedOverOurs(held, *ours, now, SelectionFrom(answer), kept);
+    if (overOurs) held.boxSelection = ours;
+    if ((overOurs || !after) && !lossy) TakeInRead(held, now);
+    if (overOurs || !after) return GiveBackPhase::WriteDraft;
     if (SelectionFrom(answer) == TextSelection{*after, *after}) return GiveBackPhase::Done;
     held.user = UsersText{now, TextSelection{*after, *after}, std::nullopt};
     held.boxHeld = now;

@@ -280,7 +280,7 @@ bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
         TakeInEditOfShown(held, now);
     } else if (EditedOwnUnderOurs(held, now)) {
         TakeInEditedOwn(held, now);
-    } else if (!TakeInKeysAmongOurs(held, now)) {
+    } else if (!TakeInKeysAmongOurs(held, now) && !TakeInKeysAroundHeld(held, now)) {
         const std::optional<std::string> keys = KeysSince(now, held);
         const bool changed = now != held.boxHeld;
         if (changed) held.boxSelection.reset();
@@ -292,6 +292,33 @@ bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
         if (!keys) return false;
     }
     if (caretTheirs) held.caretLeft = held.user.selection;
+    return true;
+}
+
+// Keys before all the box held and after it, while the caret we left stood past its start: those before
+// came after a caret key took the caret to the box's start, where they stand before every key told apart
+// so far (in place in what the box held, or gone with our text). In the order the box holds them, they go
+// in where those begin, the caret after them as it is in the box; those after went in at the caret.
+bool ClientAutomation::TakeInKeysAroundHeld(HeldDraft& held, const std::string& now) {
+    const std::string& was = held.boxHeld;
+    UsersText& user = held.user;
+    const bool ourCaretPastStart = held.caretLeft && held.caretLeft->start == held.caretLeft->end && held.caretLeft->start > 0;
+    if (was.empty() || was == user.text || !ourCaretPastStart || !user.keysFrom || !user.selection ||
+        *user.keysFrom >= user.selection->start || (held.boxSelection && held.boxSelection->start != held.boxSelection->end) ||
+        KeysTypedAt(now, was) != std::string::npos)
+        return false;
+    const std::size_t found = now.find(was);
+    if (found == 0 || found == std::string::npos) return false;
+    const std::string before = now.substr(0, found), after = now.substr(found + was.size());
+    if (HoldsTraceOf(before + after, held.line)) return false;
+    user.Insert(after);
+    const unsigned caret = *user.keysFrom + CharactersIn(before);
+    user.text.insert(Utf8Offset(user.text, *user.keysFrom), before);
+    user.selection = TextSelection{caret, caret};
+    held.caretLeft.reset();
+    held.boxSelection.reset();
+    held.boxHeld = now;
+    held.shownFrom.reset();
     return true;
 }
 

@@ -318,9 +318,11 @@ void ChatClient::KeyArrives(int index, WindowHandle entry, std::uint64_t identit
     const WindowHandle focus = desktop_.FocusOf(entry);
     if (focus != entry) {
         // Only a press takes the focus to Send (the user types, and clicks only into boxes); a press that
-        // leaves it there for good breaks (g).
+        // leaves it there for good breaks (g). So too for an icon that a post took for Send in a room laid
+        // out otherwise: the key goes to it as it would to Send, where no message of ours can see it.
+        const bool onIcon = focus != kNoWindow && desktop_.ClassName(focus) == options_.iconClass;
         for (const RoomWindows& pressed : rooms_) {
-            if (focus == kNoWindow || Alive(pressed.send, pressed.sendIdentity) != focus) continue;
+            if (!onIcon && (focus == kNoWindow || Alive(pressed.send, pressed.sendIdentity) != focus)) continue;
             ++keysLostToPress_;
             return;
         }

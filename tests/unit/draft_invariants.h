@@ -11,8 +11,8 @@
 // (g) The client's keyboard focus is where the user left it.
 // (c) None of our text (our mark-up, any part of our line) stays in any window of the client.
 // (b) Each entry box holds the draft the user means, with their caret (IntendedDraft): every key they
-//     typed, in order, at their caret, but for keys that went out under (a), keys that reached Send
-//     while our press held the focus (ChatClient::KeysLostToPress), insertion keys a box of limited
+//     typed, in order, at their caret, but for keys that went out under (a), keys that reached Send (or an
+//     icon a post took for it) while our press held the focus (ChatClient::KeysLostToPress), insertion keys a box of limited
 //     length refused while our text filled it (ChatClient::KeysRefusedBesideOurs), and keys typed into
 //     our text in a box that changed it; editing keys that reached the box while it held our text or our selection count
 //     or not (but count, as every reader sees them, where it showed nothing but keys they typed in our

@@ -150,42 +150,17 @@ std::optional<UsersText> RemnantBesideOurLine(const std::string& now, const Held
     return UsersText{before + after, TextSelection{caret, caret}, std::nullopt};
 }
 
-// Keys right at the caret our write left, with the write all around them, where our selection covered all
-// the box held: a box that kept its own would have had them in place of all of it, not beside it.
-bool TypedAtWritesCaret(const std::string& now, const HeldDraft& held) {
-    const std::string& written = *held.unsettledWrite;
-    const std::optional<TextSelection>& ours = held.boxSelection;
-    if (!ours || ours->start != 0 || ours->end < CharactersIn(held.boxHeld) || !held.caretLeft ||
-        now.size() <= written.size())
-        return false;
-    const std::size_t at = Utf8Offset(written, held.caretLeft->start), tail = written.size() - at;
-    return now.compare(0, at, written, 0, at) == 0 && now.compare(now.size() - tail, tail, written, at, tail) == 0;
-}
-
-// A write the box took and the user cut short since, at one place: by a Backspace (one character, at the
-// end where the write left the caret), an Enter (all of it), or else by two keys at least (a selection of
-// theirs first). No box that has held more than `now` holds cuts what it takes that short, and none
-// changes a write without tags. One key typed over our selection into a box that kept what it held tells
-// the same read with fewer keys: it is what happened.
-bool KeptUnderOneKey(const std::string& now, const HeldDraft& held) {
-    const std::string& written = *held.unsettledWrite;
-    const unsigned shown = CharactersIn(now);
-    if (now.empty() || shown + 2 > CharactersIn(written) || shown >= CharactersIn(held.boxHeld) ||
-        TagsAsBoxMayHold(written, true) != written || HoldsTraceOf(now, held.line))
-        return false;
-    const std::optional<std::string> keys = TypedInto(now, held.boxHeld, held.boxSelection);
-    return keys && CharactersIn(*keys) == 1;
-}
-
 // What we wrote with a piece of it taken out after it went in: all of it by one Enter, or a character a
-// Backspace or a Delete. Where the box reads as well as keys typed over the selection it kept, with fewer
-// characters put in than that takes out, those are what happened: a box that keeps its own text, with a
-// key over our selection that happens to begin our text, is not our text cut short by dozens of keys.
+// Backspace or a Delete. Where the box reads as well as one key typed over the selection it kept, and that
+// is fewer than the keys the cut takes, the key is what happened: a box that keeps its own text, with a key
+// over our selection that happens to begin our text, is not our text cut short by dozens of keys. (Several
+// characters there are Backspaces on the draft given back as often as keys: the cut is kept.)
 bool CutFromWritten(const std::string& now, const HeldDraft& held) {
     const std::string& written = *held.unsettledWrite;
     if (written.empty() || ClientAutomation::KeysTypedAt(written, now) == std::string::npos) return false;
     const std::optional<std::string> overKept = TypedInto(now, held.boxHeld, held.boxSelection);
-    return !overKept || now.empty() || CharactersIn(*overKept) >= CharactersIn(written) - CharactersIn(now);
+    return !overKept || now.empty() || CharactersIn(*overKept) != 1 ||
+           CharactersIn(*overKept) >= CharactersIn(written) - CharactersIn(now);
 }
 
 // Whether the box held the user's own text, with their selection rather than one of ours: what they do
@@ -248,7 +223,6 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     // need: the one with fewer keys is what happened.
     const bool overAll = held.boxSelection && held.boxSelection->start == 0 && held.boxSelection->end >= CharactersIn(before);
     if (overAll && holdsWritten && holdsBefore && !before.empty() && written.size() > before.size()) return WriteFate::Took;
-    if (cutFromWritten && !holdsWritten && KeptUnderOneKey(now, held)) return WriteFate::KeptOwn;
     if ((holdsWritten || cutFromWritten) && (!holdsBefore || before.empty())) return WriteFate::Took;
     // Keys over our selection right before our line went in, in a box that changed it as it took it: the
     // keys and our changed line then fill the box, and the selection over all it held would pass the
@@ -256,7 +230,6 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     // a caret key and an edit is told apart before, RemnantBesideOurLine.)
     const bool ourLine = written == held.line && (!holdsBefore || before.empty());
     if (ourLine && KeysAroundChangedLine(now, written)) return WriteFate::Took;
-    if (holdsBefore && TypedAtWritesCaret(now, held)) return WriteFate::Took;
     if (holdsBefore) return WriteFate::KeptOwn;
     // An empty text written in place of all the box held leaves only keys typed since.
     if (written.empty()) return WriteFate::Took;

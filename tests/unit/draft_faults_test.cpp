@@ -121,6 +121,23 @@ std::function<void(Stage&)> KeyAtTheCaretsReturn(std::string draft, std::size_t 
     };
 }
 
+// Backspaces on the draft we gave back (over our line, or into the box Send emptied), while the client
+// is busy right after: what they leave is the user's text, however much a box that kept its own with one
+// key over our selection would read alike.
+std::function<void(Stage&)> BackspacesOnTheDraftGivenBack(int count, bool clientSends) {
+    return [=](Stage& stage) {
+        stage.client.SetDraft(0, "my words", 8, 8);
+        if (!clientSends) stage.client.SetSendBehaviour(SendBehaviour::NeverEmpties);
+        stage.OnceAt(WriteOfTheDraft, [&stage, count] {
+            stage.desktop.BeforeCall(1, [&stage, count] {
+                stage.BusyThen([&stage, count] {
+                    for (int i = 0; i < count; ++i) stage.client.Press(0, Key{Key::Kind::Backspace, u""});
+                });
+            });
+        });
+    };
+}
+
 ChatClientOptions RoomSecond() {
     ChatClientOptions options;
     options.mdiChildren = 2;
@@ -375,6 +392,27 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NotTaken},
+        {"Backspaces off the draft given back to the emptied box, while the client is busy",
+         BackspacesOnTheDraftGivenBack(5, true)},
+        {"Backspaces off the draft given back over our line, while the client is busy",
+         BackspacesOnTheDraftGivenBack(6, false)},
+        // An empty draft given back over our line (an empty write), an End right before it and a key after
+        // it: the key is the user's, not part of a write the box took.
+        {"an End before the empty draft's write over our line, then a key",
+         [](Stage& stage) {
+             stage.client.SetDraft(0, "", 0, 0);
+             stage.client.SetSendBehaviour(SendBehaviour::NeverEmpties);
+             const WindowHandle box = stage.client.EntryBox();
+             MessageHandler own = stage.desktop.SetHandler(box, nullptr);
+             stage.desktop.SetHandler(box, [&stage, own, done = false](const MessageContext& m) mutable {
+                 if (!done && Is(m, EM_REPLACESEL) && m.setText->empty()) {
+                     done = true;
+                     stage.client.Press(0, Key{Key::Kind::End, u""});
+                     stage.desktop.BeforeCall(1, [&stage] { stage.client.Type(0, "k"); });
+                 }
+                 return own(m);
+             });
+         }},
         // ... where a Backspace right after the caret goes back leaves as little: an edit at the caret,
         // which the user made, and not keys over our selection (the deleted text would come back twice).
         {"a Backspace right after the caret goes back, in a box that refused our line",

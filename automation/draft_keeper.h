@@ -39,6 +39,8 @@ struct UsersText {
 
     // Keys the user typed: in place of the selection, the caret after them.
     void Insert(const std::string& keys);
+    // A Backspace, Delete or Enter on their selection: it goes, the caret where it began.
+    void EraseSelection();
     // Takes out the last `count` characters of the keys told apart, right before the caret; false when
     // there are not that many.
     bool DropKeys(unsigned count);

@@ -192,6 +192,13 @@ void UsersText::Insert(const std::string& keys) {
     selection = TextSelection{caret, caret};
 }
 
+void UsersText::EraseSelection() {
+    if (!selection || selection->start == selection->end) return;
+    const std::size_t from = Utf8Offset(text, selection->start);
+    text.erase(from, Utf8Offset(text, selection->end) - from);
+    selection = TextSelection{selection->start, selection->start};
+}
+
 bool UsersText::DropKeys(unsigned count) {
     if (count == 0 || !keysFrom || !selection || selection->start < *keysFrom + count) return false;
     const unsigned caret = selection->start;
@@ -259,6 +266,9 @@ bool ClientAutomation::TakeInRead(HeldDraft& held, const std::string& now) {
         if (changed) held.boxSelection.reset();
         held.boxHeld = now;
         if (keys) held.user.Insert(*keys);
+        // Nothing in place of a selection the box no longer holds: a Backspace, Delete or Enter on it, which
+        // takes the user's own selection as well (all of it when ours covered theirs).
+        if (keys && keys->empty() && changed) held.user.EraseSelection();
         // Keys typed in place of all the box held are what it shows now.
         const unsigned caret = held.user.selection ? held.user.selection->start : 0;
         if (changed) held.shownFrom = keys && now == *keys ? std::optional<unsigned>(caret - CharactersIn(now)) : std::nullopt;

@@ -138,6 +138,15 @@ std::function<void(Stage&)> BackspacesOnTheDraftGivenBack(int count, bool client
     };
 }
 
+// The user's key on the whole draft they selected, handled right before our selection of it.
+std::function<void(Stage&)> KeyOnTheirWholeSelectionBeforeOurs(Key key) {
+    return [=](Stage& stage) {
+        stage.client.SetDraft(0, "my words", 0, 8);
+        stage.OnceAt([](const MessageContext& m) { return Is(m, EM_SETSEL) && m.wParam == 0 && m.lParam == 8; },
+                     [&stage, key] { stage.client.Press(0, key); });
+    };
+}
+
 ChatClientOptions RoomSecond() {
     ChatClientOptions options;
     options.mdiChildren = 2;
@@ -392,6 +401,15 @@ const std::vector<FaultCase>& FaultCases() {
              });
          },
          PostResult::NotTaken},
+        // The user's Backspace, Delete or Enter on all of their draft, which they had selected, right before
+        // our selection of it: it left the box empty, as one over our selection would, and both take the
+        // whole draft (entry_box.cpp, UsersText::Insert).
+        {"a Backspace on the whole draft they selected, right before our selection",
+         KeyOnTheirWholeSelectionBeforeOurs(Key{Key::Kind::Backspace, u""})},
+        {"a Delete on the whole draft they selected, right before our selection",
+         KeyOnTheirWholeSelectionBeforeOurs(Key{Key::Kind::Delete, u""})},
+        {"an Enter on the whole draft they selected, right before our selection",
+         KeyOnTheirWholeSelectionBeforeOurs(Key{Key::Kind::Enter, u""})},
         {"Backspaces off the draft given back to the emptied box, while the client is busy",
          BackspacesOnTheDraftGivenBack(5, true)},
         {"Backspaces off the draft given back over our line, while the client is busy",

@@ -165,6 +165,7 @@ private:
     bool TakeInKeysAroundHeld(HeldDraft& held, const std::string& now);
     void TakeInKeysBesideSelection(HeldDraft& held, const std::string& now, TextSelection caret,
                                    std::optional<TextSelection> before, std::optional<TextSelection> caretBefore);
+    static void SettledAsHeld(HeldDraft& held, const std::string& now);
     void TakeInKeysAfterTornSelection(HeldDraft& held, const std::string& torn, std::optional<TextSelection> before,
                                       std::optional<TextSelection> caretBefore);
     void TakeInChangeBeforeSelection(HeldDraft& held, const std::string& now, bool lossy,

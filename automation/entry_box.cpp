@@ -428,23 +428,25 @@ bool ClientAutomation::TakeInWriteAtStart(HeldDraft& held, const std::string& no
     held.user.selection = TextSelection{*held.shownFrom, *held.shownFrom};
     held.user.Insert(now.substr(0, keys));
     // Its keys told apart, what the box holds besides them is ours to write over.
+    SettledAsHeld(held, now);
+    return true;
+}
+
+// A write settled by a read that told the user's text apart: the box holds `now`, with no selection or caret
+// of ours known in it, and shows the user nothing of theirs as they left it.
+void ClientAutomation::SettledAsHeld(HeldDraft& held, const std::string& now) {
     held.unsettledWrite.reset();
     held.caretLeft.reset();
     held.boxHeld = now;
     held.boxSelection.reset();
     held.shownFrom.reset();
-    return true;
 }
 
 bool ClientAutomation::TakeInWriteFate(HeldDraft& held, const std::string& now) {
     if (const std::optional<UsersText> own = RemnantBesideOurLine(now, held)) {
         // The box shows our line among the user's text, with a caret of ours after it.
         held.user = *own;
-        held.unsettledWrite.reset();
-        held.caretLeft.reset();
-        held.boxHeld = now;
-        held.boxSelection.reset();
-        held.shownFrom.reset();
+        SettledAsHeld(held, now);
         return true;
     }
     if (TakeInWriteAtStart(held, now)) return true;

@@ -150,6 +150,19 @@ std::optional<UsersText> RemnantBesideOurLine(const std::string& now, const Held
     return UsersText{before + after, TextSelection{caret, caret}, std::nullopt};
 }
 
+// Keys right at the caret our write left, with the write all around them, where our selection covered all
+// the box held: a box that kept its own would have had them in place of all of it, not beside it. (An
+// empty write is all around anything.)
+bool TypedAtWritesCaret(const std::string& now, const HeldDraft& held) {
+    const std::string& written = *held.unsettledWrite;
+    const std::optional<TextSelection>& ours = held.boxSelection;
+    if (written.empty() || !ours || ours->start != 0 || ours->end < CharactersIn(held.boxHeld) || !held.caretLeft ||
+        now.size() <= written.size())
+        return false;
+    const std::size_t at = Utf8Offset(written, held.caretLeft->start), tail = written.size() - at;
+    return now.compare(0, at, written, 0, at) == 0 && now.compare(now.size() - tail, tail, written, at, tail) == 0;
+}
+
 // What we wrote with a piece of it taken out after it went in: all of it by one Enter, or a character a
 // Backspace or a Delete. Where the box reads as well as one key typed over the selection it kept, and that
 // is fewer than the keys the cut takes, the key is what happened: a box that keeps its own text, with a key
@@ -237,6 +250,7 @@ ClientAutomation::WriteFate ClientAutomation::FateOf(const std::string& now, con
     // a caret key and an edit is told apart before, RemnantBesideOurLine.)
     const bool ourLine = written == held.line && (!holdsBefore || before.empty());
     if (ourLine && KeysAroundChangedLine(now, written)) return WriteFate::Took;
+    if (holdsBefore && TypedAtWritesCaret(now, held)) return WriteFate::Took;
     if (holdsBefore) return WriteFate::KeptOwn;
     // An empty text written in place of all the box held leaves only keys typed since.
     if (written.empty()) return WriteFate::Took;

@@ -312,10 +312,7 @@ bool ClientAutomation::TakeInKeysAroundHeld(HeldDraft& held, const std::string& 
     const unsigned caret = *user.keysFrom + CharactersIn(before);
     user.text.insert(Utf8Offset(user.text, *user.keysFrom), before);
     user.selection = TextSelection{caret, caret};
-    held.caretLeft.reset();
-    held.boxSelection.reset();
-    held.boxHeld = now;
-    held.shownFrom.reset();
+    SettledAsHeld(held, now);
     return true;
 }
 
@@ -446,8 +443,8 @@ bool ClientAutomation::TakeInWriteAtStart(HeldDraft& held, const std::string& no
     return true;
 }
 
-// A write settled by a read that told the user's text apart: the box holds `now`, with no selection or caret
-// of ours known in it, and shows the user nothing of theirs as they left it.
+// A read that told the user's text apart (settling a write, if one was unsettled): the box holds `now`,
+// with no selection or caret of ours known in it, and shows the user nothing of theirs as they left it.
 void ClientAutomation::SettledAsHeld(HeldDraft& held, const std::string& now) {
     held.unsettledWrite.reset();
     held.caretLeft.reset();
